@@ -1,0 +1,227 @@
+#include "core/compiler.h"
+
+#include "core/frame.h"
+#include "core/tags.h"
+
+namespace lumivo {
+
+Result<Graphic> FolderGraphicSource::load(std::string_view name) const {
+    if (!IsSafeGraphicName(name)) {
+        return Error{"Graphic \"" + std::string(name) + "\" cannot be read: not a graphic name"};
+    }
+    Result<Graphic> graphic = ReadGraphicFile(GraphicPath(m_folder, name));
+    if (!graphic) {
+        return Error{"Graphic " + std::string(name) + " cannot be read: " +
+                     graphic.error().message};
+    }
+    if (Status fits = CheckGraphicForSign(*graphic, name); !fits) {
+        return fits.error();
+    }
+    return graphic;
+}
+
+namespace {
+
+// The integer value of characters 2 and 3 of the name, or 1 when they are not a number.
+int GraphicNumberForBlockTags(std::string_view name) {
+    const std::string_view digits = name.size() > 1 ? name.substr(1, 2) : std::string_view{};
+    const int value = ParseDecimal(digits);
+    return value < 0 ? 1 : value;
+}
+
+struct HeaderFlags {
+    bool firstEffect = false;
+    bool secondEffect = false;
+    bool displayEffect = false;
+    bool displayTime = false;
+};
+
+void TakeEffect(Compilation& c, HeaderFlags& flags, std::string_view code) {
+    if (!flags.firstEffect) {
+        flags.firstEffect = true;
+        c.leadingEffect = code;
+    } else if (!flags.secondEffect) {
+        flags.secondEffect = true;
+        c.closingEffect = code;
+    }
+}
+
+// What becomes of a finished tag: nullopt to keep it as typed, otherwise its replacement
+// (empty to remove it).
+Result<std::optional<std::string>> ClassifyTag(const std::string& tag, Compilation& c,
+                                               HeaderFlags& flags,
+                                               const GraphicSource& graphics) {
+    using Replacement = std::optional<std::string>;
+    if (auto i = FindTag(tag, EffectTags())) {
+        TakeEffect(c, flags, EffectTags()[*i].code);
+        return Replacement{std::string{}};
+    }
+    if (auto i = FindTag(tag, LowerCaseEffectTags())) {
+        TakeEffect(c, flags, LowerCaseEffectTags()[*i].code);
+        return Replacement{std::string{}};
+    }
+    if (auto i = FindTag(tag, DisplayEffectTags())) {
+        if (!flags.displayEffect) {
+            flags.displayEffect = true;
+            c.displayEffect = DisplayEffectTags()[*i].code;
+        }
+        return Replacement{std::string{}};
+    }
+    if (auto i = FindTag(tag, SpeedTags())) {
+        c.speed = SpeedTags()[*i].code;
+        return Replacement{std::string{}};
+    }
+    if (auto i = FindTag(tag, DisplayTimeTags())) {
+        if (!flags.displayTime) {
+            flags.displayTime = true;
+            c.displayTime = DisplayTimeTags()[*i].code;
+        }
+        return Replacement{std::string{}};
+    }
+    if (auto i = FindTag(tag, InlineTags())) {
+        return Replacement{std::string(InlineTags()[*i].code)};
+    }
+    if (auto code = MatchColumnTag(tag)) {
+        return Replacement{*code};
+    }
+    if (tag.compare(0, 5, "<Pic:") == 0) {
+        const std::string name = tag.substr(5, tag.size() - 6);
+        if (auto number = GraphicNumberOfName(name)) {
+            c.usedGraphics[static_cast<std::size_t>(*number - 1)] = true;
+        }
+        Result<Graphic> graphic = graphics.load(name);
+        if (!graphic) {
+            return graphic.error();
+        }
+        return Replacement{BlockTags(GraphicNumberForBlockTags(name), graphic->width())};
+    }
+    return Replacement{};
+}
+
+bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
+
+char WithCaseOf(char letter, bool capital) {
+    if (capital && letter >= 'a' && letter <= 'z') {
+        return static_cast<char>(letter - 'a' + 'A');
+    }
+    if (!capital && letter >= 'A' && letter <= 'Z') {
+        return static_cast<char>(letter - 'A' + 'a');
+    }
+    return letter;
+}
+
+// Completes the leading and closing effects: defaults, and the closing effect in the case of
+// the leading one.
+void CompleteEffects(Compilation& c) {
+    if (!c.leadingEffect.empty()) {
+        if (c.closingEffect.empty()) {
+            c.closingEffect = "<FE>";
+        }
+        if (c.leadingEffect.size() > 2 && c.closingEffect.size() > 2) {
+            c.closingEffect[2] = WithCaseOf(c.closingEffect[2], IsCapital(c.leadingEffect[2]));
+        }
+    } else if (!c.closingEffect.empty()) {
+        const bool capital = c.closingEffect.size() > 2 && IsCapital(c.closingEffect[2]);
+        c.leadingEffect = capital ? "<FE>" : "<Fe>";
+    } else {
+        c.leadingEffect = "<FE>";
+        c.closingEffect = "<FE>";
+    }
+}
+
+// The display effect code with the speed folded into its letter: d places after "q", "a", "Q"
+// or "A" for the speeds 0..3, d being the effect's position in <MA>..<ME>.
+std::string SpeedAdjustedDisplayEffect(const std::string& displayEffect, const std::string& speed) {
+    int d = 0;
+    for (std::size_t i = 0; i < DisplayEffectTags().size(); ++i) {
+        if (DisplayEffectTags()[i].code == displayEffect) {
+            d = static_cast<int>(i);
+        }
+    }
+    static constexpr char kBase[] = {'q', 'a', 'Q', 'A'};
+    const int s = speed.empty() ? 3 : speed[0] - '0';
+    const char base = (s >= 0 && s <= 3) ? kBase[s] : 'A';
+    return std::string("<M") + static_cast<char>(base + d) + ">";
+}
+
+} // namespace
+
+Result<Compilation> CompileLine(std::string_view line, const GraphicSource& graphics) {
+    Compilation c;
+    c.compiledLine = line;
+    HeaderFlags flags;
+    std::string tag;
+    bool inTag = false;
+    std::size_t tagStart = 0; // 1-based position in the compiled line
+    std::size_t pos = 0;      // 1-based position of the character being scanned
+    for (const char ch : line) {
+        ++pos;
+        if (ch == '<') {
+            tag = "<";
+            tagStart = pos;
+            inTag = true;
+        } else if (ch == '>' && inTag) {
+            inTag = false;
+            tag += '>';
+            Result<std::optional<std::string>> replacement =
+                ClassifyTag(tag, c, flags, graphics);
+            if (!replacement) {
+                return replacement.error();
+            }
+            if (const std::optional<std::string>& text = *replacement) {
+                c.compiledLine.replace(tagStart - 1, tag.size(), *text);
+                pos = pos - tag.size() + text->size();
+            }
+        } else if (inTag) {
+            tag += ch;
+        }
+    }
+    return c;
+}
+
+Result<Page> BuildPage(std::string_view line, int lineNumber, char pageLetter,
+                       std::string_view signIdText, const GraphicSource& graphics) {
+    Page page;
+    Compilation& c = page.compilation;
+    if (line.empty()) {
+        c.leadingEffect = "<FE>";
+        c.displayEffect = "<MA>";
+        c.closingEffect = "<FE>";
+        c.displayTime = "<WC>";
+        c.speed = "3";
+        c.compiledLine = " ";
+    } else {
+        Result<Compilation> compiled = CompileLine(line, graphics);
+        if (!compiled) {
+            return compiled.error();
+        }
+        c = std::move(compiled).value();
+        CompleteEffects(c);
+        if (c.displayEffect.empty()) {
+            c.displayEffect = "<MA>";
+        }
+        if (c.displayTime.empty()) {
+            c.displayTime = "<WC>";
+        }
+        if (c.speed.empty()) {
+            c.speed = "3";
+        }
+    }
+    const std::string displayEffect = SpeedAdjustedDisplayEffect(c.displayEffect, c.speed);
+
+    Bytes payload = "<L" + std::to_string(lineNumber + 1) + "><P";
+    payload += pageLetter;
+    payload += '>';
+    payload += c.leadingEffect;
+    payload += displayEffect;
+    payload += c.displayTime;
+    payload += c.closingEffect;
+    payload += c.compiledLine;
+    std::erase(payload, '\n');
+    std::erase(payload, '\r');
+
+    page.stream = BuildFrame(payload, signIdText);
+    return page;
+}
+
+} // namespace lumivo
