@@ -8,7 +8,11 @@ CommandThread::CommandThread(QObject* parent) : QObject(parent) {
     qRegisterMetaType<lumivo::link::Outcome>("lumivo::link::Outcome");
 }
 
-CommandThread::~CommandThread() { wait(); }
+CommandThread::~CommandThread() {
+    // The queued end report dies with this object, so the thread is reaped here.
+    wait();
+    delete m_thread;
+}
 
 bool CommandThread::start(Command command) {
     if (m_thread != nullptr) {
