@@ -64,8 +64,8 @@ inline constexpr int kMaxRtfGroupDepth = 1000;
 
 // Writes the document as RTF that ReadRtf reads back exactly and other RTF readers open: code
 // page 1252 header, a monospaced font, a colour table of the colours used, \cfN and \b / \b0
-// only where they change, bytes below 0x20 or above 0x7E as \'hh, CR LF pairs as \par, and a
-// closing \par.
+// only where they change, { } \ escaped, tab as \tab, CR LF pairs as \par, other bytes below
+// 0x20 and bytes 0x7F..0xFF as \'hh, and a closing \par.
 std::string WriteRtf(const RtfDocument& document);
 
 } // namespace lumivo

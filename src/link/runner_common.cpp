@@ -1,0 +1,59 @@
+#include "link/runner_common.h"
+
+#include "core/frame.h"
+
+namespace lumivo::link::detail {
+
+PortSession::PortSession(const PortOpener& open) : m_port(open ? open() : nullptr) {}
+
+PortSession::~PortSession() { close(); }
+
+bool PortSession::write(std::string_view bytes) { return m_port && m_port->writeBytes(bytes); }
+
+bool PortSession::sendFrame(std::string_view payload, std::string_view signId) {
+    return write(BuildFrame(payload, signId));
+}
+
+std::string PortSession::readBytes(int count) {
+    std::string bytes(static_cast<std::size_t>(count), '\0');
+    for (char& c : bytes) {
+        std::uint8_t byte = 0;
+        if (m_port && m_port->readByte(byte)) {
+            c = static_cast<char>(byte);
+        }
+    }
+    return bytes;
+}
+
+bool PortSession::waitReply() {
+    std::string positions = readBytes(kReplyLength);
+    if (ReplyWantsFourthByte(positions[0])) {
+        positions += readBytes(1);
+    }
+    return IsAckReply(positions);
+}
+
+void PortSession::close() {
+    if (m_port) {
+        m_port->close();
+        m_port.reset();
+    }
+}
+
+Outcome OpenFailure() { return ErrorFailure(kOpenComError); }
+
+Outcome Information(std::string_view text) {
+    return Outcome{BoxKind::Information, std::string(text), true};
+}
+
+Outcome PlainFailure(std::string_view text) {
+    return Outcome{BoxKind::Plain, std::string(text), false};
+}
+
+Outcome ErrorFailure(std::string_view text) {
+    return Outcome{BoxKind::Error, std::string(text), false};
+}
+
+Outcome Succeeded() { return Outcome{BoxKind::None, {}, true}; }
+
+} // namespace lumivo::link::detail

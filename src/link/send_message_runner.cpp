@@ -1,0 +1,128 @@
+// Send Message: "<BE>", the page of Line 1, the blocks of every graphic the line shows, "<BF>".
+
+#include "link/runner_common.h"
+#include "link/runners.h"
+
+#include "core/frame.h"
+#include "core/graphic.h"
+
+namespace lumivo::link {
+
+using namespace detail;
+
+namespace {
+
+constexpr std::string_view kNoMessage = " No Message To Send ";
+constexpr std::string_view kSendMessageError = "   Send Message Error   ";
+constexpr std::string_view kSendGraphicError = "   Send Graphic Error   ";
+
+// Stands in when a caller gives no graphics folder: every picture tag names a missing graphic.
+class NoGraphics final : public GraphicSource {
+public:
+    Result<Graphic> load(std::string_view name) const override {
+        return Error{"Graphic " + std::string(name) + " cannot be read: there is no graphics folder"};
+    }
+};
+
+// Every graphic the page uses, cut into its framed blocks: all of it is prepared before the
+// port opens, so a graphic that cannot be read or cut stops the send before any byte goes out.
+Result<std::vector<Bytes>> PrepareBlocks(const Compilation& compilation,
+                                         const GraphicSource& graphics,
+                                         const std::string& signId) {
+    std::vector<Bytes> blocks;
+    for (int number = 1; number <= kGraphicCount; ++number) {
+        if (!compilation.usedGraphics[static_cast<std::size_t>(number - 1)]) {
+            continue;
+        }
+        const std::string name = GraphicName(number);
+        Result<Graphic> graphic = graphics.load(name);
+        if (!graphic) {
+            return graphic.error();
+        }
+        if (Status fits = CheckGraphicForSign(*graphic, name); !fits) {
+            return fits.error();
+        }
+        for (Bytes& frame : GraphicBlockFrames(GraphicLetter(number), *graphic, signId)) {
+            blocks.push_back(std::move(frame));
+        }
+    }
+    return blocks;
+}
+
+} // namespace
+
+Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageInput& input,
+                       const Progress& progress) {
+    if (input.lineText.empty()) {
+        return Outcome{BoxKind::Information, std::string(kNoMessage), false};
+    }
+    static const NoGraphics kNoGraphics;
+    const GraphicSource& graphics = input.graphics ? *input.graphics : kNoGraphics;
+    Result<Page> page = BuildPage(input.lineText, 0, input.page, input.signId, graphics);
+    if (!page) {
+        return ErrorFailure(page.error().message);
+    }
+    Result<std::vector<Bytes>> blocks = PrepareBlocks(page->compilation, graphics, input.signId);
+    if (!blocks) {
+        return ErrorFailure(blocks.error().message);
+    }
+
+    PortSession port(open);
+    if (!port.isOpen()) {
+        return OpenFailure();
+    }
+    const bool broadcast = IsBroadcast(input.signId);
+
+    // The begin bracket's reply is read and not judged; a failed write means the line is gone.
+    if (!port.sendFrame(kBeginTransferPayload, input.signId)) {
+        return PlainFailure(kSendMessageError);
+    }
+    if (!broadcast) {
+        port.waitReply();
+    }
+    clock.delay(200);
+
+    // The page, byte by byte: the bar moves before every second byte and ends at its maximum.
+    const Bytes& stream = page->stream;
+    const int maximum = static_cast<int>(stream.size() / 2);
+    const auto report = [&](int value) {
+        if (progress) {
+            progress(value, maximum);
+        }
+    };
+    report(0);
+    int value = 0;
+    for (std::size_t i = 1; i <= stream.size(); ++i) {
+        if (i % 2 == 0) {
+            report(++value);
+        }
+        if (!port.write(std::string_view(stream).substr(i - 1, 1))) {
+            report(0);
+            return PlainFailure(kSendMessageError);
+        }
+    }
+    if (!broadcast && !port.waitReply()) {
+        report(0);
+        return PlainFailure(kSendMessageError);
+    }
+    clock.delay(100);
+    report(0);
+
+    for (const Bytes& block : *blocks) {
+        if (!port.write(block) || (!broadcast && !port.waitReply())) {
+            return PlainFailure(kSendGraphicError);
+        }
+        clock.delay(250);
+    }
+
+    clock.delay(200);
+    if (!port.sendFrame(kEndTransferPayload, input.signId)) {
+        return PlainFailure(kSendMessageError);
+    }
+    if (!broadcast) {
+        port.waitReply();
+    }
+    return Succeeded();
+}
+
+} // namespace lumivo::link
