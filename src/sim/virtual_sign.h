@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/bytes.h"
+#include "sim/frame_parser.h"
+#include "sim/sign_state.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumivo::sim {
+
+// Misbehaviour on demand, to try the program's failure paths.
+enum class Fault {
+    None,
+    Silent,  // applies what it is sent but never answers
+    Refuse,  // applies nothing and answers every frame with the refusal
+    Garbage, // applies what it is sent but answers three bytes of noise
+};
+
+inline constexpr std::string_view kAckReply = "ACK";
+// A refusal starts with "N" and is four bytes long, so a reader consumes it whole.
+inline constexpr std::string_view kRefusalReply = "NACK";
+// An acknowledgement with its first byte spoiled.
+inline constexpr std::string_view kGarbageReply = "\xFF"
+                                                  "CK";
+
+// One event on the line and what the sign made of it.
+struct Exchange {
+    ParsedFrame frame;
+    PayloadKind kind = PayloadKind::Unknown; // frames only
+    bool applied = false;
+    Bytes reply;      // the bytes to send back, empty for none
+    std::string note; // why a frame was not applied or answered as usual; empty otherwise
+};
+
+// The sign itself: parses what arrives, applies it to its state, and decides the reply.
+//
+// Frames for its own ID are applied and answered "ACK"; frames for "00" are applied and never
+// answered; frames for another ID are ignored. A frame for its own ID with a bad checksum is
+// refused and not applied. The unframed Set ID is taken by every sign on the line and answered
+// with the two digits of the new ID.
+class VirtualSign {
+public:
+    explicit VirtualSign(int id = 1, Fault fault = Fault::None);
+
+    std::vector<Exchange> receive(std::string_view bytes);
+
+    // The line was closed or reconnected: a half-received frame is forgotten.
+    void lineReset() { m_parser.reset(); }
+
+    const SignState& state() const { return m_state; }
+    Fault fault() const { return m_fault; }
+
+private:
+    Exchange handle(ParsedFrame frame);
+    void handleFrame(Exchange& exchange);
+    void handleSetId(Exchange& exchange);
+    // The reply a sound sign would give, spoiled by the fault.
+    Bytes spoil(std::string_view reply) const;
+
+    FrameParser m_parser;
+    SignState m_state;
+    Fault m_fault;
+};
+
+} // namespace lumivo::sim
