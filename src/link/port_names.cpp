@@ -11,6 +11,13 @@ QString ComPortName(int n) { return QStringLiteral("COM%1").arg(NormalizeComPort
 namespace {
 
 QString MappedTarget(int n, const QString& settingsFile) {
+    // An environment variable LUMIVO_COMn maps a port for one run only (the launcher uses it to
+    // point COM1 at a virtual sign without touching the settings).
+    const QByteArray fromEnvironment =
+        qgetenv(QStringLiteral("LUMIVO_%1").arg(ComPortName(n)).toLatin1().constData());
+    if (!fromEnvironment.trimmed().isEmpty()) {
+        return QString::fromLocal8Bit(fromEnvironment.trimmed());
+    }
     if (settingsFile.isEmpty()) {
         return {};
     }
