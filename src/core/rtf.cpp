@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <map>
 
 namespace lumivo {
 
@@ -423,10 +424,15 @@ Result<RtfDocument> ReadRtf(std::string_view bytes) {
 std::string WriteRtf(const RtfDocument& document) {
     const std::vector<StyledChar>& chars = document.chars;
 
-    // The colours in order of first use; index 0 of the table is the automatic colour.
+    // The colours in order of first use, numbered from 1: entry 0 of the table is the automatic
+    // colour.
     std::vector<RtfColour> colours;
+    std::map<std::uint32_t, std::size_t> tableIndex;
+    const auto key = [](const RtfColour& c) {
+        return static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b);
+    };
     for (const StyledChar& c : chars) {
-        if (std::find(colours.begin(), colours.end(), c.colour) == colours.end()) {
+        if (tableIndex.emplace(key(c.colour), colours.size() + 1).second) {
             colours.push_back(c.colour);
         }
     }
@@ -444,8 +450,7 @@ std::string WriteRtf(const RtfDocument& document) {
     bool bold = false;
     for (std::size_t i = 0; i < chars.size(); ++i) {
         const StyledChar& c = chars[i];
-        const auto index = static_cast<std::size_t>(
-            std::find(colours.begin(), colours.end(), c.colour) - colours.begin() + 1);
+        const std::size_t index = tableIndex.at(key(c.colour));
         if (index != currentColour) {
             out.word("\\cf" + std::to_string(index));
             currentColour = index;

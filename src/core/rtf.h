@@ -26,7 +26,7 @@ struct StyledChar {
 };
 
 // A line break is the two characters CR LF, the way the editor returns its text; in the file it
-// is one paragraph end (\par).
+// is one paragraph end (\par). A \line break reads as CR LF too.
 struct RtfDocument {
     std::vector<StyledChar> chars;
 
