@@ -102,7 +102,8 @@ int RunPageCommand(const std::vector<std::string>& args, std::ostream& out, std:
     } else {
         auto latin1 = Utf8ToLatin1(*text);
         if (!latin1) {
-            return Usage(err, "TEXT holds a character above U+00FF, which a sign line cannot carry");
+            return Usage(err,
+                         "TEXT holds a character above U+00FF, which a sign line cannot carry");
         }
         line = std::move(*latin1);
     }

@@ -11,8 +11,8 @@ Result<Graphic> FolderGraphicSource::load(std::string_view name) const {
     }
     Result<Graphic> graphic = ReadGraphicFile(GraphicPath(m_folder, name));
     if (!graphic) {
-        return Error{"Graphic " + std::string(name) + " cannot be read: " +
-                     graphic.error().message};
+        return Error{"Graphic " + std::string(name) +
+                     " cannot be read: " + graphic.error().message};
     }
     if (Status fits = CheckGraphicForSign(*graphic, name); !fits) {
         return fits.error();
@@ -49,8 +49,7 @@ void TakeEffect(Compilation& c, HeaderFlags& flags, std::string_view code) {
 // What becomes of a finished tag: nullopt to keep it as typed, otherwise its replacement
 // (empty to remove it).
 Result<std::optional<std::string>> ClassifyTag(const std::string& tag, Compilation& c,
-                                               HeaderFlags& flags,
-                                               const GraphicSource& graphics) {
+                                               HeaderFlags& flags, const GraphicSource& graphics) {
     using Replacement = std::optional<std::string>;
     if (auto i = FindTag(tag, EffectTags())) {
         TakeEffect(c, flags, EffectTags()[*i].code);
@@ -98,7 +97,9 @@ Result<std::optional<std::string>> ClassifyTag(const std::string& tag, Compilati
     return Replacement{};
 }
 
-bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsCapital(char c) {
+    return c >= 'A' && c <= 'Z';
+}
 
 char WithCaseOf(char letter, bool capital) {
     if (capital && letter >= 'a' && letter <= 'z') {
@@ -163,8 +164,7 @@ Result<Compilation> CompileLine(std::string_view line, const GraphicSource& grap
         } else if (ch == '>' && inTag) {
             inTag = false;
             tag += '>';
-            Result<std::optional<std::string>> replacement =
-                ClassifyTag(tag, c, flags, graphics);
+            Result<std::optional<std::string>> replacement = ClassifyTag(tag, c, flags, graphics);
             if (!replacement) {
                 return replacement.error();
             }

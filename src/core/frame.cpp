@@ -5,7 +5,9 @@
 
 namespace lumivo {
 
-std::string SignIdText(int value) { return Hex2(static_cast<std::uint8_t>(value & 0xFF)); }
+std::string SignIdText(int value) {
+    return Hex2(static_cast<std::uint8_t>(value & 0xFF));
+}
 
 std::optional<int> ParseSignId(std::string_view text) {
     if (text.size() != 2) {
@@ -18,7 +20,9 @@ std::optional<int> ParseSignId(std::string_view text) {
     return value;
 }
 
-bool IsBroadcast(std::string_view signIdText) { return signIdText == kBroadcastSignId; }
+bool IsBroadcast(std::string_view signIdText) {
+    return signIdText == kBroadcastSignId;
+}
 
 std::uint8_t FrameChecksum(std::string_view payload) {
     std::uint8_t sum = 0;
@@ -40,7 +44,9 @@ Bytes BuildFrame(std::string_view payload, std::string_view signIdText) {
     return frame;
 }
 
-bool ReplyWantsFourthByte(char firstByte) { return firstByte == 'N'; }
+bool ReplyWantsFourthByte(char firstByte) {
+    return firstByte == 'N';
+}
 
 bool IsAckReply(std::string_view positions) {
     // A six-byte buffer that starts all zero, read as a C string.

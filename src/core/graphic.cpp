@@ -24,7 +24,9 @@ std::optional<int> GraphicNumberOfName(std::string_view name) {
     return std::nullopt;
 }
 
-char GraphicLetter(int number) { return static_cast<char>(0x40 + number); }
+char GraphicLetter(int number) {
+    return static_cast<char>(0x40 + number);
+}
 
 bool IsSafeGraphicName(std::string_view name) {
     if (name.empty() || name.size() > 64) {
@@ -152,7 +154,9 @@ std::vector<std::string> ListGraphics(const fs::path& folder) {
     return names;
 }
 
-int BlockCount(int width) { return (width + kBlockWidth - 1) / kBlockWidth; }
+int BlockCount(int width) {
+    return (width + kBlockWidth - 1) / kBlockWidth;
+}
 
 std::vector<int> BlockOrder(const Graphic& graphic) {
     const int blocks = BlockCount(graphic.width());
@@ -263,7 +267,9 @@ std::vector<Bytes> GraphicBlockFrames(char letter, const Graphic& graphic,
     return frames;
 }
 
-PixelStore::PixelStore() { m_cells.fill(kPixelOff); }
+PixelStore::PixelStore() {
+    m_cells.fill(kPixelOff);
+}
 
 void PixelStore::load(const Graphic& graphic) {
     const int width = graphic.width();

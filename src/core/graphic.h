@@ -18,7 +18,7 @@ inline constexpr char kPixelRed = 'A';
 inline constexpr char kPixelGreen = 'D';
 inline constexpr char kPixelYellow = 'E';
 
-inline constexpr int kGraphicCount = 16;       // G01..G16
+inline constexpr int kGraphicCount = 16;         // G01..G16
 inline constexpr int kMaxSignGraphicWidth = 128; // four blocks across
 inline constexpr int kBlockWidth = 32;
 inline constexpr int kBlockHeight = 8;

@@ -65,17 +65,25 @@ bool TimeTextHasBlanks(std::string_view timeText) {
     return false;
 }
 
-Bytes RunPagePayload(char pageLetter) { return std::string("<RP") + pageLetter + ">"; }
+Bytes RunPagePayload(char pageLetter) {
+    return std::string("<RP") + pageLetter + ">";
+}
 
 Bytes BrightnessPayload(int levelIndex) {
     return std::string("<B") + static_cast<char>('A' + levelIndex) + ">";
 }
 
-Bytes SetIdBytes(int newId) { return "<ID><" + SignIdText(newId) + "><E>"; }
+Bytes SetIdBytes(int newId) {
+    return "<ID><" + SignIdText(newId) + "><E>";
+}
 
-bool SetIdEchoMatches(std::string_view echo, int newId) { return echo == SignIdText(newId); }
+bool SetIdEchoMatches(std::string_view echo, int newId) {
+    return echo == SignIdText(newId);
+}
 
-char ScheduleSlotLetter(int index) { return static_cast<char>('A' + index); }
+char ScheduleSlotLetter(int index) {
+    return static_cast<char>('A' + index);
+}
 
 Bytes SchedulePayload(int index, const ScheduleEntry& entry) {
     Bytes payload = "<T";

@@ -70,7 +70,7 @@ std::string CorrectClockTime(std::string_view timeText);
 std::optional<std::string> TickClockText(std::string_view timeText);
 
 // Deletions on the sign.
-Bytes DeleteSchedulePayload(int index); // "<DT" + slot + ">"
+Bytes DeleteSchedulePayload(int index);                   // "<DT" + slot + ">"
 Bytes DeleteLinePayload(int lineNumber, char pageLetter); // "<DL" + 1|2 + "P" + page + ">"
 inline constexpr std::string_view kDeleteAllPayload = "<D*>";
 

@@ -77,6 +77,8 @@ fs::path WritableProgramFolder() {
     return user;
 }
 
-fs::path SettingsFilePath() { return WritableProgramFolder() / "lumivo.INI"; }
+fs::path SettingsFilePath() {
+    return WritableProgramFolder() / "lumivo.INI";
+}
 
 } // namespace lumivo

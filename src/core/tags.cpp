@@ -9,30 +9,34 @@ namespace lumivo {
 namespace {
 
 constexpr TagEntry kInline[] = {
-    {"<Font5x8>", "<AF>"},        {"<Font5x7>", "<AA>"},         {"<Font6x7>", "<AB>"},
-    {"<Font4x7>", "<AC>"},        {"<Font7x13>", "<AD>"},        {"<Bell 0.5Sec>", "<BA>"},
-    {"<Bell 1Sec>", "<BB>"},      {"<Bell 1.5Sec>", "<BC>"},     {"<Bell 2Sec>", "<BD>"},
-    {"<Display Date>", "<KD>"},   {"<Display Time>", "<KT>"},    {"<Red>", "<CA>"},
-    {"<Green>", "<CD>"},          {"<Orange>", "<CH>"},          {"<Inversed Red>", "<CL>"},
-    {"<Inversed Green>", "<CM>"}, {"<Inversed Orange>", "<CN>"}, {"<Red On Green>", "<CP>"},
-    {"<Green On Red>", "<CQ>"},   {"<RYG>", "<CR>"},             {"<Rainbow>", "<CS>"},
+    {"<Font5x8>", "<AF>"},         {"<Font5x7>", "<AA>"},
+    {"<Font6x7>", "<AB>"},         {"<Font4x7>", "<AC>"},
+    {"<Font7x13>", "<AD>"},        {"<Bell 0.5Sec>", "<BA>"},
+    {"<Bell 1Sec>", "<BB>"},       {"<Bell 1.5Sec>", "<BC>"},
+    {"<Bell 2Sec>", "<BD>"},       {"<Display Date>", "<KD>"},
+    {"<Display Time>", "<KT>"},    {"<Red>", "<CA>"},
+    {"<Green>", "<CD>"},           {"<Orange>", "<CH>"},
+    {"<Inversed Red>", "<CL>"},    {"<Inversed Green>", "<CM>"},
+    {"<Inversed Orange>", "<CN>"}, {"<Red On Green>", "<CP>"},
+    {"<Green On Red>", "<CQ>"},    {"<RYG>", "<CR>"},
+    {"<Rainbow>", "<CS>"},
 };
 
 constexpr TagEntry kEffect[] = {
-    {"<Immediate>", "<FA>"},   {"<Xopen>", "<FB>"},        {"<Curtain Up>", "<FC>"},
-    {"<Curtain Down>", "<FD>"}, {"<Scoll Left>", "<FE>"},   {"<Scroll Right>", "<FF>"},
-    {"<Vopen>", "<FG>"},       {"<Vclose>", "<FH>"},       {"<Scroll Up>", "<FI>"},
-    {"<Scroll Down>", "<FJ>"}, {"<Hold>", "<FK>"},         {"<Snow>", "<FL>"},
-    {"<Twinkle>", "<FM>"},     {"<Block Move>", "<FN>"},   {"<Random>", "<FP>"},
-    {"<Hello World>", "<FQ>"}, {"<Welcome>", "<FR>"},      {"<Zentrova>", "<FS>"},
+    {"<Immediate>", "<FA>"},    {"<Xopen>", "<FB>"},      {"<Curtain Up>", "<FC>"},
+    {"<Curtain Down>", "<FD>"}, {"<Scoll Left>", "<FE>"}, {"<Scroll Right>", "<FF>"},
+    {"<Vopen>", "<FG>"},        {"<Vclose>", "<FH>"},     {"<Scroll Up>", "<FI>"},
+    {"<Scroll Down>", "<FJ>"},  {"<Hold>", "<FK>"},       {"<Snow>", "<FL>"},
+    {"<Twinkle>", "<FM>"},      {"<Block Move>", "<FN>"}, {"<Random>", "<FP>"},
+    {"<Hello World>", "<FQ>"},  {"<Welcome>", "<FR>"},    {"<Zentrova>", "<FS>"},
 };
 
 constexpr TagEntry kLowerEffect[] = {
-    {"<immediate>", "<Fa>"},   {"<xopen>", "<Fb>"},      {"<curtain up>", "<Fc>"},
+    {"<immediate>", "<Fa>"},    {"<xopen>", "<Fb>"},      {"<curtain up>", "<Fc>"},
     {"<curtain down>", "<Fd>"}, {"<scoll left>", "<Fe>"}, {"<scroll right>", "<Ff>"},
-    {"<vopen>", "<Fg>"},       {"<vclose>", "<Fh>"},     {"<scroll up>", "<Fi>"},
-    {"<scroll down>", "<Fj>"}, {"<hold>", "<Fk>"},       {"<snow>", "<Fl>"},
-    {"<twinkle>", "<Fm>"},     {"<block move>", "<Fn>"}, {"<random>", "<Fp>"},
+    {"<vopen>", "<Fg>"},        {"<vclose>", "<Fh>"},     {"<scroll up>", "<Fi>"},
+    {"<scroll down>", "<Fj>"},  {"<hold>", "<Fk>"},       {"<snow>", "<Fl>"},
+    {"<twinkle>", "<Fm>"},      {"<block move>", "<Fn>"}, {"<random>", "<Fp>"},
 };
 
 constexpr TagEntry kDisplayEffect[] = {
@@ -55,12 +59,24 @@ constexpr TagEntry kDisplayTime[] = {
 
 } // namespace
 
-TagTable InlineTags() { return kInline; }
-TagTable EffectTags() { return kEffect; }
-TagTable LowerCaseEffectTags() { return kLowerEffect; }
-TagTable DisplayEffectTags() { return kDisplayEffect; }
-TagTable SpeedTags() { return kSpeed; }
-TagTable DisplayTimeTags() { return kDisplayTime; }
+TagTable InlineTags() {
+    return kInline;
+}
+TagTable EffectTags() {
+    return kEffect;
+}
+TagTable LowerCaseEffectTags() {
+    return kLowerEffect;
+}
+TagTable DisplayEffectTags() {
+    return kDisplayEffect;
+}
+TagTable SpeedTags() {
+    return kSpeed;
+}
+TagTable DisplayTimeTags() {
+    return kDisplayTime;
+}
 
 std::optional<std::size_t> FindTag(std::string_view tag, TagTable table) {
     for (std::size_t i = 0; i < table.size(); ++i) {

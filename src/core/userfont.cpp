@@ -30,7 +30,9 @@ std::optional<UserCharSize> UserCharSizeOfText(std::string_view text) {
     return std::nullopt;
 }
 
-std::string UserCharCodeText(int code) { return "U" + Hex2(static_cast<std::uint8_t>(code)); }
+std::string UserCharCodeText(int code) {
+    return "U" + Hex2(static_cast<std::uint8_t>(code));
+}
 
 UserCharRecord MakeUserCharRecord(int code, char sizeLetter,
                                   const std::array<std::uint8_t, kUserCharRows>& rows) {
@@ -96,7 +98,8 @@ Bytes EncodeFontFile(const std::vector<UserCharRecord>& records) {
 }
 
 Result<FontFileContents> DecodeFontFile(std::string_view bytes) {
-    if (bytes.size() < kFontFileMark.size() || bytes.substr(0, kFontFileMark.size()) != kFontFileMark) {
+    if (bytes.size() < kFontFileMark.size() ||
+        bytes.substr(0, kFontFileMark.size()) != kFontFileMark) {
         return Error{std::string(kNotAFontFileMessage)};
     }
     FontFileContents contents;
@@ -126,8 +129,8 @@ Result<FontFileContents> DecodeFontFile(std::string_view bytes) {
     }
     contents.records.resize(toRead);
     for (std::size_t r = 0; r < toRead; ++r) {
-        std::memcpy(contents.records[r].data(), bytes.data() + kHeaderSize + r * kUserCharRecordSize,
-                    kUserCharRecordSize);
+        std::memcpy(contents.records[r].data(),
+                    bytes.data() + kHeaderSize + r * kUserCharRecordSize, kUserCharRecordSize);
     }
     return contents;
 }

@@ -70,8 +70,7 @@ struct FontFileContents {
 // Fails with kNotAFontFileMessage when the mark is missing.
 Result<FontFileContents> DecodeFontFile(std::string_view bytes);
 
-Status WriteFontFile(const std::filesystem::path& path,
-                     const std::vector<UserCharRecord>& records);
+Status WriteFontFile(const std::filesystem::path& path, const std::vector<UserCharRecord>& records);
 Result<FontFileContents> ReadFontFile(const std::filesystem::path& path);
 
 } // namespace lumivo

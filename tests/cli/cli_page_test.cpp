@@ -57,7 +57,9 @@ TEST(CliPage, TextFileIsReadAsRawBytes) {
     const PageRun r = Page({"--text-file", path.string(), "--sign", "02"});
     std::filesystem::remove(path);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("a\xE9" "b<CA>\x01"s), std::string::npos);
+    EXPECT_NE(r.out.find("a\xE9"
+                         "b<CA>\x01"s),
+              std::string::npos);
 }
 
 TEST(CliPage, UnreadableGraphicNamesItAndWritesNothing) {
@@ -71,16 +73,15 @@ TEST(CliPage, UnreadableGraphicNamesItAndWritesNothing) {
 }
 
 TEST(CliPage, UsageErrors) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {},
-             {"a", "b"},
-             {"--sign", "1", "x"},
-             {"--sign", "GG", "x"},
-             {"--page", "AB", "x"},
-             {"--page", "1", "x"},
-             {"--text-file", "f", "x"},
-             {"--sign"},
-             {"--bogus", "x"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{},
+                                                                  {"a", "b"},
+                                                                  {"--sign", "1", "x"},
+                                                                  {"--sign", "GG", "x"},
+                                                                  {"--page", "AB", "x"},
+                                                                  {"--page", "1", "x"},
+                                                                  {"--text-file", "f", "x"},
+                                                                  {"--sign"},
+                                                                  {"--bogus", "x"}}) {
         const PageRun r = Page(args);
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.out, "");
@@ -114,10 +115,10 @@ TEST(CliPage, TheProgramWritesExactBytesOnStandardOutput) {
 TEST(Utf8ToLatin1, AcceptsOnlyWhatALineCanCarry) {
     EXPECT_EQ(Utf8ToLatin1("plain"), "plain");
     EXPECT_EQ(Utf8ToLatin1("\xC2\x80\xC3\xBF"), "\x80\xFF"s);
-    EXPECT_FALSE(Utf8ToLatin1("\xC4\x80"));  // U+0100
-    EXPECT_FALSE(Utf8ToLatin1("\xC3"));      // cut short
-    EXPECT_FALSE(Utf8ToLatin1("\xE9"));      // Latin-1 byte, not UTF-8
-    EXPECT_FALSE(Utf8ToLatin1("\xC3\x28"));  // bad continuation
+    EXPECT_FALSE(Utf8ToLatin1("\xC4\x80")); // U+0100
+    EXPECT_FALSE(Utf8ToLatin1("\xC3"));     // cut short
+    EXPECT_FALSE(Utf8ToLatin1("\xE9"));     // Latin-1 byte, not UTF-8
+    EXPECT_FALSE(Utf8ToLatin1("\xC3\x28")); // bad continuation
 }
 
 } // namespace

@@ -95,12 +95,11 @@ TEST(FolderGraphicSource, NamesThatCouldLeaveTheFolderAreNeverRead) {
     const auto inner = dir.path() / "Graphdata";
     std::filesystem::create_directories(inner);
     // A perfectly good graphic one level up: "../x" must not find it.
-    test::WriteBytes(dir.path() / "x.txt", std::string(32, 'A') + "\r\n" + std::string(32, 'A') +
-                                               "\r\n" + std::string(32, 'A') + "\r\n" +
-                                               std::string(32, 'A') + "\r\n" +
-                                               std::string(32, 'A') + "\r\n" +
-                                               std::string(32, 'A') + "\r\n" +
-                                               std::string(32, 'A') + "\r\n");
+    test::WriteBytes(dir.path() / "x.txt",
+                     std::string(32, 'A') + "\r\n" + std::string(32, 'A') + "\r\n" +
+                         std::string(32, 'A') + "\r\n" + std::string(32, 'A') + "\r\n" +
+                         std::string(32, 'A') + "\r\n" + std::string(32, 'A') + "\r\n" +
+                         std::string(32, 'A') + "\r\n");
     const FolderGraphicSource source(inner);
     for (const char* name : {"../x", "..", "", "a/b", "G01.txt", "G 1", "/etc/passwd"}) {
         SCOPED_TRACE(name);

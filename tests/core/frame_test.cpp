@@ -12,7 +12,8 @@ TEST(Frame, ChecksumIsXorOfRawBytes) {
     EXPECT_EQ(FrameChecksum("<BF>"), 0x06);
     EXPECT_EQ(FrameChecksum(""), 0x00);
     EXPECT_EQ(FrameChecksum("\x80\xFF"s), 0x7F);
-    EXPECT_EQ(BuildFrame("\xF0"s, "01"), "<ID01>\xF0" "F0<E>"s);
+    EXPECT_EQ(BuildFrame("\xF0"s, "01"), "<ID01>\xF0"
+                                         "F0<E>"s);
 }
 
 TEST(Frame, SignIdTexts) {
@@ -32,11 +33,12 @@ TEST(Reply, OnlyAckSucceeds) {
     EXPECT_TRUE(IsAckReply("ACK"));
     EXPECT_TRUE(IsAckReply("ACK\0"s));
     EXPECT_FALSE(IsAckReply("ACk"));
-    EXPECT_FALSE(IsAckReply("AC"));              // short answer
-    EXPECT_FALSE(IsAckReply("\0\0\0"s));         // silence
-    EXPECT_FALSE(IsAckReply("NACK"));            // refusal, four bytes consumed
-    EXPECT_FALSE(IsAckReply("\0CK"s));           // first byte lost
-    EXPECT_TRUE(IsAckReply("AC" "K\0\0"s));
+    EXPECT_FALSE(IsAckReply("AC"));      // short answer
+    EXPECT_FALSE(IsAckReply("\0\0\0"s)); // silence
+    EXPECT_FALSE(IsAckReply("NACK"));    // refusal, four bytes consumed
+    EXPECT_FALSE(IsAckReply("\0CK"s));   // first byte lost
+    EXPECT_TRUE(IsAckReply("AC"
+                           "K\0\0"s));
 }
 
 TEST(Reply, AckFollowedByMoreBytesInTheFourthPositionFails) {

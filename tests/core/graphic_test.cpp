@@ -51,12 +51,14 @@ TEST(GraphicFile, ShapesThatCannotBeHeldOrCutAreRefusedNamingTheFile) {
         {"seventeen rows", Lines(17, row)},
         {"161 wide", Lines(8, std::string(161, 'A'))},
         {"empty first row", Lines(8, "")},
-        {"shorter later row", [&] {
+        {"shorter later row",
+         [&] {
              Lines l(8, row);
              l[5].pop_back();
              return l;
          }()},
-        {"longer later row", [&] {
+        {"longer later row",
+         [&] {
              Lines l(8, row);
              l[7] += "A";
              return l;
@@ -69,7 +71,8 @@ TEST(GraphicFile, ShapesThatCannotBeHeldOrCutAreRefusedNamingTheFile) {
         EXPECT_NE(s.error().message.find("G09"), std::string::npos);
     }
     for (int rows : {7, 8, 16}) {
-        EXPECT_TRUE(CheckGraphicShape(Graphic{Lines(static_cast<std::size_t>(rows), row)}, "x").ok());
+        EXPECT_TRUE(
+            CheckGraphicShape(Graphic{Lines(static_cast<std::size_t>(rows), row)}, "x").ok());
     }
     // 160 wide fits the store but not the sign.
     const Graphic wide{Lines(8, std::string(160, 'A'))};
@@ -120,8 +123,7 @@ TEST(Blocks, CountsTagsAndOrder) {
     EXPECT_EQ(BlockTags(2, 120), "<GB1><GB2><GB3><GB4>");
     EXPECT_EQ(BlockTags(16, 33), "<GP1><GP2>");
     EXPECT_EQ(BlockOrder(Graphic{Lines(16, std::string(64, '@'))}), (std::vector<int>{1, 2, 5, 6}));
-    EXPECT_EQ(BlockOrder(Graphic{Lines(8, std::string(120, '@'))}),
-              (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(BlockOrder(Graphic{Lines(8, std::string(120, '@'))}), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(BlockOrder(Graphic{Lines(7, std::string(1, '@'))}), (std::vector<int>{1}));
 }
 
@@ -145,7 +147,8 @@ TEST(Blocks, PayloadLayoutColumnsGroupsAndPadding) {
     ASSERT_EQ(p.size(), 5u + 64u);
     EXPECT_EQ(p.substr(0, 5), "<GC4>");
     auto byteAt = [&](int group, int row, int half) {
-        return static_cast<std::uint8_t>(p[5 + static_cast<std::size_t>(group * 16 + row * 2 + half)]);
+        return static_cast<std::uint8_t>(
+            p[5 + static_cast<std::size_t>(group * 16 + row * 2 + half)]);
     };
     EXPECT_EQ(byteAt(2, 0, 1), 0x02); // column 119 = group 2, pixel 7
     EXPECT_EQ(byteAt(0, 3, 0), 0xC0); // column 96 = group 0, pixel 0, yellow

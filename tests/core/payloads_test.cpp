@@ -8,7 +8,7 @@ namespace {
 
 TEST(SetClock, PayloadOfTheWorkedDateAndWeekdays) {
     EXPECT_EQ(SetClockPayload({2026, 12, 7}, "14:05:09"), "<SC>26021207140509");
-    EXPECT_EQ(SetClockPayload({2026, 12, 6}, "00:00:00").substr(4, 4), "2601"); // Sunday
+    EXPECT_EQ(SetClockPayload({2026, 12, 6}, "00:00:00").substr(4, 4), "2601");  // Sunday
     EXPECT_EQ(SetClockPayload({2026, 12, 12}, "00:00:00").substr(4, 4), "2607"); // Saturday
     EXPECT_EQ(SetClockPayload({2000, 2, 29}, "23:59:59"), "<SC>00030229235959");
     // Digits are copied as typed, blanks included.
@@ -25,7 +25,8 @@ TEST(SetClock, BlankTimeFieldsAreFound) {
 TEST(SingleFrameCommands, RunPageBrightnessAndSetId) {
     EXPECT_EQ(RunPagePayload('Q'), "<RPQ>");
     EXPECT_EQ(BrightnessPayload(0), "<BA>");
-    EXPECT_EQ(BuildFrame(BrightnessPayload(3), "0A"), "<ID0A><BD>" + Hex2(FrameChecksum("<BD>")) + "<E>");
+    EXPECT_EQ(BuildFrame(BrightnessPayload(3), "0A"),
+              "<ID0A><BD>" + Hex2(FrameChecksum("<BD>")) + "<E>");
     EXPECT_EQ(SetIdBytes(5), "<ID><05><E>");
     EXPECT_EQ(SetIdBytes(255), "<ID><FF><E>");
     EXPECT_TRUE(SetIdEchoMatches("05", 5));

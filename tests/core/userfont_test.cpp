@@ -78,7 +78,8 @@ TEST(FontFile, RoundTripThroughAFileKeepsOrderAndClearedRecords) {
 }
 
 TEST(FontFile, DamagedFilesKeepOnlyWholeRecords) {
-    const std::vector<UserCharRecord> three(3, MakeUserCharRecord(0x41, 'A', {1, 1, 1, 1, 1, 1, 1}));
+    const std::vector<UserCharRecord> three(3,
+                                            MakeUserCharRecord(0x41, 'A', {1, 1, 1, 1, 1, 1, 1}));
     const Bytes good = EncodeFontFile(three);
 
     const auto cut = DecodeFontFile(good.substr(0, good.size() - 10));

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "link/port.h"
+
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace lumivo::cli {
+
+// Where the commands find their port and files. Tests replace the opener.
+struct CommandContext {
+    std::filesystem::path programFolder; // "Graphdata" default, settings file
+    std::string settingsFile;            // COM port mapping
+    // Opens a --port value (COM1..COM8, a device path, tcp://host:port). Defaults to the real one.
+    std::function<link::PortOpener(const std::string& port)> openerFor;
+    bool progressToTerminal = false; // draw a progress bar on `err` for sends
+};
+
+// Runs one sign command (every command but `page`): `name` is the command, `args` its options.
+// With --port: prints the outcome text on `out`; status 0 for a success or an "is Over" end, 1
+// for a failure. With --dry-run: writes to `out` exactly the bytes the command would write, as if
+// every frame were acknowledged. Usage errors: status 2.
+int RunSignCommand(const std::string& name, const std::vector<std::string>& args, std::ostream& out,
+                   std::ostream& err, const CommandContext& context);
+
+bool IsSignCommand(const std::string& name);
+
+// The commands and their options, for --help.
+extern const char* const kSignCommandsUsage;
+
+} // namespace lumivo::cli

@@ -1,0 +1,176 @@
+#include "cli/cli_commands.h"
+#include "link/fake_port.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace lumivo::cli {
+namespace {
+
+using namespace std::string_literals;
+
+const std::filesystem::path kData = LUMIVO_TEST_DATA_DIR;
+
+struct CommandRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CommandRun Command(const std::string& name, std::vector<std::string> args,
+                   link::FakeLine* line = nullptr) {
+    CommandContext context;
+    context.programFolder = kData;
+    std::string askedFor;
+    context.openerFor = [line](const std::string&) {
+        return line ? line->opener() : link::PortOpener{[] { return nullptr; }};
+    };
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunSignCommand(name, args, out, err, context);
+    return {status, out.str(), err.str()};
+}
+
+TEST(CliDryRun, WritesExactlyTheBytesOfEachCommand) {
+    struct Case {
+        std::string name;
+        std::vector<std::string> args;
+        std::string bytes;
+    };
+    const std::vector<Case> cases = {
+        {"send",
+         {"--sign", "01", "Hello"},
+         "<ID01><BE>05<E><ID01><L1><PA><FE><MA><WC><FE>Hello36<E><ID01><BF>06<E>"},
+        {"clock",
+         {"--sign", "01", "--time", "2026-12-07 14:05:09"},
+         "<ID01><SC>2602120714050919<E>"},
+        {"run-page", {"--page", "q"}, "<ID00><RPQ>51<E>"},
+        {"brightness", {"--sign", "0a", "--level", "25%"}, "<ID0A><BD>04<E>"},
+        {"set-id", {"--new-id", "FF"}, "<ID><FF><E>"},
+        {"link-pages",
+         {"--sign", "01", "--pages", "abc"},
+         "<ID01><TA>00010100009912302359ABC5A<E>"},
+        {"link-pages", {"--sign", "01"}, "<ID01><TA>000101000099123023591A<E>"},
+        {"schedules",
+         {"--sign", "01", "--entry", "12/25/26 08:00,12/31/26 18:30,ABC", "--entry",
+          "01/3 /26 35:10,12/31/26 18:30,"},
+         "<ID01><TA>26122508002612311830ABC50<E><ID01><TB>2601"
+         "3 23102612311830" +
+             std::string("XX<E>")},
+        {"delete-schedules",
+         {"--sign", "01", "--slots", "3,1"},
+         "<ID01><DTA>53<E><ID01><DTC>51<E>"},
+        {"delete-lines",
+         {"--sign", "01", "--line", "D2", "--line", "A1", "--line", "d1"},
+         "<ID01><DL1PA>2A<E><ID01><DL1PD>2F<E><ID01><DL2PD>2C<E>"},
+        {"delete-all", {"--sign", "01"}, "<ID01><D*>6C<E>"},
+        {"recall-font", {"--sign", "01"}, "<ID01><DU>13<E>"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.push_back("--dry-run");
+        const CommandRun r = Command(c.name, args);
+        SCOPED_TRACE(c.name + " " + r.err);
+        EXPECT_EQ(r.status, 0);
+        if (c.bytes.find("XX<E>") != std::string::npos) {
+            // The second schedule's checksum is not worked by hand: compare everything before it.
+            const std::string prefix = c.bytes.substr(0, c.bytes.size() - 5);
+            EXPECT_EQ(r.out.substr(0, prefix.size()), prefix);
+            EXPECT_EQ(r.out.size(), c.bytes.size());
+        } else {
+            EXPECT_EQ(r.out, c.bytes);
+        }
+    }
+}
+
+TEST(CliDryRun, FontTransferSkipsUndrawnRecords) {
+    const CommandRun r = Command("font-transfer", {"--dry-run", "--sign", "01", "--font",
+                                                   (kData / "fonts" / "three.fon").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 15), "<ID01><BE>05<E>");
+    EXPECT_EQ(
+        r.out.substr(15, 25),
+        "\x3C\x49\x44\x30\x31\x3E\x3C\x46\x41\x30\x31\x3E\x80\x00\x00\x00\x00\x00\x00\x00\x38\x34\x3C\x45\x3E"s);
+    EXPECT_EQ(r.out.size(), 15u + 25u + 25u + 15u);
+    EXPECT_EQ(r.out.substr(r.out.size() - 15), "<ID01><BF>06<E>");
+}
+
+TEST(CliPort, PrintsTheOutcomeTextAndItsStatus) {
+    link::FakeLine acking;
+    const CommandRun ok = Command("delete-all", {"--port", "COM1", "--sign", "01"}, &acking);
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_EQ(ok.out, "   Delete All OK   \n");
+    EXPECT_EQ(acking.closeCount(), 1);
+
+    link::FakeLine broadcast;
+    const CommandRun over = Command("run-page", {"--port", "/dev/x", "--page", "B"}, &broadcast);
+    EXPECT_EQ(over.status, 0);
+    EXPECT_EQ(over.out, "   Running page is Over   \n");
+
+    link::FakeLine silent;
+    silent.setDefaultReply("");
+    const CommandRun failed =
+        Command("brightness", {"--port", "COM2", "--sign", "01", "--level", "50"}, &silent);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "  Set Brightness Error  \n");
+
+    const CommandRun noPort = Command("delete-all", {"--port", "COM3", "--sign", "01"}, nullptr);
+    EXPECT_EQ(noPort.status, 1);
+    EXPECT_EQ(noPort.out, " Open Com Error \n");
+}
+
+TEST(CliUsage, BadInputIsAUsageErrorAndWritesNothing) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> bad = {
+        {"delete-all", {}},
+        {"delete-all", {"--dry-run", "--port", "COM1"}},
+        {"delete-all", {"--port", "COM9"}},
+        {"delete-all", {"--dry-run", "--sign", "100"}},
+        {"set-id", {"--dry-run", "--new-id", "00"}},
+        {"set-id", {"--dry-run", "--new-id", "05", "--sign", "01"}},
+        {"brightness", {"--dry-run", "--level", "60"}},
+        {"run-page", {"--dry-run", "--page", "AB"}},
+        {"clock", {"--dry-run", "--time", "2026-02-30 10:00:00"}},
+        {"clock", {"--dry-run", "--time", "2026-12-07 24:00:00"}},
+        {"schedules", {"--dry-run", "--entry", "13/01/26 08:00,12/31/26 18:30,A"}},
+        {"schedules", {"--dry-run", "--entry", "12/01/26 08:00,12/31/26 18:30,A1"}},
+        {"schedules", {"--dry-run", "--entry", "12/01/26 08:00"}},
+        {"delete-schedules", {"--dry-run", "--slots", "6"}},
+        {"delete-lines", {"--dry-run", "--line", "A3"}},
+        {"link-pages", {"--dry-run", "--pages", "a-b"}},
+        {"send", {"--dry-run"}},
+        {"send", {"--dry-run", "--text-file", "x", "TEXT"}},
+        {"send", {"--dry-run", "\xE2\x82\xAC"}},
+        {"delete-all", {"--dry-run", "--bogus"}},
+    };
+    for (const auto& [name, args] : bad) {
+        const CommandRun r = Command(name, args);
+        SCOPED_TRACE(name + " " + r.err);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+    }
+    std::vector<std::string> six;
+    for (int i = 0; i < 6; ++i) {
+        six.insert(six.end(), {"--entry", "12/25/26 08:00,12/31/26 18:30,A"});
+    }
+    six.push_back("--dry-run");
+    const CommandRun tooMany = Command("schedules", six);
+    EXPECT_EQ(tooMany.status, 2);
+    EXPECT_NE(tooMany.err.find(" Max only items 5 "), std::string::npos);
+}
+
+TEST(CliSend, RefusedBeforeAnythingIsWritten) {
+    link::FakeLine line;
+    const CommandRun r = Command("send", {"--port", "COM1", "--sign", "01", "<Pic:G09>x"}, &line);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("G09"), std::string::npos);
+    EXPECT_EQ(line.written(), "");
+    const CommandRun graphic = Command("send", {"--dry-run", "--sign", "01", "--graphics",
+                                                (kData / "Graphdata").string(), "<Pic:G02>"});
+    ASSERT_EQ(graphic.status, 0) << graphic.err;
+    EXPECT_EQ(graphic.out.size(), 15u + 45u + 2u * 80u + 15u);
+}
+
+} // namespace
+} // namespace lumivo::cli
