@@ -9,7 +9,9 @@ namespace {
 constexpr int kConnectTimeoutMs = 30000;
 
 // Declines every password request: a worker thread has nobody to ask.
-const char* NoPassword(const char*, http_t*, const char*, const char*, void*) { return nullptr; }
+const char* NoPassword(const char*, http_t*, const char*, const char*, void*) {
+    return nullptr;
+}
 
 std::string DestinationName(const cups_dest_t& dest) {
     std::string name = dest.name;
@@ -22,7 +24,9 @@ std::string DestinationName(const cups_dest_t& dest) {
 
 } // namespace
 
-CupsPrintJob::~CupsPrintJob() { closePrinter(); }
+CupsPrintJob::~CupsPrintJob() {
+    closePrinter();
+}
 
 void CupsPrintJob::noteError(std::string_view step) {
     m_lastError = std::string(step) + ": " + cupsLastErrorString();
@@ -41,8 +45,8 @@ bool CupsPrintJob::openPrinter(const std::string& name) {
 
     const char* server = cupsServer(); // also settles the port when the server names one
     const int port = ippPort();
-    m_http = httpConnect2(server, port, nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                          kConnectTimeoutMs, nullptr);
+    m_http = httpConnect2(server, port, nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectTimeoutMs,
+                          nullptr);
     if (m_http == nullptr) {
         noteError("connect");
         return false;
@@ -50,9 +54,10 @@ bool CupsPrintJob::openPrinter(const std::string& name) {
 
     const std::size_t slash = name.find('/');
     const std::string queue = name.substr(0, slash);
-    const std::string instance = slash == std::string::npos ? std::string{} : name.substr(slash + 1);
-    cups_dest_t* dest = cupsGetNamedDest(m_http, queue.c_str(),
-                                         instance.empty() ? nullptr : instance.c_str());
+    const std::string instance =
+        slash == std::string::npos ? std::string{} : name.substr(slash + 1);
+    cups_dest_t* dest =
+        cupsGetNamedDest(m_http, queue.c_str(), instance.empty() ? nullptr : instance.c_str());
     if (dest == nullptr) {
         noteError("find queue");
         httpClose(m_http);
@@ -109,7 +114,9 @@ bool CupsPrintJob::write(std::string_view bytes) {
     return true;
 }
 
-bool CupsPrintJob::endPage() { return m_documentOpen; }
+bool CupsPrintJob::endPage() {
+    return m_documentOpen;
+}
 
 bool CupsPrintJob::endDocument() {
     if (!m_documentOpen) {

@@ -37,6 +37,8 @@ bool FakePrintJob::endDocument() {
     return !m_failures.endDocument;
 }
 
-void FakePrintJob::closePrinter() { m_events.emplace_back("close"); }
+void FakePrintJob::closePrinter() {
+    m_events.emplace_back("close");
+}
 
 } // namespace lumivo::link

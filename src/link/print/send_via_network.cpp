@@ -8,7 +8,9 @@ namespace lumivo::link {
 
 namespace {
 
-Outcome Failure(std::string text) { return Outcome{BoxKind::Error, std::move(text), false}; }
+Outcome Failure(std::string text) {
+    return Outcome{BoxKind::Error, std::move(text), false};
+}
 
 // Every write of the job, in order: the page, then the blocks of the used graphics.
 Result<std::vector<Bytes>> NetworkFrames(const std::string& lineText, const std::string& signId,
