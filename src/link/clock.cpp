@@ -12,6 +12,8 @@ void RealClock::delay(int ms) {
     }
 }
 
-int FakeClock::total() const { return std::accumulate(m_pauses.begin(), m_pauses.end(), 0); }
+int FakeClock::total() const {
+    return std::accumulate(m_pauses.begin(), m_pauses.end(), 0);
+}
 
 } // namespace lumivo::link

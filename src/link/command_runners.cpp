@@ -65,23 +65,22 @@ Outcome RunSetClock(const PortOpener& open, Clock& /*clock*/, const std::string&
     if (TimeTextHasBlanks(timeText)) {
         return ErrorFailure(kTimeHasBlanks);
     }
-    return RunOneFrame(open, SetClockPayload(date, timeText), signId,
-                       {" Set Date&Time OK ", "   Set Date&Time Error   ",
-                        " Setting Date&Time is Over"});
+    return RunOneFrame(
+        open, SetClockPayload(date, timeText), signId,
+        {" Set Date&Time OK ", "   Set Date&Time Error   ", " Setting Date&Time is Over"});
 }
 
-Outcome RunRunPage(const PortOpener& open, Clock& /*clock*/, const std::string& signId,
-                   char page) {
-    return RunOneFrame(open, RunPagePayload(page), signId,
-                       {"   Run page Error OK   ", "  Run page Error  ",
-                        "   Running page is Over   "});
+Outcome RunRunPage(const PortOpener& open, Clock& /*clock*/, const std::string& signId, char page) {
+    return RunOneFrame(
+        open, RunPagePayload(page), signId,
+        {"   Run page Error OK   ", "  Run page Error  ", "   Running page is Over   "});
 }
 
 Outcome RunSetBrightness(const PortOpener& open, Clock& /*clock*/, const std::string& signId,
                          int levelIndex) {
-    return RunOneFrame(open, BrightnessPayload(levelIndex), signId,
-                       {"  Set Brightness OK  ", "  Set Brightness Error  ",
-                        "  Setting Brightness is Over  "});
+    return RunOneFrame(
+        open, BrightnessPayload(levelIndex), signId,
+        {"  Set Brightness OK  ", "  Set Brightness Error  ", "  Setting Brightness is Over  "});
 }
 
 Outcome RunLinkPages(const PortOpener& open, Clock& /*clock*/, const std::string& signId,
@@ -158,16 +157,15 @@ Outcome RunDeletePageLines(const PortOpener& open, Clock& clock, const std::stri
 }
 
 Outcome RunDeleteAll(const PortOpener& open, Clock& /*clock*/, const std::string& signId) {
-    return RunOneFrame(open, kDeleteAllPayload, signId,
-                       {"   Delete All OK   ", "    Delete All Error    ",
-                        "   Deleting All is Over   "});
+    return RunOneFrame(
+        open, kDeleteAllPayload, signId,
+        {"   Delete All OK   ", "    Delete All Error    ", "   Deleting All is Over   "});
 }
 
-Outcome RunRecallDefaultFont(const PortOpener& open, Clock& /*clock*/,
-                             const std::string& signId) {
-    return RunOneFrame(open, kRecallDefaultFontPayload, signId,
-                       {"  Recall Default Font OK  ", "   Send Message Error   ",
-                        "  Recall Default Font Over  "});
+Outcome RunRecallDefaultFont(const PortOpener& open, Clock& /*clock*/, const std::string& signId) {
+    return RunOneFrame(
+        open, kRecallDefaultFontPayload, signId,
+        {"  Recall Default Font OK  ", "   Send Message Error   ", "  Recall Default Font Over  "});
 }
 
 } // namespace lumivo::link

@@ -12,7 +12,8 @@ constexpr std::string_view kFrameEnd = "<E>";
 constexpr std::size_t kAddressLength = 6; // "<ID" + two digits + ">"
 
 bool EndsWith(const std::string& text, std::string_view end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // The fixed length of a frame whose payload holds raw bytes, or 0 for a text frame.
@@ -229,7 +230,9 @@ PortOpener FakeLine::opener() {
     };
 }
 
-Clock& FakeLine::clock() { return *m_clock; }
+Clock& FakeLine::clock() {
+    return *m_clock;
+}
 
 std::string FakeLine::written() const {
     std::lock_guard lock(m_state->mutex);

@@ -78,7 +78,7 @@ public:
     std::vector<std::string> frames() const; // the complete frames written, in order
     std::vector<std::string> events() const;
     std::vector<int> pauses() const;
-    int openCount() const;  // successful opens
+    int openCount() const; // successful opens
     int closeCount() const;
     bool isOpen() const;
     std::string unread() const; // answered bytes not read yet on the open port

@@ -6,9 +6,13 @@ namespace lumivo::link::detail {
 
 PortSession::PortSession(const PortOpener& open) : m_port(open ? open() : nullptr) {}
 
-PortSession::~PortSession() { close(); }
+PortSession::~PortSession() {
+    close();
+}
 
-bool PortSession::write(std::string_view bytes) { return m_port && m_port->writeBytes(bytes); }
+bool PortSession::write(std::string_view bytes) {
+    return m_port && m_port->writeBytes(bytes);
+}
 
 bool PortSession::sendFrame(std::string_view payload, std::string_view signId) {
     return write(BuildFrame(payload, signId));
@@ -40,7 +44,9 @@ void PortSession::close() {
     }
 }
 
-Outcome OpenFailure() { return ErrorFailure(kOpenComError); }
+Outcome OpenFailure() {
+    return ErrorFailure(kOpenComError);
+}
 
 Outcome Information(std::string_view text) {
     return Outcome{BoxKind::Information, std::string(text), true};
@@ -54,6 +60,8 @@ Outcome ErrorFailure(std::string_view text) {
     return Outcome{BoxKind::Error, std::string(text), false};
 }
 
-Outcome Succeeded() { return Outcome{BoxKind::None, {}, true}; }
+Outcome Succeeded() {
+    return Outcome{BoxKind::None, {}, true};
+}
 
 } // namespace lumivo::link::detail

@@ -40,9 +40,9 @@ private:
 };
 
 Outcome OpenFailure();
-Outcome Information(std::string_view text);     // a success or an "is Over" end
-Outcome PlainFailure(std::string_view text);    // a reply or write failure
-Outcome ErrorFailure(std::string_view text);    // an error box that is not a success
-Outcome Succeeded();                            // success shown by no box at all
+Outcome Information(std::string_view text);  // a success or an "is Over" end
+Outcome PlainFailure(std::string_view text); // a reply or write failure
+Outcome ErrorFailure(std::string_view text); // an error box that is not a success
+Outcome Succeeded();                         // success shown by no box at all
 
 } // namespace lumivo::link::detail

@@ -20,15 +20,15 @@ constexpr std::string_view kSendGraphicError = "   Send Graphic Error   ";
 class NoGraphics final : public GraphicSource {
 public:
     Result<Graphic> load(std::string_view name) const override {
-        return Error{"Graphic " + std::string(name) + " cannot be read: there is no graphics folder"};
+        return Error{"Graphic " + std::string(name) +
+                     " cannot be read: there is no graphics folder"};
     }
 };
 
 // Every graphic the page uses, cut into its framed blocks: all of it is prepared before the
 // port opens, so a graphic that cannot be read or cut stops the send before any byte goes out.
 Result<std::vector<Bytes>> PrepareBlocks(const Compilation& compilation,
-                                         const GraphicSource& graphics,
-                                         const std::string& signId) {
+                                         const GraphicSource& graphics, const std::string& signId) {
     std::vector<Bytes> blocks;
     for (int number = 1; number <= kGraphicCount; ++number) {
         if (!compilation.usedGraphics[static_cast<std::size_t>(number - 1)]) {

@@ -25,7 +25,9 @@ std::unique_ptr<SerialPort> SerialPort::open(const QString& device, QString* err
 
 SerialPort::SerialPort(std::unique_ptr<QSerialPort> port) : m_port(std::move(port)) {}
 
-SerialPort::~SerialPort() { close(); }
+SerialPort::~SerialPort() {
+    close();
+}
 
 bool SerialPort::writeByte(std::uint8_t byte) {
     const char c = static_cast<char>(byte);

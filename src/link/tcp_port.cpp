@@ -33,7 +33,9 @@ std::unique_ptr<TcpPort> TcpPort::open(const QString& host, quint16 port, QStrin
 
 TcpPort::TcpPort(std::unique_ptr<QTcpSocket> socket) : m_socket(std::move(socket)) {}
 
-TcpPort::~TcpPort() { close(); }
+TcpPort::~TcpPort() {
+    close();
+}
 
 bool TcpPort::writeByte(std::uint8_t byte) {
     const char c = static_cast<char>(byte);

@@ -4,6 +4,7 @@
 #include "core/program_folder.h"
 #include "link/port_factory.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <iostream>
@@ -37,6 +38,9 @@ lumivo::link::PortOpener OpenerFor(const std::string& port, const QString& setti
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // The serial and network ports are Qt objects: they need the application's event machinery
+    // on this thread, though nothing here runs an event loop.
+    QCoreApplication application(argc, argv);
     if (args.empty()) {
         std::cerr << kUsage;
         return lumivo::cli::kExitUsage;
