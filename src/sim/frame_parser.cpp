@@ -64,7 +64,18 @@ std::vector<ParsedFrame> FrameParser::feed(std::string_view bytes) {
     return out;
 }
 
-void FrameParser::reset() { m_buffer.clear(); }
+std::vector<ParsedFrame> FrameParser::flushIdle() {
+    m_idle = true;
+    std::vector<ParsedFrame> out;
+    while (parseOne(out) == Step::Progress) {
+    }
+    m_idle = false;
+    return out;
+}
+
+void FrameParser::reset() {
+    m_buffer.clear();
+}
 
 void FrameParser::skip(std::size_t count) {
     m_buffer.erase(0, count);
@@ -122,16 +133,16 @@ FrameParser::Step FrameParser::parseOne(std::vector<ParsedFrame>& out) {
     }
     const std::size_t payloadEnd = kHeaderSize + static_cast<std::size_t>(counted);
     const std::size_t frameEnd = payloadEnd + 2 + kEndTag.size();
+    const std::size_t headerEnd = m_buffer.find('>', kHeaderSize) + 1;
     if (m_buffer.size() < frameEnd) {
-        return Step::NeedMore;
+        return m_idle ? parseTextFrame(headerEnd, out) : Step::NeedMore;
     }
-    if (MatchPattern(std::string_view(m_buffer).substr(payloadEnd), "##<E>") == PatternMatch::Full) {
+    if (StartsWithPattern(std::string_view(m_buffer).substr(payloadEnd), "##<E>")) {
         emitFrame(payloadEnd, frameEnd, out);
         return Step::Progress;
     }
     // The count does not fit (a short or long block): take the first end tag after the
     // counted header instead; the checksum then decides.
-    const std::size_t headerEnd = m_buffer.find('>', kHeaderSize) + 1;
     return parseTextFrame(headerEnd, out);
 }
 

@@ -38,7 +38,8 @@ struct ParsedFrame {
 //   counting, even when the raw bytes contain "<E>";
 // - every other payload is text and ends at the first "<E>" after the header; the two bytes
 //   before it are the checksum;
-// - a counted payload whose end is not "hh<E>" falls back to the text rule;
+// - a counted payload whose end is not "hh<E>" falls back to the text rule, and so does one
+//   still short of its count when the line goes quiet (flushIdle);
 // - a text payload that meets a new frame header ("<ID" + hh + ">") before its "<E>" is dropped,
 //   and so is one that grows beyond kMaxFrameBytes without an end.
 class FrameParser {
@@ -48,6 +49,10 @@ public:
     static constexpr std::size_t kFontRowBytes = 8;
 
     std::vector<ParsedFrame> feed(std::string_view bytes);
+
+    // The line has gone quiet: a counted payload still short of its count is taken to end at
+    // its first "<E>" (a sender that waits for an answer will send nothing more).
+    std::vector<ParsedFrame> flushIdle();
 
     // Forgets a partly received frame (the line was closed or reconnected).
     void reset();
@@ -67,6 +72,7 @@ private:
 
     Bytes m_buffer;
     std::size_t m_skipped = 0;
+    bool m_idle = false;
 };
 
 } // namespace lumivo::sim

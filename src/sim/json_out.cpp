@@ -9,7 +9,9 @@ namespace lumivo::sim {
 
 namespace {
 
-std::string Bool(bool value) { return value ? "true" : "false"; }
+std::string Bool(bool value) {
+    return value ? "true" : "false";
+}
 
 std::string OptionalChar(const std::optional<char>& value) {
     return value ? JsonString(std::string(1, *value)) : "null";
@@ -60,7 +62,7 @@ std::string UtcTimestamp(std::chrono::system_clock::time_point when) {
     const std::time_t seconds = system_clock::to_time_t(when);
     std::tm utc{};
     gmtime_r(&seconds, &utc);
-    char text[40];
+    char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
                   utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
                   static_cast<int>(ms));
@@ -127,10 +129,10 @@ std::string StateJson(const SignState& state) {
     json += ",\"graphics\":[";
     bool firstBlock = true;
     for (const auto& [key, block] : state.graphics) {
-        json += std::string(firstBlock ? "" : ",") + "{\"letter\":" +
-                JsonString(std::string(1, key.first)) + ",\"block\":" + std::to_string(key.second) +
-                ",\"bytes\":\"" + HexBytes(block.bytes.data(), block.bytes.size()) +
-                "\",\"rows\":[";
+        json += std::string(firstBlock ? "" : ",") +
+                "{\"letter\":" + JsonString(std::string(1, key.first)) +
+                ",\"block\":" + std::to_string(key.second) + ",\"bytes\":\"" +
+                HexBytes(block.bytes.data(), block.bytes.size()) + "\",\"rows\":[";
         firstBlock = false;
         for (std::size_t r = 0; r < block.rows.size(); ++r) {
             json += std::string(r ? "," : "") + JsonString(block.rows[r]);

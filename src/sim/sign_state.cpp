@@ -8,14 +8,16 @@ namespace lumivo::sim {
 
 namespace {
 
-constexpr std::size_t kPageHeaderSize = 16;          // four codes of four bytes
-constexpr std::size_t kScheduleTimesSize = 20;       // YYMMDDhhmm twice
-constexpr std::size_t kClockDigits = 14;             // yy ww mm dd hh nn ss
+constexpr std::size_t kPageHeaderSize = 16;    // four codes of four bytes
+constexpr std::size_t kScheduleTimesSize = 20; // YYMMDDhhmm twice
+constexpr std::size_t kClockDigits = 14;       // yy ww mm dd hh nn ss
 constexpr std::size_t kMaxSchedulePages = 26;
-constexpr int kMaxBlockNumber = 8;                   // four upper and four lower blocks
+constexpr int kMaxBlockNumber = 8; // four upper and four lower blocks
 constexpr int kMaxUserCharNumber = 0x3F;
 
-bool InRange(char c, char first, char last) { return c >= first && c <= last; }
+bool InRange(char c, char first, char last) {
+    return c >= first && c <= last;
+}
 
 // "<G" + letter + number + ">": the length of that header when the payload starts with a valid
 // one followed by exactly one block of bytes, else 0.
@@ -38,7 +40,8 @@ bool IsPagePayload(std::string_view p) {
 
 bool IsSchedulePayload(std::string_view p) {
     if (!StartsWithPattern(p, "<T@>") || !InRange(p[2], 'A', 'E') ||
-        p.size() < 4 + kScheduleTimesSize || p.size() > 4 + kScheduleTimesSize + kMaxSchedulePages) {
+        p.size() < 4 + kScheduleTimesSize ||
+        p.size() > 4 + kScheduleTimesSize + kMaxSchedulePages) {
         return false;
     }
     // A link-pages command ends the same way as a schedule: page letters only.
@@ -51,8 +54,7 @@ bool IsSchedulePayload(std::string_view p) {
 }
 
 bool IsFontCharPayload(std::string_view p) {
-    if (!StartsWithPattern(p, "<F@##>") || p.size() != 6 + kFontRows ||
-        !InRange(p[2], 'A', 'C')) {
+    if (!StartsWithPattern(p, "<F@##>") || p.size() != 6 + kFontRows || !InRange(p[2], 'A', 'C')) {
         return false;
     }
     const int number = ParseHex(p.substr(3, 2));
@@ -209,9 +211,9 @@ PayloadKind ApplyPayload(SignState& state, std::string_view p) {
         state.brightness = p[2];
         break;
     case PayloadKind::Schedule:
-        state.schedules[p[2]] = ScheduleSlot{std::string(p.substr(4, 10)),
-                                             std::string(p.substr(14, 10)),
-                                             std::string(p.substr(4 + kScheduleTimesSize))};
+        state.schedules[p[2]] =
+            ScheduleSlot{std::string(p.substr(4, 10)), std::string(p.substr(14, 10)),
+                         std::string(p.substr(4 + kScheduleTimesSize))};
         break;
     case PayloadKind::DeleteSchedule:
         state.schedules.erase(p[3]);

@@ -4,11 +4,23 @@
 
 namespace lumivo::sim {
 
-VirtualSign::VirtualSign(int id, Fault fault) : m_fault(fault) { m_state.id = id; }
+VirtualSign::VirtualSign(int id, Fault fault) : m_fault(fault) {
+    m_state.id = id;
+}
 
 std::vector<Exchange> VirtualSign::receive(std::string_view bytes) {
+    m_idleSeen = false;
+    return handleAll(m_parser.feed(bytes));
+}
+
+std::vector<Exchange> VirtualSign::lineIdle() {
+    m_idleSeen = true;
+    return handleAll(m_parser.flushIdle());
+}
+
+std::vector<Exchange> VirtualSign::handleAll(std::vector<ParsedFrame> frames) {
     std::vector<Exchange> exchanges;
-    for (ParsedFrame& frame : m_parser.feed(bytes)) {
+    for (ParsedFrame& frame : frames) {
         exchanges.push_back(handle(std::move(frame)));
     }
     return exchanges;

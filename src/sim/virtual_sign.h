@@ -46,13 +46,23 @@ public:
 
     std::vector<Exchange> receive(std::string_view bytes);
 
+    // Nothing arrived for a while: settles a counted payload that came short (FrameParser).
+    std::vector<Exchange> lineIdle();
+
+    // A frame was begun but not ended, and the line has not been idle since.
+    bool wantsIdle() const { return m_parser.pendingBytes() > 0 && !m_idleSeen; }
+
     // The line was closed or reconnected: a half-received frame is forgotten.
-    void lineReset() { m_parser.reset(); }
+    void lineReset() {
+        m_parser.reset();
+        m_idleSeen = false;
+    }
 
     const SignState& state() const { return m_state; }
     Fault fault() const { return m_fault; }
 
 private:
+    std::vector<Exchange> handleAll(std::vector<ParsedFrame> frames);
     Exchange handle(ParsedFrame frame);
     void handleFrame(Exchange& exchange);
     void handleSetId(Exchange& exchange);
@@ -62,6 +72,7 @@ private:
     FrameParser m_parser;
     SignState m_state;
     Fault m_fault;
+    bool m_idleSeen = false;
 };
 
 } // namespace lumivo::sim

@@ -1,0 +1,5 @@
+#include "sim/sign_server.h"
+
+int main(int argc, char** argv) {
+    return lumivo::sim::SignMain(argc, argv);
+}
