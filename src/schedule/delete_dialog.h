@@ -1,0 +1,98 @@
+#pragma once
+
+#include "link/command_thread.h"
+#include "link/outcome.h"
+#include "link/sign_connection.h"
+#include "schedule/page_tree_marks.h"
+
+#include <QDialog>
+
+#include <array>
+#include <memory>
+
+class QComboBox;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTreeWidgetItem;
+
+namespace lumivo::ui {
+
+class EditorHost;
+class PageTreeView;
+
+// One window, four panels, one visible at a time: delete schedules, delete lines of pages,
+// delete everything, and the font transfer panel. Each command runs on a worker thread with its
+// OK button disabled and reports in a box when it ends. The task checks and the page marks keep
+// their state between uses.
+class TDeletefrm final : public QDialog {
+    Q_OBJECT
+public:
+    TDeletefrm(QWidget* parent, link::SignConnection connection);
+    ~TDeletefrm() override;
+
+    // Hide every panel, show one and set the caption; the window itself is not shown.
+    void HidePanels();
+    void showDeleteSchedulePanel(); // "Delete Schedule"
+    void showDeletePagePanel();     // "Delete page"
+    void showDeleteAllPanel();      // "Delete All", focus on its OK
+    void showTransferFontPanel();   // "Transfer Font To Sign"
+
+    // The main window's menu items "Delete Schedule...", "Delete Page..." and "Delete All...":
+    // the panel, then the window, application-modal. They return at once; the window's own
+    // buttons end it.
+    void openDeleteSchedule();
+    void openDeletePage();
+    void openDeleteAll();
+    // The font maker's "Transfer to Sign...": the font panel, not modal.
+    void openTransferFont();
+
+    // The start-up factory: a top-level window bound to the menu items of the main window.
+    static std::unique_ptr<QWidget> Create(EditorHost& host);
+
+    const schedule::PageTreeMarks& pageMarks() const { return m_marks; }
+    std::array<bool, kMaxScheduleEntries> taskChecks() const;
+    bool isRunning() const;
+
+private:
+    QWidget* makeSchedulePanel();
+    QWidget* makePagePanel();
+    QWidget* makeAllPanel();
+    QWidget* makeFontPanel();
+    void showPanel(QWidget* panel, const QString& caption);
+    void showWindow(Qt::WindowModality modality);
+
+    void ScheduleOkClick();
+    void DelPageOKClick();
+    void DeleteOkClick();
+    void TreeView1Click(QTreeWidgetItem* item);
+    void refreshMarks(int page);
+
+    // Starts a command with `button` disabled; `boxBeforeEnable` on failure keeps the button
+    // disabled until the failure box was dismissed.
+    void run(QPushButton* button, link::CommandThread::Command command, bool boxBeforeEnable);
+    void commandFinished(const link::Outcome& outcome);
+
+    link::SignConnection m_connection;
+    schedule::PageTreeMarks m_marks;
+    link::CommandThread* m_command = nullptr;
+    QPushButton* m_runningButton = nullptr;
+    bool m_failureBoxBeforeEnable = false;
+    bool m_shown = false;
+
+    QWidget* m_schedulePanel = nullptr;
+    QWidget* m_pagePanel = nullptr;
+    QWidget* m_allPanel = nullptr;
+    QWidget* m_fontPanel = nullptr;
+    QComboBox* m_scheduleSignId = nullptr;
+    QComboBox* m_pageSignId = nullptr;
+    QComboBox* m_allSignId = nullptr;
+    QListWidget* m_tasks = nullptr;
+    PageTreeView* m_tree = nullptr;
+    QPushButton* m_scheduleOk = nullptr;
+    QPushButton* m_pageOk = nullptr;
+    QPushButton* m_allOk = nullptr;
+};
+
+} // namespace lumivo::ui

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "link/outcome.h"
+#include "link/sign_connection.h"
+#include "schedule/schedule_list.h"
+
+#include <QDateTime>
+#include <QWidget>
+
+#include <memory>
+
+class QComboBox;
+class QPushButton;
+class QTreeWidget;
+
+namespace lumivo::link {
+class CommandThread;
+}
+
+namespace lumivo::ui {
+
+class EditorHost;
+class TScheduleAdd;
+
+// The Schedule window: the list of up to five schedules, their entry dialog, and Send, which
+// writes one frame per row to the chosen sign on a worker thread. Not modal; it can be minimised
+// and is brought back by showSchedule().
+class TSchedule final : public QWidget {
+    Q_OBJECT
+public:
+    // The entry dialog is made here too (its time and date fields start at `now`).
+    TSchedule(QWidget* parent, link::SignConnection connection,
+              const QDateTime& now = QDateTime::currentDateTime());
+    ~TSchedule() override;
+
+    // "Display by Schedule...": shows the window without blocking, restored if minimised.
+    void showSchedule();
+
+    // The start-up factory: a top-level window (with its entry dialog) bound to the main
+    // window's "Display by Schedule..." item.
+    static std::unique_ptr<QWidget> Create(EditorHost& host);
+
+    TScheduleAdd* entryDialog() const { return m_entryDialog; }
+    const schedule::ScheduleList& scheduleList() const { return m_list; }
+    // The row the last "Modify..." opened the entry dialog on.
+    int modifyPosition() const { return m_modifyPosition; }
+    bool isSending() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void AddClick();
+    void ModifyClick();
+    void DeleteClick();
+    void SendClick();
+    void sendFinished(const link::Outcome& outcome);
+    void refreshList();
+    int selectedRow() const;
+
+    link::SignConnection m_connection;
+    schedule::ScheduleList m_list;
+    int m_modifyPosition = 0;
+    TScheduleAdd* m_entryDialog = nullptr;
+    link::CommandThread* m_command = nullptr;
+    QTreeWidget* m_listView = nullptr;
+    QPushButton* m_send = nullptr;
+    QComboBox* m_signId = nullptr;
+    bool m_centred = false;
+};
+
+} // namespace lumivo::ui

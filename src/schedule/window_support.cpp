@@ -1,0 +1,114 @@
+#include "schedule/window_support.h"
+
+#include "app/prompter.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
+#include <QWidget>
+
+namespace lumivo::ui {
+
+namespace {
+
+// Eats every key press that would type a character; arrows, page keys, Home/End, F4 and
+// Alt+Down still open and move the list.
+class DiscardTyping final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const QString text = static_cast<QKeyEvent*>(event)->text();
+            if (!text.isEmpty() && text.at(0).isPrint()) {
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+QComboBox* MakeSignIdCombo(QWidget* parent, const QString& objectName, bool discardTyping) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(objectName);
+    combo->setEditable(false);
+    QStringList ids;
+    ids.reserve(256);
+    for (int id = 0; id < 256; ++id) {
+        ids.append(QStringLiteral("%1").arg(id, 2, 16, QLatin1Char('0')).toUpper());
+    }
+    combo->addItems(ids);
+    combo->setCurrentIndex(0);
+    combo->setMaxVisibleItems(16);
+    if (discardTyping) {
+        // The open list searches by typed letters too.
+        auto* filter = new DiscardTyping(combo);
+        combo->installEventFilter(filter);
+        combo->view()->installEventFilter(filter);
+    }
+    return combo;
+}
+
+std::string SignIdOf(const QComboBox& combo) {
+    return combo.currentText().toStdString();
+}
+
+void ShowOutcome(QWidget* parent, const link::Outcome& outcome) {
+    const QString text =
+        QString::fromLatin1(outcome.text.data(), static_cast<qsizetype>(outcome.text.size()));
+    switch (outcome.box) {
+    case link::BoxKind::None:
+        return;
+    case link::BoxKind::Information:
+        ShowBox(parent, MessageKind::Information, text, QMessageBox::Yes);
+        return;
+    case link::BoxKind::Error:
+        ShowBox(parent, MessageKind::Error, text, QMessageBox::Yes);
+        return;
+    case link::BoxKind::Plain:
+        ShowBox(parent, MessageKind::Plain, text, QMessageBox::Ok);
+        return;
+    }
+}
+
+QString DateMask() {
+    return QStringLiteral("00/00/00;_");
+}
+
+QString TimeMask() {
+    return QStringLiteral("00:00;_");
+}
+
+QString MaskedText(const QLineEdit& edit) {
+    QString text = edit.displayText();
+    text.replace(QChar(kMaskBlank), QLatin1Char(' '));
+    return text;
+}
+
+void SetMaskedText(QLineEdit& edit, const QString& text) {
+    // The mask takes its blank character as "leave this position empty"; a space would instead
+    // be skipped and pull the next digit into its place.
+    QString masked = text;
+    masked.replace(QLatin1Char(' '), QChar(kMaskBlank));
+    edit.setText(masked);
+}
+
+void CentreOnScreen(QWidget& window) {
+    const QScreen* screen =
+        window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+}
+
+} // namespace lumivo::ui
