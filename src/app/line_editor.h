@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/rtf.h"
+
+#include <QColor>
+#include <QTextCharFormat>
+#include <QTextEdit>
+
+#include <string>
+
+namespace lumivo::ui {
+
+// The clipboard format that carries a piece of a line with its colours and weights (as RTF),
+// so a paste within the program keeps red tags red.
+inline constexpr char kLineMimeType[] = "application/x-lumivo-line";
+
+// The text with every character above U+00FF removed: a line holds 8-bit characters only.
+QString KeepEightBit(QStringView text);
+
+// The styled characters of positions [from, to) of a document; a paragraph break is the two
+// characters CR LF.
+RtfDocument StyledRange(const QTextDocument& document, int from, int to);
+
+// Inserts styled characters at the cursor (replacing its selection). CR LF, a lone CR and a
+// lone LF each end a paragraph.
+void InsertStyled(QTextCursor& cursor, const RtfDocument& content);
+
+// One line editor. Its content is a run of 8-bit characters, each with a colour and a weight;
+// what the user types and what a command inserts take the insertion attributes.
+class LineEditor final : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit LineEditor(QWidget* parent = nullptr);
+
+    // Attributes of the text inserted or typed next.
+    void setInsertionColour(const QColor& colour);
+    void setInsertionBold(bool bold);
+    QColor insertionColour() const;
+    bool insertionBold() const;
+
+    // Replaces the selection (or inserts at the caret) with the text in the insertion attributes
+    // and leaves the caret behind it. Characters above U+00FF are dropped.
+    void replaceSelection(const QString& text);
+
+    // The number of characters of the line, a paragraph break counting as CR LF.
+    int characterCount() const;
+    // The line as bytes, paragraph breaks as CR LF.
+    std::string lineBytes() const;
+
+    RtfDocument styledContent() const;
+    RtfDocument styledSelection() const;
+    // Replaces the whole content in one change.
+    void setStyledContent(const RtfDocument& content);
+
+    bool hasSelection() const;
+    // Removes the selection without touching the clipboard.
+    void deleteSelection();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    QTextCharFormat m_insertion;
+};
+
+// True when a key press writes text (a printable character) rather than moving or editing.
+bool IsTypedCharacter(const QKeyEvent& event);
+
+} // namespace lumivo::ui

@@ -1,0 +1,750 @@
+#include "app/main_window.h"
+
+#include "app/artwork.h"
+#include "app/editor_style.h"
+#include "app/line_editor.h"
+#include "app/placement.h"
+#include "app/prompter.h"
+#include "app/set_com.h"
+#include "app/sign_color.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSaveFile>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <span>
+
+namespace lumivo::ui {
+
+namespace {
+
+const QString kMaxLengthText = QStringLiteral("Max length is 210 chars");
+
+// Largest document read; a line is 210 characters, so anything near this is not a line.
+constexpr qint64 kMaxDocumentBytes = 4 * 1024 * 1024;
+
+QString Text(const char* latin1) {
+    return QString::fromLatin1(latin1);
+}
+
+// A menu item that inserts one tag; `lower` is set for effect items, which insert one of two
+// forms.
+struct TagItem {
+    const char* name;
+    const char* caption;
+    const char* tag;
+    const char* lower = nullptr;
+    bool hidden = false;
+};
+
+constexpr TagItem kLeadingEffects[] = {
+    {"Immediate1", "Immediate", "<Immediate>", "<immediate>"},
+    {"Xopen1", "Xopen", "<Xopen>", "<xopen>"},
+    {"CurtainUp1", "Curtain Up", "<Curtain Up>", "<curtain up>"},
+    {"CurtainDown1", "Curtain Down", "<Curtain Down>", "<curtain down>"},
+    {"ScrollLeft1", "Scroll Left", "<Scoll Left>", "<scoll left>"},
+    {"ScrollRight1", "Scroll Right", "<Scroll Right>", "<scroll right>"},
+    {"Vopen1", "Vopen", "<Vopen>", "<vopen>"},
+    {"Vclose1", "Vclose", "<Vclose>", "<vclose>"},
+    {"ScrollUp1", "Scroll Up", "<Scroll Up>", "<scroll up>"},
+    {"ScrollDown1", "Scroll Down", "<Scroll Down>", "<scroll down>"},
+    {"Hold1", "Hold", "<Hold>", "<hold>"},
+    {"Snow1", "Snow", "<Snow>", "<snow>"},
+    {"Twinkle1", "Twinkle", "<Twinkle>", "<twinkle>"},
+    {"BlockMove1", "Block Move", "<Block Move>", "<block move>"},
+    {"Random1", "Random", "<Random>", "<random>"},
+};
+
+constexpr TagItem kWelcome[] = {
+    {"HelloWorld1", "Hello World", "<Hello World>"},
+    {"Welcome3", "Welcome", "<Welcome>"},
+};
+
+constexpr TagItem kClosingEffects[] = {
+    {"Immediate2", "Immediate", "<Immediate>", "<immediate>"},
+    {"Xopen2", "Xopen", "<Xopen>", "<xopen>"},
+    {"CurtainUp2", "Curtain Up", "<Curtain Up>", "<curtain up>"},
+    {"CurtainDown2", "Curtain Down", "<Curtain Down>", "<curtain down>"},
+    {"ScrollLeft2", "Scroll Left", "<Scoll Left>", "<scoll left>"},
+    {"ScrollRight2", "Scroll Right", "<Scroll Right>", "<scroll right>"},
+    {"Vopen2", "Vopen", "<Vopen>", "<vopen>"},
+    {"Vclose2", "Vclose", "<Vclose>", "<vclose>"},
+    {"ScrollUp2", "Scroll Up", "<Scroll Up>", "<scroll up>"},
+    {"ScrollDown2", "Scroll Down", "<Scroll Down>", "<scroll down>"},
+    {"Hold2", "Hold", "<Hold>", "<hold>"},
+};
+
+constexpr TagItem kDisplayEffects[] = {
+    {"Normal2", "Normal", "<Normal>"}, {"Blinking2", "Blinking", "<Blinking>"},
+    {"Song12", "Song 1", "<Song 1>"},  {"Song22", "Song 2", "<Song 2>"},
+    {"Song32", "Song 3", "<Song 3>"},
+};
+
+constexpr TagItem kBells[] = {
+    {"N05Sec2", "0.5 Sec", "<Bell 0.5Sec>"},
+    {"N1Sec2", "1 Sec", "<Bell 1Sec>"},
+    {"N15Sec2", "1.5 Sec", "<Bell 1.5Sec>"},
+    {"N13Sec2", "2 Sec", "<Bell 2Sec>"},
+};
+
+constexpr TagItem kDateTime[] = {
+    {"Date1", "Date", "<Display Date>"},
+    {"Time1", "Time", "<Display Time>"},
+};
+
+constexpr TagItem kFonts[] = {
+    {"Font4x71", "Font 4x7", "<Font4x7>"},
+    {"Font5x71", "Font 5x7", "<Font5x7>"},
+    {"Font6x71", "Font 6x7", "<Font6x7>"},
+    {"Font5x81", "Font 5x8", "<Font5x8>", nullptr, true},
+    {"Font7x131", "Font 7x13", "<Font7x13>", nullptr, true},
+};
+
+constexpr TagItem kColors[] = {
+    {"Red1", "Red", "<Red>"},
+    {"Green1", "Green", "<Green>"},
+    {"Orange1", "Orange", "<Orange>"},
+    {"InversedRed1", "Inversed Red", "<Inversed Red>"},
+    {"InversedGreen1", "Inversed Green", "<Inversed Green>"},
+    {"InversedOrange1", "Inversed Orange", "<Inversed Orange>"},
+    {"RedOnGreen1", "Red On Green", "<Red On Green>"},
+    {"GreenonRed1", "Green On Red", "<Green On Red>"},
+    {"RYG1", "RYG", "<RYG>"},
+    {"Rainbow1", "Rainbow", "<Rainbow>"},
+};
+
+// The colour items a one-colour sign cannot show.
+constexpr const char* kMultiColourItems[] = {
+    "Green1",      "Orange1",     "InversedGreen1", "InversedOrange1",
+    "RedOnGreen1", "GreenonRed1", "RYG1",           "Rainbow1",
+};
+
+// Items whose window belongs to a later part of the program: disabled until that window binds
+// them (BindCommand).
+constexpr const char* kBoundLater[] = {
+    "SetCommu",
+    "MoveSpeed1",
+    "DisplayTime1",
+    "Column1",
+    "EuropeanChar3",
+    "UserFontMake1",
+    "DeleteUserFontRecallDefault1",
+    "EditGraphic1",
+    "SendMessages1",
+    "ToolButton9",
+    "RunPage1",
+    "LinkPagesToRun1",
+    "SetID1",
+    "SetClock1",
+    "SetBrightness1",
+    "SendbySchedule1",
+    "DeletePage1",
+    "DeleteSchedule1",
+    "DeleteAll1",
+    "ShowColorConfig1",
+    "ReadMe1",
+    "About1",
+    "ToolButton12",
+};
+
+// A menu item and the toolbar button that does the same.
+constexpr std::pair<const char*, const char*> kToolbarTwins[] = {
+    {"SendMessages1", "ToolButton9"},
+};
+
+RtfColour ToRtf(const QColor& colour) {
+    return RtfColour{static_cast<std::uint8_t>(colour.red()),
+                     static_cast<std::uint8_t>(colour.green()),
+                     static_cast<std::uint8_t>(colour.blue())};
+}
+
+QFont EditorFont(const char* face) {
+    QFont font;
+    font.setFamilies({Text(face), QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setBold(true);
+    font.setPixelSize(19);
+    return font;
+}
+
+} // namespace
+
+TForm1::TForm1(QString settingsPath, QWidget* parent)
+    : QMainWindow(parent), m_settings(std::move(settingsPath)) {
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    // The other windows may use the main window while they go.
+    m_windows.clear();
+}
+
+void TForm1::FormCreate() {
+    InstallEditorStyle(); // the application-wide hint pause
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("Lumivo"));
+    setWindowIcon(ApplicationIcon());
+
+    CreateEditors();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_controlBar1);
+    layout->addWidget(m_pageControl1, 1);
+    setCentralWidget(central);
+
+    resize(614, 447);
+    CentreOnDesktop(*this);
+
+    m_current = m_pageControl1->currentIndex() == 0 ? m_richEdit1 : m_richEdit2;
+    m_richEdit1->setInsertionColour(Qt::black);
+    m_richEdit1->setInsertionBold(true);
+    m_richEdit2->setInsertionColour(Qt::black);
+    m_richEdit2->setInsertionBold(true);
+    m_statusPanels[1]->setText(QString::number(TextLength(m_current)));
+    for (LineEditor* editor : {m_richEdit1, m_richEdit2}) {
+        connect(editor, &QTextEdit::textChanged, this, &TForm1::RichEditChange);
+    }
+
+    // Key preview: the window sees every key before its controls.
+    qApp->installEventFilter(this);
+}
+
+void TForm1::CreateEditors() {
+    m_pageControl1 = new QTabWidget(this);
+    m_pageControl1->setObjectName(QStringLiteral("PageControl1"));
+    m_pageControl1->tabBar()->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { width: 100px; height: 22px; font-weight: bold; margin: 2px 2px 0 0;"
+        " border: 1px solid palette(mid); border-radius: 3px; background: palette(button); }"
+        "QTabBar::tab:selected { background: palette(light); border-color: palette(dark); }"));
+    m_pageControl1->setDocumentMode(true);
+
+    const struct {
+        const char* sheet;
+        const char* caption;
+        const char* editor;
+        const char* face;
+    } pages[] = {{"TabSheet1", "Line 1", "RichEdit1", "MingLiU"},
+                 {"TabSheet2", "Line 2", "RichEdit2", "PMingLiU"}};
+    m_popupMenu1 = new QMenu(this);
+    m_popupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    for (const auto& page : pages) {
+        auto* sheet = new QWidget(m_pageControl1);
+        sheet->setObjectName(Text(page.sheet));
+        auto* layout = new QVBoxLayout(sheet);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* editor = new LineEditor(sheet);
+        editor->setObjectName(Text(page.editor));
+        editor->setFont(EditorFont(page.face));
+        editor->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(editor, &QWidget::customContextMenuRequested, this, [this, editor](QPoint pos) {
+            m_popupMenu1->popup(editor->viewport()->mapToGlobal(pos));
+        });
+        layout->addWidget(editor);
+        m_pageControl1->addTab(sheet, Text(page.caption));
+        (m_richEdit1 == nullptr ? m_richEdit1 : m_richEdit2) = editor;
+    }
+    // Line 2 is kept but not offered: its tab is hidden and nothing shows it.
+    m_pageControl1->setTabVisible(1, false);
+    m_pageControl1->setCurrentIndex(0);
+    connect(m_pageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+}
+
+namespace {
+
+QAction* NewItem(QWidget* owner, QMenu* menu, const char* name, const QString& caption) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(Text(name));
+    menu->addAction(action);
+    return action;
+}
+
+QMenu* NewSubmenu(QMenu* parent, const char* name, const QString& caption) {
+    QMenu* menu = parent->addMenu(caption);
+    menu->setObjectName(Text(name));
+    menu->menuAction()->setObjectName(Text(name));
+    return menu;
+}
+
+} // namespace
+
+void TForm1::CreateMenus() {
+    int separators = 0;
+    auto separator = [&separators](QMenu* menu) {
+        QAction* action = menu->addSeparator();
+        action->setObjectName(QStringLiteral("N%1").arg(++separators));
+        return action;
+    };
+    auto topMenu = [this](const char* name, const QString& caption) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(Text(name));
+        menu->menuAction()->setObjectName(Text(name));
+        return menu;
+    };
+    auto item = [this](QMenu* menu, const char* name, const char* caption) {
+        return NewItem(this, menu, name, Text(caption));
+    };
+    auto tagItems = [this](QMenu* menu, std::span<const TagItem> items) {
+        for (const TagItem& entry : items) {
+            QAction* action = NewItem(this, menu, entry.name, Text(entry.caption));
+            action->setVisible(!entry.hidden);
+            const QString tag = Text(entry.tag);
+            if (entry.lower != nullptr) {
+                const QString lower = Text(entry.lower);
+                connect(action, &QAction::triggered, this,
+                        [this, tag, lower] { InsertEffectTag(tag, lower); });
+            } else {
+                connect(action, &QAction::triggered, this, [this, tag] { InsertTag(tag); });
+            }
+        }
+    };
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+
+    QMenu* file = topMenu("File1", QStringLiteral("&File"));
+    connect(item(file, "New", "New"), &QAction::triggered, this, &TForm1::NewClick);
+    connect(item(file, "Open", "Open..."), &QAction::triggered, this, &TForm1::OpenClick);
+    connect(item(file, "Save", "Save..."), &QAction::triggered, this, &TForm1::SaveClick);
+    separator(file);
+    item(file, "SetCommu", "Set COM...");
+    separator(file);
+    connect(item(file, "Exit", "Exit"), &QAction::triggered, this, &TForm1::ExitClick);
+
+    QMenu* edit = topMenu("Edit1", QStringLiteral("Edit"));
+    connect(item(edit, "Cut", "Cut"), &QAction::triggered, this, &TForm1::CutClick);
+    connect(item(edit, "Copy", "Copy"), &QAction::triggered, this, &TForm1::CopyClick);
+    connect(item(edit, "Paste", "Paste"), &QAction::triggered, this, &TForm1::PasteClick);
+    connect(item(edit, "Delete", "Delete"), &QAction::triggered, this, &TForm1::DeleteClick);
+
+    connect(item(m_popupMenu1, "Cut1", "Cut"), &QAction::triggered, this, &TForm1::CutClick);
+    connect(item(m_popupMenu1, "Copy1", "Copy"), &QAction::triggered, this, &TForm1::CopyClick);
+    connect(item(m_popupMenu1, "Paste1", "Paste"), &QAction::triggered, this, &TForm1::PasteClick);
+
+    QMenu* commands = topMenu("Commands1", QStringLiteral("Commands"));
+    QAction* control = item(commands, "CapitalControlByLine1", "Effect Control By Line 1");
+    control->setCheckable(true);
+    control->setChecked(true);
+    control->setVisible(false); // choosing it reverses the tick: it is checkable
+    separator(commands)->setVisible(false);
+    QMenu* leading = NewSubmenu(commands, "LeadingEffect1", QStringLiteral("Leading Effect"));
+    tagItems(leading, kLeadingEffects);
+    tagItems(NewSubmenu(leading, "Welcome1", QStringLiteral("Welcome")), kWelcome);
+    separator(commands);
+    item(commands, "MoveSpeed1", "Move Speed...");
+    tagItems(NewSubmenu(commands, "DisplayEffect1", QStringLiteral("Display Effect")),
+             kDisplayEffects);
+    separator(commands);
+    item(commands, "DisplayTime1", "Display Time...");
+    separator(commands);
+    tagItems(NewSubmenu(commands, "ClosingEffect1", QStringLiteral("Closing Effect")),
+             kClosingEffects);
+    separator(commands);
+    QMenu* special = NewSubmenu(commands, "SpecialFunction1", QStringLiteral("Special Function"));
+    tagItems(NewSubmenu(special, "Bell1", QStringLiteral("Bell")), kBells);
+    tagItems(special, kDateTime);
+    item(special, "Column1", "Column...");
+
+    QMenu* european = topMenu("European1", QStringLiteral("European"));
+    item(european, "EuropeanChar3", "European Char");
+    item(european, "UserFontMake1", "User Font Make...");
+    separator(european);
+    item(european, "DeleteUserFontRecallDefault1", "Recall Default Font");
+
+    tagItems(topMenu("Font1", QStringLiteral("Font")), kFonts);
+    tagItems(topMenu("Color1", QStringLiteral("Color")), kColors);
+
+    QMenu* graphics = topMenu("BmpGraphics1", QStringLiteral("Bmp Graphics"));
+    item(graphics, "EditGraphic1", "Edit Graphic...");
+
+    QMenu* functions = topMenu("Functions1", QStringLiteral("Functions"));
+    item(functions, "SendMessages1", "Send Message...");
+    separator(functions);
+    item(functions, "RunPage1", "Run Page...");
+    item(functions, "LinkPagesToRun1", "Link Pages To Run...");
+    separator(functions);
+    item(functions, "SetID1", "Set ID...");
+    item(functions, "SetClock1", "Set Clock...");
+    item(functions, "SetBrightness1", "Set Brightness...");
+    separator(functions);
+    item(functions, "SendbySchedule1", "Display by Schedule...");
+    separator(functions);
+    item(functions, "DeletePage1", "Delete Page...");
+    item(functions, "DeleteSchedule1", "Delete Schedule...");
+    item(functions, "DeleteGraphicBlock1", "Delete Graphic Block...")->setVisible(false);
+    item(functions, "DeleteAll1", "Delete All...");
+    separator(functions);
+    item(functions, "ShowColorConfig1", "Show Color Setting...");
+
+    QMenu* help = topMenu("Help1", QStringLiteral("Help"));
+    item(help, "ReadMe1", "Read Me");
+    item(help, "About1", "About...");
+}
+
+void TForm1::CreateToolBar() {
+    m_controlBar1 = new QFrame(this);
+    m_controlBar1->setObjectName(QStringLiteral("ControlBar1"));
+    m_controlBar1->setFrameShape(QFrame::StyledPanel);
+    m_controlBar1->setFrameShadow(QFrame::Raised);
+    auto* band = new QVBoxLayout(m_controlBar1);
+    band->setContentsMargins(2, 1, 2, 1);
+    m_toolBar1 = new QToolBar(m_controlBar1);
+    m_toolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar1->setIconSize(QSize(16, 16));
+    m_toolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    band->addWidget(m_toolBar1); // the toolbar takes the band's width
+
+    auto button = [this](const char* name, ToolIcon icon, const char* hint) {
+        auto* action = new QAction(MakeToolIcon(icon), Text(hint), this);
+        action->setObjectName(Text(name));
+        action->setToolTip(Text(hint));
+        m_toolBar1->addAction(action);
+        if (QWidget* widget = m_toolBar1->widgetForAction(action)) {
+            widget->setObjectName(Text(name));
+        }
+        return action;
+    };
+    auto separator = [this](const char* name) {
+        m_toolBar1->addSeparator()->setObjectName(Text(name));
+    };
+    connect(button("ToolButton1", ToolIcon::New, "New File"), &QAction::triggered, this,
+            &TForm1::NewClick);
+    connect(button("ToolButton2", ToolIcon::Open, "Open File"), &QAction::triggered, this,
+            &TForm1::OpenClick);
+    connect(button("ToolButton3", ToolIcon::Save, "Save File"), &QAction::triggered, this,
+            &TForm1::SaveClick);
+    separator("ToolButton4");
+    connect(button("ToolButton5", ToolIcon::Cut, "Cut"), &QAction::triggered, this,
+            &TForm1::CutClick);
+    connect(button("ToolButton6", ToolIcon::Copy, "Copy"), &QAction::triggered, this,
+            &TForm1::CopyClick);
+    connect(button("ToolButton7", ToolIcon::Paste, "Paste"), &QAction::triggered, this,
+            &TForm1::PasteClick);
+    separator("ToolButton8");
+    button("ToolButton9", ToolIcon::SendMessage, "Send Message");
+    QAction* idle = button("ToolButton10", ToolIcon::Sign, "");
+    idle->setToolTip(QString());
+    idle->setEnabled(false);
+    button("ToolButton12", ToolIcon::SendViaNetwork, "Send via Network");
+
+    for (const char* name : kBoundLater) {
+        Item(Text(name))->setEnabled(false);
+    }
+}
+
+void TForm1::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    for (int width : {100, 70, 50}) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(m_statusPanels.size()));
+        panel->setFixedWidth(width);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setIndent(2);
+        bar->addWidget(panel);
+        m_statusPanels.push_back(panel);
+    }
+}
+
+// --- Tag insertion -------------------------------------------------------------------------
+
+void TForm1::SetTagColor() {
+    m_current->setInsertionColour(QColor(255, 0, 0));
+}
+
+void TForm1::ResetTextColor() {
+    m_current->setInsertionColour(QColor(0, 0, 0));
+    m_current->setInsertionBold(true);
+}
+
+void TForm1::ReplaceSelection(const QString& text) {
+    m_current->replaceSelection(text);
+}
+
+void TForm1::InsertTag(const QString& tag) {
+    SetTagColor();
+    ReplaceSelection(tag);
+    ResetTextColor();
+}
+
+void TForm1::InsertEffectTag(const QString& capital, const QString& lowerCase) {
+    SetTagColor();
+    const bool useCapital = m_pageControl1->currentIndex() != 0 || EffectControlFlag();
+    ReplaceSelection(useCapital ? capital : lowerCase);
+    ResetTextColor();
+}
+
+bool TForm1::EffectControlFlag() const {
+    return Item(QStringLiteral("CapitalControlByLine1"))->isChecked();
+}
+
+int TForm1::TextLength(const LineEditor* editor) const {
+    return editor->characterCount();
+}
+
+QTextEdit* TForm1::CurrentEditor() const {
+    return m_current;
+}
+
+std::string TForm1::LineText(int line) const {
+    return (line == 2 ? m_richEdit2 : m_richEdit1)->lineBytes();
+}
+
+// --- Settings and modes ----------------------------------------------------------------------
+
+int TForm1::ComPort() const {
+    if (const TSetCom* com = WindowOf<TSetCom>()) {
+        return com->ComPort();
+    }
+    return std::max(1, m_settings.readInt("Sign", "comport", 1));
+}
+
+void TForm1::ApplyColorMode(bool single) {
+    m_singleColor = single;
+    for (const char* name : kMultiColourItems) {
+        Item(Text(name))->setVisible(!single);
+    }
+    Q_EMIT colorModeChanged(single);
+}
+
+void TForm1::FollowColorMode(QObject* receiver, std::function<void(bool single)> apply) {
+    connect(this, &TForm1::colorModeChanged, receiver,
+            [apply = std::move(apply)](bool single) { apply(single); });
+}
+
+// --- Windows and commands --------------------------------------------------------------------
+
+QAction* TForm1::Item(const QString& name) const {
+    return findChild<QAction*>(name);
+}
+
+void TForm1::BindCommand(const QString& itemName, std::function<void()> handler) {
+    QList<QAction*> actions{Item(itemName)};
+    for (const auto& [item, twin] : kToolbarTwins) {
+        if (itemName == Text(item)) {
+            actions.append(Item(Text(twin)));
+        }
+    }
+    auto shared = std::make_shared<std::function<void()>>(std::move(handler));
+    for (QAction* action : actions) {
+        if (action == nullptr) {
+            continue;
+        }
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, [shared] { (*shared)(); });
+    }
+}
+
+void TForm1::AdoptWindow(const QString& className, std::unique_ptr<QWidget> window) {
+    if (window == nullptr) {
+        return;
+    }
+    // Only the main window keeps the program running.
+    window->setAttribute(Qt::WA_QuitOnClose, false);
+    m_windows.emplace_back(className, std::move(window));
+}
+
+QWidget* TForm1::Window(const QString& className) const {
+    for (const auto& [name, window] : m_windows) {
+        if (name == className) {
+            return window.get();
+        }
+    }
+    return nullptr;
+}
+
+QString TForm1::StatusPanelText(int panel) const {
+    if (panel < 0 || panel >= static_cast<int>(m_statusPanels.size())) {
+        return {};
+    }
+    return m_statusPanels[static_cast<std::size_t>(panel)]->text();
+}
+
+// --- Events ----------------------------------------------------------------------------------
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this) {
+        return false;
+    }
+    auto& key = static_cast<QKeyEvent&>(*event);
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) {
+        return true; // no line break can be typed
+    }
+    if (watched == m_richEdit1) {
+        return RichEdit1KeyPress(key);
+    }
+    if (watched == m_richEdit2 && key.matches(QKeySequence::Paste)) {
+        PasteClick();
+        return true;
+    }
+    return false;
+}
+
+bool TForm1::RichEdit1KeyPress(QKeyEvent& event) {
+    ResetTextColor(); // typed text is black and bold, even right behind a red tag
+    if (event.matches(QKeySequence::Paste)) {
+        PasteClick();
+        return true;
+    }
+    if (IsTypedCharacter(event) && TextLength(m_current) >= kMaxLineLength) {
+        ShowBox(this, MessageKind::Plain, kMaxLengthText);
+        return true;
+    }
+    return false;
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        StartupSettingsStep();
+    }
+}
+
+void TForm1::StartupSettingsStep() {
+    const int color = m_settings.readInt("Sign", "color", 2);
+    const int showform = m_settings.readInt("Sign", "showform", 1);
+    if (showform == 1) {
+        if (TsignColorfrm* dialog = WindowOf<TsignColorfrm>()) {
+            dialog->Load(color, showform);
+            dialog->ShowAtStart();
+            setEnabled(false); // until the dialog closes, whichever way
+        }
+    }
+    ApplyColorMode(color != 2);
+}
+
+void TForm1::RichEditChange() {
+    const int count = TextLength(m_current);
+    m_statusPanels[1]->setText(QString::number(count));
+    if (count > kMaxLineLength) {
+        ShowBox(this, MessageKind::Plain, kMaxLengthText);
+    }
+}
+
+void TForm1::PageControl1Change(int index) {
+    m_current = index == 0 ? m_richEdit1 : m_richEdit2;
+    m_statusPanels[1]->setText(QString::number(TextLength(m_current)));
+}
+
+// --- Documents -------------------------------------------------------------------------------
+
+namespace {
+
+FileRequest DocumentRequest(FileRequest::Mode mode) {
+    FileRequest request;
+    request.mode = mode;
+    request.caption =
+        mode == FileRequest::Mode::Open ? QStringLiteral("Open") : QStringLiteral("Save As");
+    request.filters = {QStringLiteral("*.lmv"), QStringLiteral("*.*")};
+    request.defaultSuffix = QStringLiteral("lmv");
+    return request;
+}
+
+} // namespace
+
+void TForm1::NewClick() {
+    m_richEdit1->clear();
+    m_richEdit2->clear();
+}
+
+void TForm1::OpenClick() {
+    const QString name = AskFileName(this, DocumentRequest(FileRequest::Mode::Open));
+    if (name.isEmpty()) {
+        return;
+    }
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowBox(this, MessageKind::Error,
+                QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(name)));
+        return;
+    }
+    QByteArray bytes;
+    if (file.size() <= kMaxDocumentBytes) {
+        bytes = file.read(kMaxDocumentBytes + 1);
+    }
+    if (file.size() > kMaxDocumentBytes || file.error() != QFileDevice::NoError ||
+        bytes.size() > kMaxDocumentBytes) {
+        ShowBox(this, MessageKind::Error, QStringLiteral("Failed to Load Stream"));
+        return;
+    }
+    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    // RTF first; what is not RTF, or is damaged RTF, is read again as plain text in the
+    // insertion attributes.
+    if (LooksLikeRtf(view)) {
+        Result<RtfDocument> document = ReadRtf(view);
+        if (document.ok()) {
+            m_richEdit1->setStyledContent(document.value());
+            return;
+        }
+    }
+    m_richEdit1->setStyledContent(RtfDocument::FromText(view, ToRtf(m_richEdit1->insertionColour()),
+                                                        m_richEdit1->insertionBold()));
+}
+
+void TForm1::SaveClick() {
+    const QString name = AskFileName(this, DocumentRequest(FileRequest::Mode::Save));
+    if (name.isEmpty()) {
+        return;
+    }
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+        ShowBox(this, MessageKind::Error,
+                QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(name)));
+        return;
+    }
+    const std::string rtf = WriteRtf(m_richEdit1->styledContent());
+    const auto size = static_cast<qint64>(rtf.size());
+    if (file.write(rtf.data(), size) != size || !file.commit()) {
+        file.cancelWriting();
+        ShowBox(this, MessageKind::Error, QStringLiteral("Failed to Save Stream"));
+    }
+}
+
+void TForm1::ExitClick() {
+    close();
+}
+
+void TForm1::CutClick() {
+    m_current->cut();
+}
+
+void TForm1::CopyClick() {
+    m_current->copy();
+}
+
+void TForm1::PasteClick() {
+    if (TextLength(m_current) < kMaxLineLength) {
+        m_current->paste();
+    } else {
+        ShowBox(this, MessageKind::Plain, kMaxLengthText);
+    }
+}
+
+void TForm1::DeleteClick() {
+    m_current->deleteSelection();
+}
+
+} // namespace lumivo::ui

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "app/editor_host.h"
+#include "app/settings_file.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QKeyEvent;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QToolBar;
+
+namespace lumivo::ui {
+
+class LineEditor;
+
+// The longest line the sign takes, in characters (a line break counts two).
+inline constexpr int kMaxLineLength = 210;
+
+// The main window: the two line editors (Line 2 behind a hidden tab), the menus, the toolbar and
+// the status bar with the character count. It is the only holder of the line text; every other
+// window reaches the line through EditorHost.
+class TForm1 final : public QMainWindow, public EditorHost {
+    Q_OBJECT
+public:
+    explicit TForm1(QString settingsPath = DefaultSettingsPath(), QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // --- The line editors.
+    // The editor of the selected tab.
+    LineEditor* CurrentEdit() const { return m_current; }
+    LineEditor* Line1() const { return m_richEdit1; }
+    LineEditor* Line2() const { return m_richEdit2; }
+    // Characters of the editor's line, tags and line breaks (CR LF, two) included.
+    int TextLength(const LineEditor* editor) const;
+    // The tick of the hidden item "Effect Control By Line 1".
+    bool EffectControlFlag() const;
+
+    // --- EditorHost.
+    QWidget* MainWindow() override { return this; }
+    QTextEdit* CurrentEditor() const override;
+    void SetTagColor() override;
+    void ResetTextColor() override;
+    void ReplaceSelection(const QString& text) override;
+    void InsertTag(const QString& tag) override;
+    // The capitalised form on Line 1 with the effect control flag ticked and on Line 2, else the
+    // lower-case form.
+    void InsertEffectTag(const QString& capital, const QString& lowerCase) override;
+    std::string LineText(int line) const override;
+    int ComPort() const override;
+    QString SettingsPath() const override { return m_settings.path(); }
+    bool SingleColorMode() const override { return m_singleColor; }
+    // Hides the eight colour items a one-colour sign cannot show (or shows them again) and tells
+    // the windows that follow the mode.
+    void ApplyColorMode(bool single) override;
+    void FollowColorMode(QObject* receiver, std::function<void(bool single)> apply) override;
+    void BindCommand(const QString& itemName, std::function<void()> handler) override;
+    QWidget* Window(const QString& className) const override;
+
+    // --- Start-up and lookup.
+    const SettingsFile& Settings() const { return m_settings; }
+    // Keeps a window created at start-up for the whole run.
+    void AdoptWindow(const QString& className, std::unique_ptr<QWidget> window);
+    template <class T> T* WindowOf() const {
+        for (const auto& entry : m_windows) {
+            if (auto* window = qobject_cast<T*>(entry.second.get())) {
+                return window;
+            }
+        }
+        return nullptr;
+    }
+    // A menu item or toolbar button by its name ("SendMessages1", "ToolButton9").
+    QAction* Item(const QString& name) const;
+    // The text of a status bar panel (0..2); only the second shows anything, the count.
+    QString StatusPanelText(int panel) const;
+
+Q_SIGNALS:
+    void colorModeChanged(bool single);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateEditors();
+    void CreateStatusBar();
+
+    // Handlers.
+    void NewClick();
+    void OpenClick();
+    void SaveClick();
+    void ExitClick();
+    void CutClick();
+    void CopyClick();
+    void PasteClick();
+    void DeleteClick();
+    void RichEditChange();
+    void PageControl1Change(int index);
+    bool RichEdit1KeyPress(QKeyEvent& event);
+    void StartupSettingsStep();
+
+    SettingsFile m_settings;
+    QFrame* m_controlBar1 = nullptr;
+    QToolBar* m_toolBar1 = nullptr;
+    QTabWidget* m_pageControl1 = nullptr;
+    LineEditor* m_richEdit1 = nullptr;
+    LineEditor* m_richEdit2 = nullptr;
+    LineEditor* m_current = nullptr;
+    QMenu* m_popupMenu1 = nullptr;
+    std::vector<QLabel*> m_statusPanels;
+    bool m_singleColor = false;
+    bool m_shownOnce = false;
+    std::vector<std::pair<QString, std::unique_ptr<QWidget>>> m_windows;
+};
+
+} // namespace lumivo::ui

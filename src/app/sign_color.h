@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/settings_file.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QCheckBox;
+class QPushButton;
+class QRadioButton;
+
+namespace lumivo::ui {
+
+class EditorHost;
+
+// The sign colour dialog: three-colour or one-colour sign, and whether to ask at every start.
+// It stays on top; at start it is modeless (the main window is disabled meanwhile), from the
+// menu modal.
+class TsignColorfrm final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TsignColorfrm(EditorHost& host);
+
+    // Creates the dialog at start-up and binds "Show Color Setting...".
+    static std::unique_ptr<QWidget> Create(EditorHost& host);
+
+    // Selects "TRIPLE COLOR" when color is 2, else "SINGLE COLOR"; ticks "Show when program
+    // starts" when showform is 1.
+    void Load(int color, int showform);
+    // The start-up showing: modeless.
+    void ShowAtStart();
+    // "Show Color Setting...": loads the stored values and shows the dialog modally.
+    void ShowColorConfig1Click();
+
+private:
+    void Button1Click();
+    void Button2Click();
+    void Present(Qt::WindowModality modality);
+
+    EditorHost& m_host;
+    SettingsFile m_settings;
+    QRadioButton* m_rb02 = nullptr;
+    QRadioButton* m_rb01 = nullptr;
+    QCheckBox* m_checkBox1 = nullptr;
+    QPushButton* m_button1 = nullptr;
+    QPushButton* m_button2 = nullptr;
+};
+
+} // namespace lumivo::ui

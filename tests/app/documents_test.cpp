@@ -1,0 +1,279 @@
+// Message documents (New, Open, Save) and the clipboard commands, through the window.
+
+#include "app_test_support.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QMimeData>
+#include <QTabWidget>
+
+namespace lumivo::ui::test {
+namespace {
+
+class DocumentsTest : public EditorTest {
+protected:
+    void SaveAs(const QString& name) {
+        m_prompts.setNextFileName(name);
+        Trigger("Save");
+    }
+    void OpenFile(const QString& name) {
+        m_prompts.setNextFileName(name);
+        Trigger("Open");
+    }
+    // Line 1 holds "ab<Red>cd": black, red tag, black.
+    void WriteTaggedLine() {
+        Type(Line1(), QStringLiteral("ab"));
+        Trigger("Red1");
+        Type(Line1(), QStringLiteral("cd"));
+        ASSERT_EQ(Text(), "ab<Red>cd");
+    }
+};
+
+TEST_F(DocumentsTest, SaveThenOpenGivesBackTextAndColours) {
+    StartQuiet();
+    WriteTaggedLine();
+    const RtfDocument before = Line1().styledContent();
+    const QString path = HomeFile(QStringLiteral("tagged.lmv"));
+    SaveAs(path);
+    EXPECT_TRUE(m_prompts.boxes().empty());
+
+    const std::string file = ReadFileBytes(path);
+    EXPECT_TRUE(LooksLikeRtf(file)) << file;
+    const Result<RtfDocument> stored = ReadRtf(file);
+    ASSERT_TRUE(stored.ok());
+    EXPECT_EQ(stored.value(), before);
+
+    Trigger("New");
+    EXPECT_EQ(Text(), "");
+    OpenFile(path);
+    EXPECT_EQ(Line1().styledContent(), before);
+    EXPECT_TRUE(Coloured(Line1().styledContent(), 2, 7, kRed));
+    EXPECT_EQ(m_main->StatusPanelText(1), QStringLiteral("9"));
+}
+
+TEST_F(DocumentsTest, FileDialogsOfferTheDocumentFiltersAndDefaultExtension) {
+    StartQuiet();
+    Type(Line1(), QStringLiteral("x"));
+    SaveAs(HomeFile(QStringLiteral("noextension")));
+    EXPECT_TRUE(QFile::exists(HomeFile(QStringLiteral("noextension.lmv"))));
+    EXPECT_FALSE(QFile::exists(HomeFile(QStringLiteral("noextension"))));
+    SaveAs(HomeFile(QStringLiteral("other.txt")));
+    EXPECT_TRUE(QFile::exists(HomeFile(QStringLiteral("other.txt"))));
+    OpenFile(HomeFile(QStringLiteral("other.txt")));
+
+    ASSERT_EQ(m_prompts.fileRequests().size(), 3u);
+    for (const FileRequest& request : m_prompts.fileRequests()) {
+        EXPECT_EQ(request.filters, (QStringList{QStringLiteral("*.lmv"), QStringLiteral("*.*")}));
+        EXPECT_EQ(request.defaultSuffix, QStringLiteral("lmv"));
+    }
+    EXPECT_EQ(m_prompts.fileRequests()[0].mode, FileRequest::Mode::Save);
+    EXPECT_EQ(m_prompts.fileRequests()[2].mode, FileRequest::Mode::Open);
+}
+
+TEST_F(DocumentsTest, CancelledDialogsChangeNothing) {
+    StartQuiet();
+    Type(Line1(), QStringLiteral("keep"));
+    Trigger("Open"); // no file name queued: the dialog is cancelled
+    Trigger("Save");
+    EXPECT_EQ(Text(), "keep");
+    EXPECT_EQ(m_prompts.fileRequests().size(), 2u);
+    EXPECT_TRUE(m_prompts.boxes().empty());
+    EXPECT_EQ(QDir(m_home.path()).entryList(QDir::Files),
+              QStringList{QStringLiteral("lumivo.INI")});
+}
+
+TEST_F(DocumentsTest, PlainTextOpensInTheInsertionColourByteForByte) {
+    StartQuiet();
+    const QString path = HomeFile(QStringLiteral("plain.lmv"));
+    WriteFileBytes(path, "<Red>abc");
+    OpenFile(path);
+    EXPECT_EQ(Text(), "<Red>abc");
+    EXPECT_TRUE(Coloured(Line1().styledContent(), 0, 8, kBlack)); // the tag is not red
+
+    // Every byte but the line ends is one character and comes back as it was.
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) {
+        if (b != '\r' && b != '\n') {
+            bytes.push_back(static_cast<char>(b));
+        }
+    }
+    bytes += "\r\nend";
+    WriteFileBytes(path, bytes);
+    OpenFile(path);
+    EXPECT_EQ(Text(), bytes);
+    const QString saved = HomeFile(QStringLiteral("bytes.lmv"));
+    SaveAs(saved);
+    Trigger("New");
+    OpenFile(saved);
+    EXPECT_EQ(Text(), bytes);
+    EXPECT_TRUE(m_prompts.texts().contains(QStringLiteral("Max length is 210 chars")));
+}
+
+TEST_F(DocumentsTest, OpeningReplacesLine1OnlyAndReportsALongLineOnce) {
+    TForm1& main = StartQuiet();
+    Type(Line1(), QStringLiteral("old"));
+    main.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    Type(*main.Line2(), QStringLiteral("second"));
+    main.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+
+    const QString path = HomeFile(QStringLiteral("long.lmv"));
+    WriteFileBytes(path, std::string(300, 'L'));
+    OpenFile(path);
+    EXPECT_EQ(Text(), std::string(300, 'L'));
+    EXPECT_EQ(main.Line2()->lineBytes(), "second");
+    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("300"));
+    EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Max length is 210 chars")});
+
+    Trigger("New");
+    EXPECT_EQ(Text(), "");
+    EXPECT_EQ(main.Line2()->lineBytes(), "");
+    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("0"));
+    Trigger("New"); // harmless on an empty window
+    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("0"));
+}
+
+TEST_F(DocumentsTest, DamagedDocumentsNeverHalfReplaceTheLine) {
+    StartQuiet();
+    WriteTaggedLine();
+    const QString good = HomeFile(QStringLiteral("good.lmv"));
+    SaveAs(good);
+    const std::string rtf = ReadFileBytes(good);
+
+    // A truncated document is not RTF any more: it is read whole as plain text.
+    const QString cut = HomeFile(QStringLiteral("cut.lmv"));
+    const std::string truncated = rtf.substr(0, rtf.size() / 2);
+    WriteFileBytes(cut, truncated);
+    OpenFile(cut);
+    EXPECT_EQ(Text(), truncated);
+    EXPECT_TRUE(Coloured(Line1().styledContent(), 0, truncated.size(), kBlack));
+
+    // Unbalanced groups nested beyond any document, and random bytes, also read as text.
+    WriteFileBytes(cut, "{\\rtf1" + std::string(5000, '{'));
+    OpenFile(cut);
+    EXPECT_EQ(Text().size(), 5006u);
+
+    // A missing file leaves the line as it was.
+    OpenFile(good);
+    const RtfDocument before = Line1().styledContent();
+    m_prompts.clear();
+    const QString missing = HomeFile(QStringLiteral("missing.lmv"));
+    OpenFile(missing);
+    EXPECT_EQ(m_prompts.texts(),
+              QStringList{QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(missing)});
+    EXPECT_EQ(m_prompts.boxes().back().request.kind, MessageKind::Error);
+    EXPECT_EQ(Line1().styledContent(), before);
+
+    // A file too large to be a line is refused whole.
+    const QString huge = HomeFile(QStringLiteral("huge.lmv"));
+    WriteFileBytes(huge, std::string(5 * 1024 * 1024, 'x'));
+    m_prompts.clear();
+    OpenFile(huge);
+    EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Failed to Load Stream")});
+    EXPECT_EQ(Line1().styledContent(), before);
+}
+
+TEST_F(DocumentsTest, AFailedSaveKeepsTheOldDocument) {
+    StartQuiet();
+    Type(Line1(), QStringLiteral("first"));
+    const QString path = HomeFile(QStringLiteral("doc.lmv"));
+    SaveAs(path);
+    const std::string old = ReadFileBytes(path);
+    ASSERT_FALSE(old.empty());
+
+    Trigger("New");
+    Type(Line1(), QStringLiteral("second"));
+    const QString nowhere = HomeFile(QStringLiteral("no/such/folder/doc.lmv"));
+    SaveAs(nowhere);
+    EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Cannot create file ") +
+                                             QDir::toNativeSeparators(nowhere)});
+    EXPECT_EQ(m_prompts.boxes().back().request.kind, MessageKind::Error);
+
+    // A folder where the document should go cannot be replaced; the folder stays.
+    m_prompts.clear();
+    const QString folder = HomeFile(QStringLiteral("folder.lmv"));
+    ASSERT_TRUE(QDir(m_home.path()).mkdir(QStringLiteral("folder.lmv")));
+    SaveAs(folder);
+    ASSERT_EQ(m_prompts.texts().size(), 1);
+    EXPECT_TRUE(m_prompts.texts()[0] == QStringLiteral("Failed to Save Stream") ||
+                m_prompts.texts()[0] ==
+                    QStringLiteral("Cannot create file ") + QDir::toNativeSeparators(folder))
+        << m_prompts.texts()[0].toStdString();
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+
+    EXPECT_EQ(ReadFileBytes(path), old);
+    EXPECT_EQ(QDir(m_home.path()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("doc.lmv"), QStringLiteral("lumivo.INI")}));
+}
+
+TEST_F(DocumentsTest, CopyAndPasteWithinTheProgramKeepTagsRed) {
+    StartQuiet();
+    WriteTaggedLine();
+    Line1().selectAll();
+    Trigger("Copy");
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_TRUE(data->hasFormat(QString::fromLatin1(kLineMimeType)));
+    EXPECT_EQ(data->text(), QStringLiteral("ab<Red>cd"));
+
+    Line1().moveCursor(QTextCursor::End);
+    Trigger("Paste");
+    EXPECT_EQ(Text(), "ab<Red>cdab<Red>cd");
+    const RtfDocument line = Line1().styledContent();
+    EXPECT_TRUE(Coloured(line, 9, 11, kBlack));
+    EXPECT_TRUE(Coloured(line, 11, 16, kRed));
+    EXPECT_TRUE(Coloured(line, 16, 18, kBlack));
+
+    // Text from elsewhere arrives in the insertion colour, without what a line cannot hold.
+    QApplication::clipboard()->setText(QStringLiteral("<Red>\u20AC\u00E9"));
+    Trigger("Paste1");
+    EXPECT_EQ(Text(), "ab<Red>cdab<Red>cd<Red>\xE9");
+    EXPECT_TRUE(Coloured(Line1().styledContent(), 18, 24, kBlack));
+}
+
+TEST_F(DocumentsTest, PasteChecksTheLengthBeforeAndNotAfter) {
+    TForm1& main = StartQuiet();
+    QApplication::clipboard()->setText(QStringLiteral("12345"));
+    Line1().replaceSelection(Repeat('a', 209));
+    Trigger("Paste");
+    EXPECT_EQ(main.TextLength(main.Line1()), 214); // pasted whole, then reported
+    EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Max length is 210 chars")});
+
+    Trigger("New");
+    Line1().replaceSelection(Repeat('a', 210));
+    m_prompts.clear();
+    for (const char* paste : {"Paste", "Paste1", "ToolButton7"}) {
+        Trigger(paste);
+    }
+    TypeKey(Line1(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(main.TextLength(main.Line1()), 210);
+    EXPECT_EQ(m_prompts.texts(), QStringList(4, QStringLiteral("Max length is 210 chars")));
+}
+
+TEST_F(DocumentsTest, CutCopyAndDeleteActOnTheSelectionOnly) {
+    StartQuiet();
+    QApplication::clipboard()->setText(QStringLiteral("clip"));
+    Type(Line1(), QStringLiteral("hello world"));
+    Trigger("Cut"); // nothing selected: nothing happens
+    Trigger("Copy");
+    Trigger("Delete");
+    EXPECT_EQ(Text(), "hello world");
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("clip"));
+
+    QTextCursor cursor = Line1().textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(6, QTextCursor::KeepAnchor);
+    Line1().setTextCursor(cursor);
+    Trigger("Delete");
+    EXPECT_EQ(Text(), "world");
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("clip"));
+
+    Line1().selectAll();
+    Trigger("ToolButton5"); // Cut
+    EXPECT_EQ(Text(), "");
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("world"));
+    EXPECT_EQ(m_main->StatusPanelText(1), QStringLiteral("0"));
+}
+
+} // namespace
+} // namespace lumivo::ui::test
