@@ -224,4 +224,27 @@ Result<Page> BuildPage(std::string_view line, int lineNumber, char pageLetter,
     return page;
 }
 
+Result<std::vector<Bytes>> UsedGraphicFrames(const Compilation& compilation,
+                                             const GraphicSource& graphics,
+                                             std::string_view signIdText) {
+    std::vector<Bytes> frames;
+    for (int number = 1; number <= kGraphicCount; ++number) {
+        if (!compilation.usedGraphics[static_cast<std::size_t>(number - 1)]) {
+            continue;
+        }
+        const std::string name = GraphicName(number);
+        Result<Graphic> graphic = graphics.load(name);
+        if (!graphic) {
+            return graphic.error();
+        }
+        if (Status fits = CheckGraphicForSign(*graphic, name); !fits) {
+            return fits.error();
+        }
+        for (Bytes& frame : GraphicBlockFrames(GraphicLetter(number), *graphic, signIdText)) {
+            frames.push_back(std::move(frame));
+        }
+    }
+    return frames;
+}
+
 } // namespace lumivo

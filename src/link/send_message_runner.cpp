@@ -25,30 +25,6 @@ public:
     }
 };
 
-// Every graphic the page uses, cut into its framed blocks: all of it is prepared before the
-// port opens, so a graphic that cannot be read or cut stops the send before any byte goes out.
-Result<std::vector<Bytes>> PrepareBlocks(const Compilation& compilation,
-                                         const GraphicSource& graphics, const std::string& signId) {
-    std::vector<Bytes> blocks;
-    for (int number = 1; number <= kGraphicCount; ++number) {
-        if (!compilation.usedGraphics[static_cast<std::size_t>(number - 1)]) {
-            continue;
-        }
-        const std::string name = GraphicName(number);
-        Result<Graphic> graphic = graphics.load(name);
-        if (!graphic) {
-            return graphic.error();
-        }
-        if (Status fits = CheckGraphicForSign(*graphic, name); !fits) {
-            return fits.error();
-        }
-        for (Bytes& frame : GraphicBlockFrames(GraphicLetter(number), *graphic, signId)) {
-            blocks.push_back(std::move(frame));
-        }
-    }
-    return blocks;
-}
-
 } // namespace
 
 Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageInput& input,
@@ -62,7 +38,8 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
     if (!page) {
         return ErrorFailure(page.error().message);
     }
-    Result<std::vector<Bytes>> blocks = PrepareBlocks(page->compilation, graphics, input.signId);
+    Result<std::vector<Bytes>> blocks =
+        UsedGraphicFrames(page->compilation, graphics, input.signId);
     if (!blocks) {
         return ErrorFailure(blocks.error().message);
     }

@@ -19,23 +19,12 @@ Result<std::vector<Bytes>> NetworkFrames(const std::string& lineText, const std:
     if (!built) {
         return built.error();
     }
-    std::vector<Bytes> frames{built->stream};
-    for (int number = 1; number <= kGraphicCount; ++number) {
-        if (!built->compilation.usedGraphics[static_cast<std::size_t>(number - 1)]) {
-            continue;
-        }
-        const std::string name = GraphicName(number);
-        Result<Graphic> graphic = graphics.load(name);
-        if (!graphic) {
-            return graphic.error();
-        }
-        if (Status fits = CheckGraphicForSign(*graphic, name); !fits) {
-            return fits.error();
-        }
-        for (Bytes& frame : GraphicBlockFrames(GraphicLetter(number), *graphic, signId)) {
-            frames.push_back(std::move(frame));
-        }
+    Result<std::vector<Bytes>> blocks = UsedGraphicFrames(built->compilation, graphics, signId);
+    if (!blocks) {
+        return blocks.error();
     }
+    std::vector<Bytes> frames{built->stream};
+    frames.insert(frames.end(), blocks->begin(), blocks->end());
     return frames;
 }
 
