@@ -1,6 +1,11 @@
 #include "app/startup.h"
 
 #include "app/artwork.h"
+#include "app/dialogs/about_box.h"
+#include "app/dialogs/input_text_dialog.h"
+#include "app/dialogs/link_pages_dialog.h"
+#include "app/dialogs/move_speed_dialog.h"
+#include "app/dialogs/set_id_dialog.h"
 #include "app/main_window.h"
 #include "app/set_com.h"
 #include "app/sign_color.h"
@@ -22,17 +27,17 @@ const auto kProcessStart = std::chrono::steady_clock::now();
 
 constexpr StartupWindow kStartupWindows[] = {
     {"TSetCom", &TSetCom::Create},
-    {"TAboutBox", nullptr},
+    {"TAboutBox", &TAboutBox::Create},
     {"TSchedule", &TSchedule::Create},
     {"TScheduleAdd", nullptr}, // made by TSchedule, which owns it
     {"TDeletefrm", &TDeletefrm::Create},
-    {"TSetID", nullptr},
+    {"TSetID", &TSetID::Create},
     {"TGraphicForm", nullptr},
     {"TuEuropeanCharForm", nullptr},
-    {"TLinkpagefrm", nullptr},
-    {"TInputTextfrm", nullptr},
+    {"TLinkpagefrm", &TLinkpagefrm::Create},
+    {"TInputTextfrm", &TInputTextfrm::Create},
     {"TBmpSaveLoad", nullptr},
-    {"TMoveSpeedfrm", nullptr},
+    {"TMoveSpeedfrm", &TMoveSpeedfrm::Create},
     {"TSelectGaphName", nullptr},
     {"TFontMakefrm", nullptr},
     {"TsignColorfrm", &TsignColorfrm::Create},

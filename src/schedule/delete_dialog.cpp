@@ -3,7 +3,7 @@
 #include "app/editor_host.h"
 #include "link/runners.h"
 #include "schedule/page_tree_view.h"
-#include "schedule/window_support.h"
+#include "app/window_support.h"
 
 #include <QComboBox>
 #include <QGridLayout>

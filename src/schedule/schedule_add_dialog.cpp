@@ -1,7 +1,7 @@
 #include "schedule/schedule_add_dialog.h"
 
 #include "app/prompter.h"
-#include "schedule/window_support.h"
+#include "app/window_support.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

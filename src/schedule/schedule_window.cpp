@@ -5,7 +5,7 @@
 #include "link/command_thread.h"
 #include "link/runners.h"
 #include "schedule/schedule_add_dialog.h"
-#include "schedule/window_support.h"
+#include "app/window_support.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,5 +1,6 @@
-#include "schedule/window_support.h"
+#include "app/window_support.h"
 
+#include "app/list_combo.h"
 #include "app/prompter.h"
 
 #include <QAbstractItemView>
@@ -13,47 +14,13 @@
 
 namespace lumivo::ui {
 
-namespace {
-
-// Eats every key press that would type a character; arrows, page keys, Home/End, F4 and
-// Alt+Down still open and move the list.
-class DiscardTyping final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            const QString text = static_cast<QKeyEvent*>(event)->text();
-            if (!text.isEmpty() && text.at(0).isPrint()) {
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-} // namespace
-
 QComboBox* MakeSignIdCombo(QWidget* parent, const QString& objectName, bool discardTyping) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(objectName);
-    combo->setEditable(false);
     QStringList ids;
     ids.reserve(256);
     for (int id = 0; id < 256; ++id) {
         ids.append(QStringLiteral("%1").arg(id, 2, 16, QLatin1Char('0')).toUpper());
     }
-    combo->addItems(ids);
-    combo->setCurrentIndex(0);
-    combo->setMaxVisibleItems(16);
-    if (discardTyping) {
-        // The open list searches by typed letters too.
-        auto* filter = new DiscardTyping(combo);
-        combo->installEventFilter(filter);
-        combo->view()->installEventFilter(filter);
-    }
-    return combo;
+    return MakeListCombo(parent, objectName, ids, discardTyping);
 }
 
 std::string SignIdOf(const QComboBox& combo) {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+class QPushButton;
+
+namespace lumivo::ui {
+
+class EditorHost;
+
+// About: the program's icon and its version; OK closes it. Modal.
+class TAboutBox final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    // The start-up factory: binds "About..." and, as the other item of the Help menu, "Read Me".
+    static std::unique_ptr<QWidget> Create(EditorHost& host);
+
+    // "About...": shows the box application-modal and returns at once.
+    void Open();
+
+private:
+    QPushButton* m_ok = nullptr; // OKButton
+};
+
+} // namespace lumivo::ui

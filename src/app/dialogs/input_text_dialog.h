@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+#include <QImage>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QFontDialog;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace lumivo::ui {
+
+class EditorHost;
+
+// What the Input Text dialog collects for the graphic editor's text tool.
+struct InputText {
+    QStringList lines; // the memo's lines, top first
+    QFont font;        // the preview font
+    QColor colour;     // the preview's text colour
+    int lineHeight = 16;
+};
+
+// Asks for a font, starting from `current`; `chosen` runs only when the user confirmed.
+using FontChooser = std::function<void(QWidget* parent, const QFont& current,
+                                       std::function<void(const QFont& font)> chosen)>;
+
+// Input Text: text, a font and a line height for the graphic editor's text tool, with a live
+// preview of 160 by 105 white pixels in which line i of the text has its top at i times the line
+// height. Opened application-modal by the text tool; OK accepts, Cancel rejects.
+class TInputTextfrm final : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kPreviewWidth = 160;
+    static constexpr int kPreviewHeight = 105;
+    static constexpr int kDefaultLineHeight = 16;
+
+    explicit TInputTextfrm(QWidget* parent = nullptr);
+    ~TInputTextfrm() override;
+
+    // The start-up factory. No menu item opens the dialog; the graphic editor finds it with
+    // EditorHost::Window("TInputTextfrm") and calls Open().
+    static std::unique_ptr<QWidget> Create(EditorHost& host);
+
+    // Shows the dialog application-modal and returns at once; its end comes as accepted() or
+    // rejected(), after which Text() holds the answer.
+    void Open();
+
+    // The memo's lines, the preview font and colour, and the line height.
+    InputText Text() const;
+    // Edit3 as an integer, 16 when it is not one.
+    int LineHeight() const;
+    const QImage& PreviewImage() const { return m_preview; }
+
+    // "..." opens the font dialog; a test answers it here instead.
+    void setFontChooser(FontChooser chooser) { m_chooser = std::move(chooser); }
+
+    void Button1Click();
+    void Memo1Change();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void firstActivation();
+    void applyFont(const QFont& font);
+    void chooseWithFontDialog(const QFont& current, std::function<void(const QFont&)> chosen);
+    void redraw();
+
+    FontChooser m_chooser;
+    QFont m_font;
+    QColor m_colour = Qt::black;
+    QImage m_preview;
+    bool m_activated = false;
+
+    QLineEdit* m_fontName = nullptr;     // Edit1
+    QLineEdit* m_fontSize = nullptr;     // Edit2
+    QLineEdit* m_lineHeight = nullptr;   // Edit3
+    QPlainTextEdit* m_memo = nullptr;    // Memo1
+    QLabel* m_image = nullptr;           // Image1
+    QFontDialog* m_fontDialog = nullptr; // FontDialog1
+};
+
+} // namespace lumivo::ui

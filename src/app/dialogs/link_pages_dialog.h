@@ -1,0 +1,47 @@
+#pragma once
+
+#include "link/command_thread.h"
+#include "link/outcome.h"
+#include "link/sign_connection.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace lumivo::ui {
+
+class EditorHost;
+
+// Link Pages: sends a sign the pages to run in turn, as a schedule entry of slot A that covers
+// every date. Modeless; it stays open after OK, which runs on a worker thread with OK disabled.
+class TLinkpagefrm final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TLinkpagefrm(link::SignConnection connection, QWidget* parent = nullptr);
+    ~TLinkpagefrm() override;
+
+    // The start-up factory: binds "Link Pages To Run...".
+    static std::unique_ptr<QWidget> Create(EditorHost& host);
+
+    // "Link Pages To Run...": shows the dialog (modeless) with the focus in the page field.
+    void Open();
+    void OKClick();
+
+    bool isRunning() const;
+
+private:
+    void commandFinished(const link::Outcome& outcome);
+
+    link::SignConnection m_connection;
+    link::CommandThread* m_command = nullptr;
+    QComboBox* m_signId = nullptr; // ComboBox1
+    QLineEdit* m_pages = nullptr;  // Edit1
+    QPushButton* m_ok = nullptr;   // OK
+    bool m_shown = false;
+};
+
+} // namespace lumivo::ui

@@ -1,0 +1,153 @@
+#pragma once
+
+#include "link/command_thread.h"
+#include "link/outcome.h"
+#include "link/print/print_job.h"
+#include "link/sign_connection.h"
+
+#include <QDialog>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QComboBox;
+class QDateEdit;
+class QLineEdit;
+class QPrintDialog;
+class QPrinter;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace lumivo::ui {
+
+class EditorHost;
+
+// Asks which print queue takes a Send via Network job. `chosen` runs with the queue's name once
+// the user confirmed; a cancelled choice calls nothing.
+using PrinterChooser =
+    std::function<void(QWidget* parent, std::function<void(const QString& printerName)> chosen)>;
+
+// Makes the job object of one Send via Network (a raw job on the CUPS scheduler unless a test
+// puts its own here). Called on the worker thread that runs the job.
+using PrintJobMaker = std::function<std::unique_ptr<link::PrintJob>()>;
+
+// What the sign command dialog needs from the rest of the program.
+struct SignCommandContext {
+    link::SignConnection connection;
+    std::function<std::string()> lineText;                 // Line 1 as the compiler reads it
+    std::function<std::filesystem::path()> graphicsFolder; // asked at each send
+    QWidget* boxParent = nullptr; // boxes that come after the dialog has closed
+};
+
+// The sign command dialog: six panels of which one shows at a time, one per command (Set ID, Set
+// Clock, Run Page, Send Message, Set Brightness, Send via Network). Each command opens it with
+// its panel, caption and focus, application-modal; the call returns at once and the dialog's own
+// buttons end it. Every transfer runs on a worker thread with the command's button disabled; the
+// outcome box appears when it ends. The lists keep their selection between uses.
+class TSetID final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TSetID(SignCommandContext context, QWidget* parent = nullptr);
+    ~TSetID() override;
+
+    // The start-up factory: binds "Send Message..." (and its tool button), "Run Page...", "Set
+    // ID...", "Set Clock...", "Set Brightness..." and the "Send via Network" tool button.
+    static std::unique_ptr<QWidget> Create(EditorHost& host);
+
+    // Hides all six panels.
+    void HidePanels();
+
+    // The main window's commands.
+    void OpenSetId();
+    void OpenSetClock();
+    void OpenRunPage();
+    void OpenSendMessage();
+    void OpenSetBrightness();
+    void OpenSendViaNetwork();
+
+    // Click handlers of the panels' buttons.
+    void OKClick();
+    void DateTimeOKClick();
+    void RunPageButtonClick();
+    void BrightOkClick();
+    void SendMessButtonClick();
+    void SendViaNetOKClick();
+    // The running clock of the Set Clock panel and the corrections after each key in it.
+    void Timer1Timer();
+    void MaskEdit1KeyUp();
+
+    // Seams: the print dialog and the print job of Send via Network.
+    void setPrinterChooser(PrinterChooser chooser) { m_chooser = std::move(chooser); }
+    void setPrintJobMaker(PrintJobMaker maker) { m_makePrintJob = std::move(maker); }
+
+    bool isRunning() const;
+    // The printer the print dialog works on (the queue chosen last); made on first use, since
+    // making it asks the print system for its default queue.
+    QPrinter& printer();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class Running { None, SetId, Clock, RunPage, SendMessage, Brightness, Network };
+
+    QWidget* makeIdPanel();
+    QWidget* makeClockPanel();
+    QWidget* makeRunPagePanel();
+    QWidget* makeSendMessagePanel();
+    QWidget* makeBrightnessPanel();
+    QWidget* makeNetworkPanel();
+    void showPanel(QWidget* panel, const QString& caption, QWidget* focus);
+    void showModal(QWidget* focus);
+    void choosePrinterWithDialog(QWidget* parent, std::function<void(const QString&)> chosen);
+    void sendViaNetwork(const QString& printerName);
+
+    void run(Running what, link::CommandThread::Command command);
+    void commandFinished(const link::Outcome& outcome);
+    void commandProgressed(int value, int maximum);
+    void updateButtons();
+    QWidget* boxParent();
+
+    SignCommandContext m_context;
+    PrinterChooser m_chooser;
+    PrintJobMaker m_makePrintJob;
+    std::unique_ptr<QPrinter> m_printer;
+    QPrintDialog* m_printDialog = nullptr;
+    link::CommandThread* m_command = nullptr;
+    Running m_running = Running::None;
+    bool m_shown = false;
+
+    QWidget* m_idPanel = nullptr;
+    QWidget* m_clockPanel = nullptr;
+    QWidget* m_runPagePanel = nullptr;
+    QWidget* m_sendMessagePanel = nullptr;
+    QWidget* m_brightPanel = nullptr;
+    QWidget* m_networkPanel = nullptr;
+
+    QComboBox* m_newId = nullptr;       // ComboBox1
+    QComboBox* m_clockId = nullptr;     // ComboBox2
+    QComboBox* m_runId = nullptr;       // ComboBox3
+    QComboBox* m_runPage = nullptr;     // ComboBox4
+    QComboBox* m_sendId = nullptr;      // ComboBox5
+    QComboBox* m_sendPage = nullptr;    // ComboBox6
+    QComboBox* m_brightId = nullptr;    // ComboBox7
+    QComboBox* m_level = nullptr;       // ComboBox8
+    QComboBox* m_networkId = nullptr;   // ComboBox9
+    QComboBox* m_networkPage = nullptr; // ComboBox10
+    QDateEdit* m_date = nullptr;        // DateTimePicker1
+    QLineEdit* m_time = nullptr;        // MaskEdit1
+    QTimer* m_timer = nullptr;          // Timer1
+    QProgressBar* m_progress = nullptr; // ProgressBar1
+
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_dateTimeOk = nullptr;
+    QPushButton* m_runPageButton = nullptr;
+    QPushButton* m_sendMessButton = nullptr;
+    QPushButton* m_brightOk = nullptr;
+    QPushButton* m_viaNetOk = nullptr;
+};
+
+} // namespace lumivo::ui
