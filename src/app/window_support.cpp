@@ -78,4 +78,15 @@ void CentreOnScreen(QWidget& window) {
     window.move(frame.topLeft());
 }
 
+void ShowInFront(QWidget& window, bool& shownBefore) {
+    const bool first = !shownBefore;
+    shownBefore = true;
+    window.show();
+    if (first) {
+        CentreOnScreen(window);
+    }
+    window.raise();
+    window.activateWindow();
+}
+
 } // namespace lumivo::ui

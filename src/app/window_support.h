@@ -33,4 +33,8 @@ void SetMaskedText(QLineEdit& edit, const QString& text);
 // Centres a top-level window on the screen it is on.
 void CentreOnScreen(QWidget& window);
 
+// Shows the window in front, centred on the screen the first time (`shownBefore` remembers it),
+// where the user left it afterwards.
+void ShowInFront(QWidget& window, bool& shownBefore);
+
 } // namespace lumivo::ui

@@ -4,9 +4,13 @@
 
 namespace lumivo::link {
 
-int NormalizeComPort(int n) { return (n < 1 || n > kComPortCount) ? 1 : n; }
+int NormalizeComPort(int n) {
+    return (n < 1 || n > kComPortCount) ? 1 : n;
+}
 
-QString ComPortName(int n) { return QStringLiteral("COM%1").arg(NormalizeComPort(n)); }
+QString ComPortName(int n) {
+    return QStringLiteral("COM%1").arg(NormalizeComPort(n));
+}
 
 namespace {
 

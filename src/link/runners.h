@@ -22,9 +22,9 @@ namespace lumivo::link {
 using Progress = std::function<void(int value, int maximum)>;
 
 struct SendMessageInput {
-    std::string lineText;  // 8-bit line text of Line 1
-    std::string signId;    // "00".."FF"
-    char page = 'A';       // "A".."Z"
+    std::string lineText; // 8-bit line text of Line 1
+    std::string signId;   // "00".."FF"
+    char page = 'A';      // "A".."Z"
     const GraphicSource* graphics = nullptr;
 };
 // "<BE>", the page (progress counts every second byte), each used graphic G01..G16 block by

@@ -1,9 +1,9 @@
 #include "schedule/delete_dialog.h"
 
 #include "app/editor_host.h"
+#include "app/window_support.h"
 #include "link/runners.h"
 #include "schedule/page_tree_view.h"
-#include "app/window_support.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -237,14 +237,7 @@ void TDeletefrm::showWindow(Qt::WindowModality modality) {
         hide();
         setWindowModality(modality);
     }
-    const bool first = !m_shown;
-    m_shown = true;
-    show();
-    if (first) {
-        CentreOnScreen(*this);
-    }
-    raise();
-    activateWindow();
+    ShowInFront(*this, m_shown);
 }
 
 void TDeletefrm::openDeleteSchedule() {

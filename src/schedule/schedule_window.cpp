@@ -2,10 +2,10 @@
 
 #include "app/editor_host.h"
 #include "app/prompter.h"
+#include "app/window_support.h"
 #include "link/command_thread.h"
 #include "link/runners.h"
 #include "schedule/schedule_add_dialog.h"
-#include "app/window_support.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -7,7 +7,9 @@
 namespace lumivo::test {
 
 // Folder of the checked-in test data.
-inline std::filesystem::path DataDir() { return LUMIVO_TEST_DATA_DIR; }
+inline std::filesystem::path DataDir() {
+    return LUMIVO_TEST_DATA_DIR;
+}
 
 // Turns "\xHH" escapes of the golden files into bytes; every other character stands for itself.
 std::string Unescape(std::string_view text);

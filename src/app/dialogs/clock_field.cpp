@@ -1,7 +1,7 @@
 #include "app/dialogs/clock_field.h"
 
-#include "core/payloads.h"
 #include "app/window_support.h"
+#include "core/payloads.h"
 
 #include <QLineEdit>
 #include <QTime>

@@ -1,8 +1,8 @@
 #include "app/dialogs/link_pages_dialog.h"
 
 #include "app/editor_host.h"
-#include "link/runners.h"
 #include "app/window_support.h"
+#include "link/runners.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -70,14 +70,7 @@ std::unique_ptr<QWidget> TLinkpagefrm::Create(EditorHost& host) {
 }
 
 void TLinkpagefrm::Open() {
-    const bool first = !m_shown;
-    m_shown = true;
-    show();
-    if (first) {
-        CentreOnScreen(*this);
-    }
-    raise();
-    activateWindow();
+    ShowInFront(*this, m_shown);
     m_pages->setFocus();
 }
 

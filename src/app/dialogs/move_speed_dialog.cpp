@@ -1,7 +1,7 @@
 #include "app/dialogs/move_speed_dialog.h"
 
-#include "app/list_combo.h"
 #include "app/editor_host.h"
+#include "app/list_combo.h"
 #include "app/window_support.h"
 
 #include <QComboBox>
@@ -107,14 +107,7 @@ std::unique_ptr<QWidget> TMoveSpeedfrm::Create(EditorHost& host) {
 
 void TMoveSpeedfrm::showWindow() {
     adjustSize();
-    const bool first = !m_shown;
-    m_shown = true;
-    show();
-    if (first) {
-        CentreOnScreen(*this);
-    }
-    raise();
-    activateWindow();
+    ShowInFront(*this, m_shown);
 }
 
 void TMoveSpeedfrm::OpenMoveSpeed() {

@@ -1,9 +1,10 @@
 #include "app/dialogs/set_id_dialog.h"
 
 #include "app/dialogs/clock_field.h"
-#include "app/list_combo.h"
 #include "app/editor_host.h"
+#include "app/list_combo.h"
 #include "app/prompter.h"
+#include "app/window_support.h"
 #include "core/compiler.h"
 #include "core/graphic.h"
 #include "core/payloads.h"
@@ -11,7 +12,6 @@
 #include "link/print/cups_print_job.h"
 #include "link/print/send_via_network.h"
 #include "link/runners.h"
-#include "app/window_support.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -287,14 +287,7 @@ void TSetID::showPanel(QWidget* panel, const QString& caption, QWidget* focus) {
 
 void TSetID::showModal(QWidget* focus) {
     adjustSize();
-    const bool first = !m_shown;
-    m_shown = true;
-    show();
-    if (first) {
-        CentreOnScreen(*this);
-    }
-    raise();
-    activateWindow();
+    ShowInFront(*this, m_shown);
     if (focus != nullptr) {
         focus->setFocus();
     }

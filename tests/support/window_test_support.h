@@ -1,0 +1,137 @@
+#pragma once
+
+// What the window tests share: a connection to a scripted line, a prompter that answers every
+// box, a main window that records what the windows ask of it, and waiting for a command.
+
+#include "app/editor_host.h"
+#include "app/prompter.h"
+#include "link/clock.h"
+#include "link/command_thread.h"
+#include "link/fake_port.h"
+#include "link/sign_connection.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QTest>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace lumivo::test {
+
+// Hands the pauses a runner takes to the fake line's log.
+class LineClock final : public link::Clock {
+public:
+    explicit LineClock(link::Clock& line) : m_line(line) {}
+    void delay(int ms) override { m_line.delay(ms); }
+
+private:
+    link::Clock& m_line;
+};
+
+// Ports of one fake line; pauses logged on the line, or really taken with `realPauses`.
+inline link::SignConnection ConnectionTo(link::FakeLine& line, bool realPauses = false) {
+    link::SignConnection connection;
+    connection.portOpener = [&line] { return line.opener(); };
+    if (realPauses) {
+        connection.makeClock = [] { return std::make_unique<link::RealClock>(); };
+    } else {
+        connection.makeClock = [&line] { return std::make_unique<LineClock>(line.clock()); };
+    }
+    return connection;
+}
+
+// Answers every box like the scripted prompter, and first lets a test look at the windows as
+// they are when the box appears.
+class ProbePrompter final : public ui::Prompter {
+public:
+    std::function<void()> onBox;
+
+    QMessageBox::StandardButton showBox(QWidget* parent, const ui::BoxRequest& request) override {
+        if (onBox) {
+            onBox();
+        }
+        return m_boxes.showBox(parent, request);
+    }
+    QString askFileName(QWidget* parent, const ui::FileRequest& request) override {
+        return m_boxes.askFileName(parent, request);
+    }
+
+    void setNextAnswer(QMessageBox::StandardButton answer) { m_boxes.setNextAnswer(answer); }
+    const std::vector<ui::ScriptedPrompter::ShownBox>& boxes() const { return m_boxes.boxes(); }
+    QStringList texts() const { return m_boxes.texts(); }
+
+private:
+    ui::ScriptedPrompter m_boxes;
+};
+
+// The main window as the windows see it: Line 1's text, the tags inserted, the menu bindings and
+// the COM port setting.
+class RecordingHost final : public ui::EditorHost {
+public:
+    int comPort = 1;
+    std::string line1;
+    QStringList tags;
+    QWidget* mainWindow = nullptr;
+    std::map<QString, std::function<void()>> commands;
+
+    QWidget* MainWindow() override { return mainWindow; }
+    QTextEdit* CurrentEditor() const override { return nullptr; }
+    void SetTagColor() override {}
+    void ResetTextColor() override {}
+    void ReplaceSelection(const QString&) override {}
+    void InsertTag(const QString& tag) override { tags.append(tag); }
+    void InsertEffectTag(const QString&, const QString&) override {}
+    std::string LineText(int line) const override { return line == 0 ? line1 : std::string(); }
+    int ComPort() const override { return comPort; }
+    QString SettingsPath() const override { return {}; }
+    bool SingleColorMode() const override { return false; }
+    void ApplyColorMode(bool) override {}
+    void FollowColorMode(QObject*, std::function<void(bool)>) override {}
+    void BindCommand(const QString& itemName, std::function<void()> handler) override {
+        commands[itemName] = std::move(handler);
+    }
+    QWidget* Window(const QString&) const override { return nullptr; }
+
+    // Runs a bound menu item; false when nothing is bound to it.
+    bool choose(const char* itemName) {
+        const auto it = commands.find(QString::fromLatin1(itemName));
+        if (it == commands.end()) {
+            return false;
+        }
+        it->second();
+        return true;
+    }
+};
+
+// Waits, with the test's own event loop, until the window's running command has reported its
+// end (its box, if any, is shown by then).
+inline bool WaitForCommand(QObject* window, int timeoutMs = 20000) {
+    auto* command = window->findChild<link::CommandThread*>();
+    if (command == nullptr || !command->isRunning()) {
+        return false;
+    }
+    QSignalSpy finished(command, &link::CommandThread::finished);
+    return finished.wait(timeoutMs);
+}
+
+// Types a masked date or time the way a user does: the field is emptied, digits go in from the
+// first position, a blank is stepped over with the Right key, and the mask skips its literals.
+inline void TypeMasked(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    edit->setCursorPosition(0);
+    for (const QChar c : text) {
+        if (c == QLatin1Char(' ')) {
+            QTest::keyClick(edit, Qt::Key_Right);
+        } else if (c.isDigit()) {
+            QTest::keyClicks(edit, QString(c));
+        }
+    }
+}
+
+} // namespace lumivo::test
