@@ -224,12 +224,16 @@ Result<Page> BuildPage(std::string_view line, int lineNumber, char pageLetter,
     return page;
 }
 
-Result<std::vector<Bytes>> UsedGraphicFrames(const Compilation& compilation,
-                                             const GraphicSource& graphics,
-                                             std::string_view signIdText) {
-    std::vector<Bytes> frames;
+Result<Transfer> BuildTransfer(std::string_view line, char pageLetter, std::string_view signIdText,
+                               const GraphicSource& graphics) {
+    Result<Page> page = BuildPage(line, 0, pageLetter, signIdText, graphics);
+    if (!page) {
+        return page.error();
+    }
+    Transfer transfer;
+    transfer.pageStream = std::move(page->stream);
     for (int number = 1; number <= kGraphicCount; ++number) {
-        if (!compilation.usedGraphics[static_cast<std::size_t>(number - 1)]) {
+        if (!page->compilation.usedGraphics[static_cast<std::size_t>(number - 1)]) {
             continue;
         }
         const std::string name = GraphicName(number);
@@ -241,10 +245,10 @@ Result<std::vector<Bytes>> UsedGraphicFrames(const Compilation& compilation,
             return fits.error();
         }
         for (Bytes& frame : GraphicBlockFrames(GraphicLetter(number), *graphic, signIdText)) {
-            frames.push_back(std::move(frame));
+            transfer.blockFrames.push_back(std::move(frame));
         }
     }
-    return frames;
+    return transfer;
 }
 
 } // namespace lumivo

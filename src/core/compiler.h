@@ -57,11 +57,14 @@ struct Page {
 Result<Page> BuildPage(std::string_view line, int lineNumber, char pageLetter,
                        std::string_view signIdText, const GraphicSource& graphics);
 
-// Every block frame of the graphics the page uses, G01 to G16 in order, each graphic's blocks in
-// sending order. Fails, naming the graphic, when one cannot be read or cut into blocks, so a
-// sender can refuse before any byte goes out.
-Result<std::vector<Bytes>> UsedGraphicFrames(const Compilation& compilation,
-                                             const GraphicSource& graphics,
-                                             std::string_view signIdText);
+// What a send writes: the page stream, then every block frame of the graphics the page uses
+// (G01 to G16 in order, each graphic's blocks in sending order). Fails, naming the graphic, when
+// one cannot be read or cut into blocks, so a sender can refuse before any byte goes out.
+struct Transfer {
+    Bytes pageStream;
+    std::vector<Bytes> blockFrames;
+};
+Result<Transfer> BuildTransfer(std::string_view line, char pageLetter, std::string_view signIdText,
+                               const GraphicSource& graphics);
 
 } // namespace lumivo

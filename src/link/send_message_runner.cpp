@@ -34,14 +34,9 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
     }
     static const NoGraphics kNoGraphics;
     const GraphicSource& graphics = input.graphics ? *input.graphics : kNoGraphics;
-    Result<Page> page = BuildPage(input.lineText, 0, input.page, input.signId, graphics);
-    if (!page) {
-        return ErrorFailure(page.error().message);
-    }
-    Result<std::vector<Bytes>> blocks =
-        UsedGraphicFrames(page->compilation, graphics, input.signId);
-    if (!blocks) {
-        return ErrorFailure(blocks.error().message);
+    Result<Transfer> transfer = BuildTransfer(input.lineText, input.page, input.signId, graphics);
+    if (!transfer) {
+        return ErrorFailure(transfer.error().message);
     }
 
     PortSession port(open);
@@ -60,7 +55,7 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
     clock.delay(200);
 
     // The page, byte by byte: the bar moves before every second byte and ends at its maximum.
-    const Bytes& stream = page->stream;
+    const Bytes& stream = transfer->pageStream;
     const int maximum = static_cast<int>(stream.size() / 2);
     const auto report = [&](int value) {
         if (progress) {
@@ -85,7 +80,7 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
     clock.delay(100);
     report(0);
 
-    for (const Bytes& block : *blocks) {
+    for (const Bytes& block : transfer->blockFrames) {
         if (!port.write(block) || (!broadcast && !port.waitReply())) {
             return PlainFailure(kSendGraphicError);
         }

@@ -132,6 +132,28 @@ TEST(FolderGraphicSource, RefusesGraphicsTheSignCannotTake) {
     EXPECT_NE(wide.error().message.find("G01"), std::string::npos);
 }
 
+TEST(BuildTransfer, UsedGraphicsBlocksFollowThePageInGraphicOrder) {
+    MemoryGraphics g;
+    g.graphics["G02"] = Filled(64, 8);
+    g.graphics["G05"] = Filled(32, 16, 'D');
+    const auto transfer = BuildTransfer("<Pic:G05>a<Pic:G02><Pic:G05>", 'C', "01", g);
+    ASSERT_TRUE(transfer.ok()) << transfer.error().message;
+    EXPECT_EQ(transfer->pageStream,
+              BuildPage("<Pic:G05>a<Pic:G02><Pic:G05>", 0, 'C', "01", g)->stream);
+    // G02 (letter B) before G05 (letter E): blocks 1, 2 of B, then 1 and the lower 5 of E.
+    ASSERT_EQ(transfer->blockFrames.size(), 4u);
+    EXPECT_EQ(transfer->blockFrames[0].substr(6, 5), "<GB1>");
+    EXPECT_EQ(transfer->blockFrames[1].substr(6, 5), "<GB2>");
+    EXPECT_EQ(transfer->blockFrames[2].substr(6, 5), "<GE1>");
+    EXPECT_EQ(transfer->blockFrames[3].substr(6, 5), "<GE5>");
+
+    MemoryGraphics wide;
+    wide.graphics["G01"] = Filled(160, 8);
+    const auto refused = BuildTransfer("<Pic:G01>", 'A', "01", wide);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().message.find("G01"), std::string::npos);
+}
+
 TEST(BuildPage, EmptyLineIsTheDefaultPageWithOneBlank) {
     const MemoryGraphics none;
     const auto page = BuildPage("", 0, 'Z', "7F", none);

@@ -2,6 +2,7 @@
 
 #include "core/graphic.h"
 
+#include <iterator>
 #include <vector>
 
 namespace lumivo::link {
@@ -15,16 +16,13 @@ Outcome Failure(std::string text) {
 // Every write of the job, in order: the page, then the blocks of the used graphics.
 Result<std::vector<Bytes>> NetworkFrames(const std::string& lineText, const std::string& signId,
                                          char page, const GraphicSource& graphics) {
-    Result<Page> built = BuildPage(lineText, 0, page, signId, graphics);
-    if (!built) {
-        return built.error();
+    Result<Transfer> transfer = BuildTransfer(lineText, page, signId, graphics);
+    if (!transfer) {
+        return transfer.error();
     }
-    Result<std::vector<Bytes>> blocks = UsedGraphicFrames(built->compilation, graphics, signId);
-    if (!blocks) {
-        return blocks.error();
-    }
-    std::vector<Bytes> frames{built->stream};
-    frames.insert(frames.end(), blocks->begin(), blocks->end());
+    std::vector<Bytes> frames{std::move(transfer->pageStream)};
+    frames.insert(frames.end(), std::make_move_iterator(transfer->blockFrames.begin()),
+                  std::make_move_iterator(transfer->blockFrames.end()));
     return frames;
 }
 
