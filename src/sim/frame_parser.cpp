@@ -114,14 +114,8 @@ FrameParser::Step FrameParser::parseOne(std::vector<ParsedFrame>& out) {
     if (m_buffer[kIdOpen.size()] == '>') {
         return parseSetId(out);
     }
-    switch (MatchPattern(m_buffer, kFrameHeader)) {
-    case PatternMatch::Mismatch:
-        skip(1);
-        return Step::Progress;
-    case PatternMatch::Partial:
-        return Step::NeedMore;
-    case PatternMatch::Full:
-        break;
+    if (const auto step = expectPattern(kFrameHeader)) {
+        return *step;
     }
 
     const long counted = CountedPayloadLength(std::string_view(m_buffer).substr(kHeaderSize));
@@ -146,8 +140,8 @@ FrameParser::Step FrameParser::parseOne(std::vector<ParsedFrame>& out) {
     return parseTextFrame(headerEnd, out);
 }
 
-FrameParser::Step FrameParser::parseSetId(std::vector<ParsedFrame>& out) {
-    switch (MatchPattern(m_buffer, kSetIdPattern)) {
+std::optional<FrameParser::Step> FrameParser::expectPattern(std::string_view pattern) {
+    switch (MatchPattern(m_buffer, pattern)) {
     case PatternMatch::Mismatch:
         skip(1);
         return Step::Progress;
@@ -155,6 +149,13 @@ FrameParser::Step FrameParser::parseSetId(std::vector<ParsedFrame>& out) {
         return Step::NeedMore;
     case PatternMatch::Full:
         break;
+    }
+    return std::nullopt;
+}
+
+FrameParser::Step FrameParser::parseSetId(std::vector<ParsedFrame>& out) {
+    if (const auto step = expectPattern(kSetIdPattern)) {
+        return *step;
     }
     ParsedFrame setId;
     setId.kind = ParsedKind::SetId;

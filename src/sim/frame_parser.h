@@ -3,6 +3,7 @@
 #include "core/bytes.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,6 +67,9 @@ private:
     Step parseOne(std::vector<ParsedFrame>& out);
     Step parseSetId(std::vector<ParsedFrame>& out);
     Step parseTextFrame(std::size_t searchFrom, std::vector<ParsedFrame>& out);
+    // Whether the buffer starts with the pattern; on a mismatch one byte is skipped as garbage.
+    // nullopt means a full match; otherwise the step to return.
+    std::optional<Step> expectPattern(std::string_view pattern);
     void emitFrame(std::size_t payloadEnd, std::size_t frameEnd, std::vector<ParsedFrame>& out);
     void drop(std::size_t count, std::string reason, std::vector<ParsedFrame>& out);
     void skip(std::size_t count);
