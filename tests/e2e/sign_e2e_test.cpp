@@ -7,7 +7,6 @@
 #include "link/runners.h"
 #include "support/sign_process.h"
 
-#include <QCoreApplication>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -20,35 +19,11 @@
 namespace lumivo {
 namespace {
 
+using test::ReadLines;
 using test::SignProcess;
 using Steady = std::chrono::steady_clock;
 
 const std::filesystem::path kData = LUMIVO_TEST_DATA_DIR;
-
-// One QCoreApplication for the run: the serial port is a Qt object.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "e2e_tests";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QCoreApplication> m_app;
-};
-const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-std::vector<std::string> ReadLines(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 // A virtual sign with its log, and the opener and clock a command uses to reach it.
 class SignOnLine {

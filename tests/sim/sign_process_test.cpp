@@ -32,6 +32,7 @@ namespace {
 
 using test::MsLeft;
 using test::ReadFor;
+using test::ReadLines;
 using test::SignProcess;
 using test::WriteAll;
 using Clock = std::chrono::steady_clock;
@@ -59,15 +60,6 @@ public:
 private:
     std::filesystem::path m_path;
 };
-
-std::vector<std::string> ReadLines(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;

@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -145,5 +147,15 @@ private:
     int m_out = -1;
     int m_err = -1;
 };
+
+// The lines of a text file (the sign's log), without their ends.
+inline std::vector<std::string> ReadLines(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
 
 } // namespace lumivo::test
