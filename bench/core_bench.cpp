@@ -43,6 +43,26 @@ void BM_BuildPage210Chars20Tags(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildPage210Chars20Tags);
 
+// A megabyte made only of tags (colours alone, or tags that are replaced, removed and grown
+// mixed): the compiler must stay linear in the line.
+void BM_BuildPageMegabyteOfTags(benchmark::State& state) {
+    const MemoryGraphics graphics;
+    const std::string unit = state.range(0) == 0 ? "<Red>" : "<Red><Hold><COL 010><Pic:G01>x";
+    const std::size_t tagsPerUnit = state.range(0) == 0 ? 1 : 4;
+    std::string line;
+    while (line.size() + unit.size() <= (1u << 20)) {
+        line += unit;
+    }
+    for (auto _ : state) {
+        auto page = BuildPage(line, 0, 'A', "01", graphics);
+        benchmark::DoNotOptimize(page);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(line.size()));
+    state.SetLabel(std::to_string(line.size() / unit.size() * tagsPerUnit) + " tags");
+}
+BENCHMARK(BM_BuildPageMegabyteOfTags)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 void BM_CutTallGraphic128x16(benchmark::State& state) {
     std::vector<std::string> rows;
     for (int y = 0; y < 16; ++y) {

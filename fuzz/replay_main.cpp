@@ -51,7 +51,9 @@ int main(int argc, char** argv) {
         Feed(input);
     }
     std::mt19937 random(12345);
-    const std::string alphabet = "<>@ADE\r\n:Pic:G01COL 0123456789LEDFONTModal58204{}\\'u";
+    // Bytes that mean something to one of the readers; NUL separates the fields of some targets.
+    const std::string alphabet =
+        std::string("<>@ADE\r\n:Pic:G01COL 0123456789LEDFONTModal58204{}\\'uACKN[]=;-") + '\0';
     for (int m = 0; m < mutations; ++m) {
         std::string input = corpus[random() % corpus.size()];
         const int edits = 1 + static_cast<int>(random() % 8);

@@ -5,21 +5,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR="${BUILD_DIR:-build}"
-scripts/setup.sh "$BUILD_DIR" >&2
+# Only the three programs and the files beside them: the tests, benchmarks and fuzzers are for
+# scripts/test.sh.
+scripts/setup.sh "$BUILD_DIR" lumivo lumivo-cli lumivo-sign >&2
 BIN="$(cd "$BUILD_DIR/bin" && pwd)"
 
-if [ ! -x "$BIN/lumivo" ]; then
-    echo "The editor is not built yet; showing what the compiler makes of a line instead:"
-    "$BIN/lumivo-cli" page --sign 01 --page A '<Xopen><Red>Sale<Font7x13>!<Hold><3Sec>'
-    echo
-    exit 0
-fi
-
-settings="${LUMIVO_HOME:-$BIN}/lumivo.INI"
+# The programs' own rule decides whether COM1 reaches a device of the user's.
 com1_mapped() {
-    [ -n "${LUMIVO_COM1:-}" ] && return 0
-    [ -f "$settings" ] || return 1
-    awk 'BEGIN{s=0} /^\[/{s=($0=="[Ports]")} s && /^COM1=./{found=1} END{exit !found}' "$settings"
+    "$BIN/lumivo-cli" ports --mapped COM1 >/dev/null 2>&1
 }
 
 sign_pid=""
@@ -35,4 +28,5 @@ if ! com1_mapped && [ -x "$BIN/lumivo-sign" ]; then
     echo "Virtual sign (ID 01) on $device as COM1 for this run; its log: $log" >&2
 fi
 
+echo "Starting the editor..." >&2
 "$BIN/lumivo" "$@"

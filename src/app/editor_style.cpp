@@ -52,8 +52,10 @@ void EditorStyle::drawControl(ControlElement element, const QStyleOption* option
         caption = caption.left(caption.indexOf(QLatin1Char('\t')) < 0
                                    ? caption.size()
                                    : caption.indexOf(QLatin1Char('\t')));
-        painter->drawText(
-            QPoint(option->rect.left() + 20, option->rect.top() + 3 + metrics.ascent()), caption);
+        // The mnemonic's "&" underlines its letter, as in every other item.
+        const QRect textRect(option->rect.left() + 20, option->rect.top() + 3,
+                             option->rect.width() - 20, metrics.height());
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, caption);
         painter->restore();
         return;
     }

@@ -134,6 +134,13 @@ void InsertStyled(QTextCursor& cursor, const RtfDocument& content) {
 }
 
 bool IsTypedCharacter(const QKeyEvent& event) {
+    // Ctrl (without Alt, which with it stands for AltGr on some desktops) makes a command key
+    // such as Ctrl+X, whatever text the event carries.
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    if (modifiers.testAnyFlags(Qt::ControlModifier | Qt::MetaModifier) &&
+        !modifiers.testFlag(Qt::AltModifier)) {
+        return false;
+    }
     const QString text = event.text();
     return !text.isEmpty() &&
            std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isPrint(); });
@@ -213,6 +220,11 @@ void LineEditor::deleteSelection() {
 
 void LineEditor::keyPressEvent(QKeyEvent* event) {
     if (IsTypedCharacter(*event)) {
+        if (isFull()) {
+            event->accept();
+            Q_EMIT lengthRefused();
+            return;
+        }
         // Typed text takes the insertion attributes, whatever the text around the caret has;
         // characters a line cannot hold are swallowed.
         const QString text = KeepEightBit(event->text());
@@ -227,6 +239,14 @@ void LineEditor::keyPressEvent(QKeyEvent* event) {
 
 void LineEditor::inputMethodEvent(QInputMethodEvent* event) {
     const QString commit = event->commitString();
+    if (!commit.isEmpty() && isFull()) {
+        // The composition ends without its text.
+        QInputMethodEvent cleared;
+        QTextEdit::inputMethodEvent(&cleared);
+        event->accept();
+        Q_EMIT lengthRefused();
+        return;
+    }
     const QString kept = KeepEightBit(commit);
     if (kept.size() == commit.size()) {
         QTextEdit::inputMethodEvent(event);
@@ -254,6 +274,10 @@ bool LineEditor::canInsertFromMimeData(const QMimeData* source) const {
 }
 
 void LineEditor::insertFromMimeData(const QMimeData* source) {
+    if (isFull()) {
+        Q_EMIT lengthRefused();
+        return;
+    }
     const QString lineType = QString::fromLatin1(kLineMimeType);
     if (source->hasFormat(lineType)) {
         const QByteArray bytes = source->data(lineType);

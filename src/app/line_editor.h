@@ -56,6 +56,15 @@ public:
     // Removes the selection without touching the clipboard.
     void deleteSelection();
 
+    // The length at which the editor takes no more text from the user, however it arrives
+    // (typed, composed by an input method, pasted or dropped); 0: no limit. Commands that
+    // insert through replaceSelection() are not limited. A refused text emits lengthRefused().
+    void setLengthLimit(int limit) { m_lengthLimit = limit; }
+    bool isFull() const { return m_lengthLimit > 0 && characterCount() >= m_lengthLimit; }
+
+Q_SIGNALS:
+    void lengthRefused();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -65,6 +74,7 @@ protected:
 
 private:
     QTextCharFormat m_insertion;
+    int m_lengthLimit = 0;
 };
 
 // True when a key press writes text (a printable character) rather than moving or editing.

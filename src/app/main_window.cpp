@@ -3,10 +3,12 @@
 #include "app/artwork.h"
 #include "app/editor_style.h"
 #include "app/line_editor.h"
-#include "app/placement.h"
-#include "app/prompter.h"
 #include "app/set_com.h"
 #include "app/sign_color.h"
+#include "core/document.h"
+#include "core/file_io.h"
+#include "widgets/placement.h"
+#include "widgets/prompter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,10 +16,10 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -32,9 +34,6 @@ namespace lumivo::ui {
 namespace {
 
 const QString kMaxLengthText = QStringLiteral("Max length is 210 chars");
-
-// Largest document read; a line is 210 characters, so anything near this is not a line.
-constexpr qint64 kMaxDocumentBytes = 4 * 1024 * 1024;
 
 QString Text(const char* latin1) {
     return QString::fromLatin1(latin1);
@@ -51,79 +50,79 @@ struct TagItem {
 };
 
 constexpr TagItem kLeadingEffects[] = {
-    {"Immediate1", "Immediate", "<Immediate>", "<immediate>"},
-    {"Xopen1", "Xopen", "<Xopen>", "<xopen>"},
-    {"CurtainUp1", "Curtain Up", "<Curtain Up>", "<curtain up>"},
-    {"CurtainDown1", "Curtain Down", "<Curtain Down>", "<curtain down>"},
-    {"ScrollLeft1", "Scroll Left", "<Scoll Left>", "<scoll left>"},
-    {"ScrollRight1", "Scroll Right", "<Scroll Right>", "<scroll right>"},
-    {"Vopen1", "Vopen", "<Vopen>", "<vopen>"},
-    {"Vclose1", "Vclose", "<Vclose>", "<vclose>"},
-    {"ScrollUp1", "Scroll Up", "<Scroll Up>", "<scroll up>"},
-    {"ScrollDown1", "Scroll Down", "<Scroll Down>", "<scroll down>"},
-    {"Hold1", "Hold", "<Hold>", "<hold>"},
-    {"Snow1", "Snow", "<Snow>", "<snow>"},
-    {"Twinkle1", "Twinkle", "<Twinkle>", "<twinkle>"},
-    {"BlockMove1", "Block Move", "<Block Move>", "<block move>"},
-    {"Random1", "Random", "<Random>", "<random>"},
+    {"Immediate1", "&Immediate", "<Immediate>", "<immediate>"},
+    {"Xopen1", "&Xopen", "<Xopen>", "<xopen>"},
+    {"CurtainUp1", "&Curtain Up", "<Curtain Up>", "<curtain up>"},
+    {"CurtainDown1", "Curtain &Down", "<Curtain Down>", "<curtain down>"},
+    {"ScrollLeft1", "Scroll &Left", "<Scoll Left>", "<scoll left>"},
+    {"ScrollRight1", "Scroll &Right", "<Scroll Right>", "<scroll right>"},
+    {"Vopen1", "&Vopen", "<Vopen>", "<vopen>"},
+    {"Vclose1", "Vcl&ose", "<Vclose>", "<vclose>"},
+    {"ScrollUp1", "Scroll &Up", "<Scroll Up>", "<scroll up>"},
+    {"ScrollDown1", "Scroll Do&wn", "<Scroll Down>", "<scroll down>"},
+    {"Hold1", "&Hold", "<Hold>", "<hold>"},
+    {"Snow1", "&Snow", "<Snow>", "<snow>"},
+    {"Twinkle1", "&Twinkle", "<Twinkle>", "<twinkle>"},
+    {"BlockMove1", "&Block Move", "<Block Move>", "<block move>"},
+    {"Random1", "R&andom", "<Random>", "<random>"},
 };
 
 constexpr TagItem kWelcome[] = {
-    {"HelloWorld1", "Hello World", "<Hello World>"},
-    {"Welcome3", "Welcome", "<Welcome>"},
+    {"HelloWorld1", "&Hello World", "<Hello World>"},
+    {"Welcome3", "&Welcome", "<Welcome>"},
 };
 
 constexpr TagItem kClosingEffects[] = {
-    {"Immediate2", "Immediate", "<Immediate>", "<immediate>"},
-    {"Xopen2", "Xopen", "<Xopen>", "<xopen>"},
-    {"CurtainUp2", "Curtain Up", "<Curtain Up>", "<curtain up>"},
-    {"CurtainDown2", "Curtain Down", "<Curtain Down>", "<curtain down>"},
-    {"ScrollLeft2", "Scroll Left", "<Scoll Left>", "<scoll left>"},
-    {"ScrollRight2", "Scroll Right", "<Scroll Right>", "<scroll right>"},
-    {"Vopen2", "Vopen", "<Vopen>", "<vopen>"},
-    {"Vclose2", "Vclose", "<Vclose>", "<vclose>"},
-    {"ScrollUp2", "Scroll Up", "<Scroll Up>", "<scroll up>"},
-    {"ScrollDown2", "Scroll Down", "<Scroll Down>", "<scroll down>"},
-    {"Hold2", "Hold", "<Hold>", "<hold>"},
+    {"Immediate2", "&Immediate", "<Immediate>", "<immediate>"},
+    {"Xopen2", "&Xopen", "<Xopen>", "<xopen>"},
+    {"CurtainUp2", "&Curtain Up", "<Curtain Up>", "<curtain up>"},
+    {"CurtainDown2", "Curtain &Down", "<Curtain Down>", "<curtain down>"},
+    {"ScrollLeft2", "Scroll &Left", "<Scoll Left>", "<scoll left>"},
+    {"ScrollRight2", "Scroll &Right", "<Scroll Right>", "<scroll right>"},
+    {"Vopen2", "&Vopen", "<Vopen>", "<vopen>"},
+    {"Vclose2", "Vcl&ose", "<Vclose>", "<vclose>"},
+    {"ScrollUp2", "Scroll &Up", "<Scroll Up>", "<scroll up>"},
+    {"ScrollDown2", "Scroll Do&wn", "<Scroll Down>", "<scroll down>"},
+    {"Hold2", "&Hold", "<Hold>", "<hold>"},
 };
 
 constexpr TagItem kDisplayEffects[] = {
-    {"Normal2", "Normal", "<Normal>"}, {"Blinking2", "Blinking", "<Blinking>"},
-    {"Song12", "Song 1", "<Song 1>"},  {"Song22", "Song 2", "<Song 2>"},
-    {"Song32", "Song 3", "<Song 3>"},
+    {"Normal2", "&Normal", "<Normal>"}, {"Blinking2", "&Blinking", "<Blinking>"},
+    {"Song12", "Song &1", "<Song 1>"},  {"Song22", "Song &2", "<Song 2>"},
+    {"Song32", "Song &3", "<Song 3>"},
 };
 
 constexpr TagItem kBells[] = {
-    {"N05Sec2", "0.5 Sec", "<Bell 0.5Sec>"},
-    {"N1Sec2", "1 Sec", "<Bell 1Sec>"},
-    {"N15Sec2", "1.5 Sec", "<Bell 1.5Sec>"},
-    {"N13Sec2", "2 Sec", "<Bell 2Sec>"},
+    {"N05Sec2", "&0.5 Sec", "<Bell 0.5Sec>"},
+    {"N1Sec2", "&1 Sec", "<Bell 1Sec>"},
+    {"N15Sec2", "1.&5 Sec", "<Bell 1.5Sec>"},
+    {"N13Sec2", "&2 Sec", "<Bell 2Sec>"},
 };
 
 constexpr TagItem kDateTime[] = {
-    {"Date1", "Date", "<Display Date>"},
-    {"Time1", "Time", "<Display Time>"},
+    {"Date1", "&Date", "<Display Date>"},
+    {"Time1", "&Time", "<Display Time>"},
 };
 
 constexpr TagItem kFonts[] = {
-    {"Font4x71", "Font 4x7", "<Font4x7>"},
-    {"Font5x71", "Font 5x7", "<Font5x7>"},
-    {"Font6x71", "Font 6x7", "<Font6x7>"},
-    {"Font5x81", "Font 5x8", "<Font5x8>", nullptr, true},
-    {"Font7x131", "Font 7x13", "<Font7x13>", nullptr, true},
+    {"Font4x71", "Font &4x7", "<Font4x7>"},
+    {"Font5x71", "Font &5x7", "<Font5x7>"},
+    {"Font6x71", "Font &6x7", "<Font6x7>"},
+    {"Font5x81", "Font 5x&8", "<Font5x8>", nullptr, true},
+    {"Font7x131", "Font &7x13", "<Font7x13>", nullptr, true},
 };
 
 constexpr TagItem kColors[] = {
-    {"Red1", "Red", "<Red>"},
-    {"Green1", "Green", "<Green>"},
-    {"Orange1", "Orange", "<Orange>"},
-    {"InversedRed1", "Inversed Red", "<Inversed Red>"},
-    {"InversedGreen1", "Inversed Green", "<Inversed Green>"},
-    {"InversedOrange1", "Inversed Orange", "<Inversed Orange>"},
-    {"RedOnGreen1", "Red On Green", "<Red On Green>"},
-    {"GreenonRed1", "Green On Red", "<Green On Red>"},
-    {"RYG1", "RYG", "<RYG>"},
-    {"Rainbow1", "Rainbow", "<Rainbow>"},
+    {"Red1", "&Red", "<Red>"},
+    {"Green1", "&Green", "<Green>"},
+    {"Orange1", "&Orange", "<Orange>"},
+    {"InversedRed1", "&Inversed Red", "<Inversed Red>"},
+    {"InversedGreen1", "Inversed Gr&een", "<Inversed Green>"},
+    {"InversedOrange1", "Inversed Or&ange", "<Inversed Orange>"},
+    {"RedOnGreen1", "Red O&n Green", "<Red On Green>"},
+    {"GreenonRed1", "Green On Re&d", "<Green On Red>"},
+    {"RYG1", "R&YG", "<RYG>"},
+    {"Rainbow1", "Rain&bow", "<Rainbow>"},
 };
 
 // The colour items a one-colour sign cannot show.
@@ -184,7 +183,7 @@ QFont EditorFont(const char* face) {
 } // namespace
 
 TForm1::TForm1(QString settingsPath, QWidget* parent)
-    : QMainWindow(parent), m_settings(std::move(settingsPath)) {
+    : QMainWindow(parent), m_settings(FileSystemPath(settingsPath)) {
     FormCreate();
 }
 
@@ -223,6 +222,11 @@ void TForm1::FormCreate() {
     m_statusPanels[1]->setText(QString::number(TextLength(m_current)));
     for (LineEditor* editor : {m_richEdit1, m_richEdit2}) {
         connect(editor, &QTextEdit::textChanged, this, &TForm1::RichEditChange);
+        // Text that arrives other than by a command (typed, composed, pasted, dropped) stops at
+        // the longest line.
+        editor->setLengthLimit(kMaxLineLength);
+        connect(editor, &LineEditor::lengthRefused, this,
+                [this] { ShowBox(this, MessageKind::Plain, kMaxLengthText); });
     }
 
     // Key preview: the window sees every key before its controls.
@@ -254,6 +258,7 @@ void TForm1::CreateEditors() {
         layout->setContentsMargins(0, 0, 0, 0);
         auto* editor = new LineEditor(sheet);
         editor->setObjectName(Text(page.editor));
+        editor->setAccessibleName(Text(page.caption));
         editor->setFont(EditorFont(page.face));
         editor->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(editor, &QWidget::customContextMenuRequested, this, [this, editor](QPoint pos) {
@@ -320,82 +325,110 @@ void TForm1::CreateMenus() {
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
 
     QMenu* file = topMenu("File1", QStringLiteral("&File"));
-    connect(item(file, "New", "New"), &QAction::triggered, this, &TForm1::NewClick);
-    connect(item(file, "Open", "Open..."), &QAction::triggered, this, &TForm1::OpenClick);
-    connect(item(file, "Save", "Save..."), &QAction::triggered, this, &TForm1::SaveClick);
+    connect(item(file, "New", "&New"), &QAction::triggered, this, &TForm1::NewClick);
+    connect(item(file, "Open", "&Open..."), &QAction::triggered, this, &TForm1::OpenClick);
+    connect(item(file, "Save", "&Save..."), &QAction::triggered, this, &TForm1::SaveClick);
     separator(file);
-    item(file, "SetCommu", "Set COM...");
+    item(file, "SetCommu", "Set &COM...");
     separator(file);
-    connect(item(file, "Exit", "Exit"), &QAction::triggered, this, &TForm1::ExitClick);
+    connect(item(file, "Exit", "E&xit"), &QAction::triggered, this, &TForm1::ExitClick);
 
-    QMenu* edit = topMenu("Edit1", QStringLiteral("Edit"));
-    connect(item(edit, "Cut", "Cut"), &QAction::triggered, this, &TForm1::CutClick);
-    connect(item(edit, "Copy", "Copy"), &QAction::triggered, this, &TForm1::CopyClick);
-    connect(item(edit, "Paste", "Paste"), &QAction::triggered, this, &TForm1::PasteClick);
-    connect(item(edit, "Delete", "Delete"), &QAction::triggered, this, &TForm1::DeleteClick);
+    QMenu* edit = topMenu("Edit1", QStringLiteral("&Edit"));
+    connect(item(edit, "Cut", "Cu&t"), &QAction::triggered, this, &TForm1::CutClick);
+    connect(item(edit, "Copy", "&Copy"), &QAction::triggered, this, &TForm1::CopyClick);
+    connect(item(edit, "Paste", "&Paste"), &QAction::triggered, this, &TForm1::PasteClick);
+    connect(item(edit, "Delete", "&Delete"), &QAction::triggered, this, &TForm1::DeleteClick);
 
-    connect(item(m_popupMenu1, "Cut1", "Cut"), &QAction::triggered, this, &TForm1::CutClick);
-    connect(item(m_popupMenu1, "Copy1", "Copy"), &QAction::triggered, this, &TForm1::CopyClick);
-    connect(item(m_popupMenu1, "Paste1", "Paste"), &QAction::triggered, this, &TForm1::PasteClick);
+    connect(item(m_popupMenu1, "Cut1", "Cu&t"), &QAction::triggered, this, &TForm1::CutClick);
+    connect(item(m_popupMenu1, "Copy1", "&Copy"), &QAction::triggered, this, &TForm1::CopyClick);
+    connect(item(m_popupMenu1, "Paste1", "&Paste"), &QAction::triggered, this, &TForm1::PasteClick);
 
-    QMenu* commands = topMenu("Commands1", QStringLiteral("Commands"));
-    QAction* control = item(commands, "CapitalControlByLine1", "Effect Control By Line 1");
+    QMenu* commands = topMenu("Commands1", QStringLiteral("&Commands"));
+    QAction* control = item(commands, "CapitalControlByLine1", "&Effect Control By Line 1");
     control->setCheckable(true);
     control->setChecked(true);
     control->setVisible(false); // choosing it reverses the tick: it is checkable
     separator(commands)->setVisible(false);
-    QMenu* leading = NewSubmenu(commands, "LeadingEffect1", QStringLiteral("Leading Effect"));
+    QMenu* leading = NewSubmenu(commands, "LeadingEffect1", QStringLiteral("&Leading Effect"));
     tagItems(leading, kLeadingEffects);
-    tagItems(NewSubmenu(leading, "Welcome1", QStringLiteral("Welcome")), kWelcome);
+    tagItems(NewSubmenu(leading, "Welcome1", QStringLiteral("W&elcome")), kWelcome);
     separator(commands);
-    item(commands, "MoveSpeed1", "Move Speed...");
-    tagItems(NewSubmenu(commands, "DisplayEffect1", QStringLiteral("Display Effect")),
+    item(commands, "MoveSpeed1", "&Move Speed...");
+    tagItems(NewSubmenu(commands, "DisplayEffect1", QStringLiteral("&Display Effect")),
              kDisplayEffects);
     separator(commands);
-    item(commands, "DisplayTime1", "Display Time...");
+    item(commands, "DisplayTime1", "Display &Time...");
     separator(commands);
-    tagItems(NewSubmenu(commands, "ClosingEffect1", QStringLiteral("Closing Effect")),
+    tagItems(NewSubmenu(commands, "ClosingEffect1", QStringLiteral("&Closing Effect")),
              kClosingEffects);
     separator(commands);
-    QMenu* special = NewSubmenu(commands, "SpecialFunction1", QStringLiteral("Special Function"));
-    tagItems(NewSubmenu(special, "Bell1", QStringLiteral("Bell")), kBells);
+    QMenu* special = NewSubmenu(commands, "SpecialFunction1", QStringLiteral("&Special Function"));
+    tagItems(NewSubmenu(special, "Bell1", QStringLiteral("&Bell")), kBells);
     tagItems(special, kDateTime);
-    item(special, "Column1", "Column...");
+    item(special, "Column1", "&Column...");
 
-    QMenu* european = topMenu("European1", QStringLiteral("European"));
-    item(european, "EuropeanChar3", "European Char");
-    item(european, "UserFontMake1", "User Font Make...");
+    QMenu* european = topMenu("European1", QStringLiteral("E&uropean"));
+    item(european, "EuropeanChar3", "&European Char");
+    item(european, "UserFontMake1", "&User Font Make...");
     separator(european);
-    item(european, "DeleteUserFontRecallDefault1", "Recall Default Font");
+    item(european, "DeleteUserFontRecallDefault1", "&Recall Default Font");
 
-    tagItems(topMenu("Font1", QStringLiteral("Font")), kFonts);
-    tagItems(topMenu("Color1", QStringLiteral("Color")), kColors);
+    tagItems(topMenu("Font1", QStringLiteral("F&ont")), kFonts);
+    tagItems(topMenu("Color1", QStringLiteral("Co&lor")), kColors);
 
-    QMenu* graphics = topMenu("BmpGraphics1", QStringLiteral("Bmp Graphics"));
-    item(graphics, "EditGraphic1", "Edit Graphic...");
+    QMenu* graphics = topMenu("BmpGraphics1", QStringLiteral("&Bmp Graphics"));
+    item(graphics, "EditGraphic1", "&Edit Graphic...");
 
-    QMenu* functions = topMenu("Functions1", QStringLiteral("Functions"));
-    item(functions, "SendMessages1", "Send Message...");
+    QMenu* functions = topMenu("Functions1", QStringLiteral("Fu&nctions"));
+    item(functions, "SendMessages1", "&Send Message...");
     separator(functions);
-    item(functions, "RunPage1", "Run Page...");
-    item(functions, "LinkPagesToRun1", "Link Pages To Run...");
+    item(functions, "RunPage1", "&Run Page...");
+    item(functions, "LinkPagesToRun1", "&Link Pages To Run...");
     separator(functions);
-    item(functions, "SetID1", "Set ID...");
-    item(functions, "SetClock1", "Set Clock...");
-    item(functions, "SetBrightness1", "Set Brightness...");
+    item(functions, "SetID1", "Set &ID...");
+    item(functions, "SetClock1", "Set &Clock...");
+    item(functions, "SetBrightness1", "Set &Brightness...");
     separator(functions);
-    item(functions, "SendbySchedule1", "Display by Schedule...");
+    item(functions, "SendbySchedule1", "&Display by Schedule...");
     separator(functions);
-    item(functions, "DeletePage1", "Delete Page...");
-    item(functions, "DeleteSchedule1", "Delete Schedule...");
-    item(functions, "DeleteGraphicBlock1", "Delete Graphic Block...")->setVisible(false);
-    item(functions, "DeleteAll1", "Delete All...");
+    item(functions, "DeletePage1", "Delete &Page...");
+    item(functions, "DeleteSchedule1", "Delete Sc&hedule...");
+    item(functions, "DeleteGraphicBlock1", "Delete &Graphic Block...")->setVisible(false);
+    item(functions, "DeleteAll1", "Delete &All...");
     separator(functions);
-    item(functions, "ShowColorConfig1", "Show Color Setting...");
+    item(functions, "ShowColorConfig1", "Sh&ow Color Setting...");
 
-    QMenu* help = topMenu("Help1", QStringLiteral("Help"));
-    item(help, "ReadMe1", "Read Me");
-    item(help, "About1", "About...");
+    QMenu* help = topMenu("Help1", QStringLiteral("&Help"));
+    item(help, "ReadMe1", "&Read Me");
+    item(help, "About1", "&About...");
+
+    SetStandardKeys();
+}
+
+void TForm1::SetStandardKeys() {
+    // The desktop's usual keys on the items that do what the keys stand for. Save always asks
+    // for a name, so it answers Save As too. Undo and Redo belong to the line editors themselves.
+    constexpr auto kNone = QKeySequence::UnknownKey;
+    const struct {
+        const char* item;
+        QKeySequence::StandardKey key;
+        QKeySequence::StandardKey alsoKey;
+    } keys[] = {
+        {"New", QKeySequence::New, kNone},
+        {"Open", QKeySequence::Open, kNone},
+        {"Save", QKeySequence::Save, QKeySequence::SaveAs},
+        {"Exit", QKeySequence::Quit, kNone},
+        {"Cut", QKeySequence::Cut, kNone},
+        {"Copy", QKeySequence::Copy, kNone},
+        {"Paste", QKeySequence::Paste, kNone},
+    };
+    for (const auto& [name, key, alsoKey] : keys) {
+        QList<QKeySequence> sequences = QKeySequence::keyBindings(key);
+        if (alsoKey != kNone) {
+            sequences.append(QKeySequence::keyBindings(alsoKey));
+        }
+        Item(Text(name))->setShortcuts(sequences);
+    }
 }
 
 void TForm1::CreateToolBar() {
@@ -462,6 +495,23 @@ void TForm1::CreateStatusBar() {
         bar->addWidget(panel);
         m_statusPanels.push_back(panel);
     }
+    // Right of the three panels, in an area of its own.
+    auto* area = new QWidget(bar);
+    auto* areaLayout = new QHBoxLayout(area);
+    areaLayout->setContentsMargins(0, 0, 0, 0);
+    m_statusMessage = new QLabel(area);
+    m_statusMessage->setObjectName(QStringLiteral("StatusMessage"));
+    m_statusMessage->setIndent(4);
+    areaLayout->addWidget(m_statusMessage);
+    bar->addWidget(area, 1);
+}
+
+void TForm1::ReportStatus(const QString& message) {
+    m_statusMessage->setText(message);
+}
+
+QString TForm1::StatusMessage() const {
+    return m_statusMessage->text();
 }
 
 // --- Tag insertion -------------------------------------------------------------------------
@@ -675,33 +725,24 @@ void TForm1::OpenClick() {
     if (name.isEmpty()) {
         return;
     }
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
+    OpenDocument(name);
+}
+
+void TForm1::OpenDocument(const QString& name) {
+    const DocumentRead read = ReadMessageDocument(
+        FileSystemPath(name), ToRtf(m_richEdit1->insertionColour()), m_richEdit1->insertionBold());
+    switch (read.failure) {
+    case DocumentFailure::CannotOpen:
         ShowBox(this, MessageKind::Error,
                 QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(name)));
         return;
-    }
-    QByteArray bytes;
-    if (file.size() <= kMaxDocumentBytes) {
-        bytes = file.read(kMaxDocumentBytes + 1);
-    }
-    if (file.size() > kMaxDocumentBytes || file.error() != QFileDevice::NoError ||
-        bytes.size() > kMaxDocumentBytes) {
+    case DocumentFailure::CannotLoad:
         ShowBox(this, MessageKind::Error, QStringLiteral("Failed to Load Stream"));
         return;
+    case DocumentFailure::None:
+        break;
     }
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    // RTF first; what is not RTF, or is damaged RTF, is read again as plain text in the
-    // insertion attributes.
-    if (LooksLikeRtf(view)) {
-        Result<RtfDocument> document = ReadRtf(view);
-        if (document.ok()) {
-            m_richEdit1->setStyledContent(document.value());
-            return;
-        }
-    }
-    m_richEdit1->setStyledContent(RtfDocument::FromText(view, ToRtf(m_richEdit1->insertionColour()),
-                                                        m_richEdit1->insertionBold()));
+    m_richEdit1->setStyledContent(read.document);
 }
 
 void TForm1::SaveClick() {
@@ -709,17 +750,20 @@ void TForm1::SaveClick() {
     if (name.isEmpty()) {
         return;
     }
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-        ShowBox(this, MessageKind::Error,
-                QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(name)));
+    const std::optional<WriteFailure> failure =
+        ReplaceFileContents(FileSystemPath(name), WriteRtf(m_richEdit1->styledContent()));
+    if (!failure) {
         return;
     }
-    const std::string rtf = WriteRtf(m_richEdit1->styledContent());
-    const auto size = static_cast<qint64>(rtf.size());
-    if (file.write(rtf.data(), size) != size || !file.commit()) {
-        file.cancelWriting();
-        ShowBox(this, MessageKind::Error, QStringLiteral("Failed to Save Stream"));
+    // A file that could not be made keeps its own box; one that failed while being written is
+    // the stream's failure. Either way the old document is untouched.
+    const QString details = QString::fromStdString(failure->message);
+    if (failure->step == WriteStep::WriteData) {
+        ShowErrorWithDetails(this, QStringLiteral("Failed to Save Stream"), details);
+    } else {
+        ShowErrorWithDetails(
+            this, QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(name)),
+            details);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/editor_host.h"
-#include "app/settings_file.h"
+#include "app/settings_path.h"
+#include "widgets/editor_host.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -58,7 +58,7 @@ public:
     void InsertEffectTag(const QString& capital, const QString& lowerCase) override;
     std::string LineText(int line) const override;
     int ComPort() const override;
-    QString SettingsPath() const override { return m_settings.path(); }
+    QString SettingsPath() const override { return PathText(m_settings.path()); }
     bool SingleColorMode() const override { return m_singleColor; }
     // Hides the eight colour items a one-colour sign cannot show (or shows them again) and tells
     // the windows that follow the mode.
@@ -66,6 +66,7 @@ public:
     void FollowColorMode(QObject* receiver, std::function<void(bool single)> apply) override;
     void BindCommand(const QString& itemName, std::function<void()> handler) override;
     QWidget* Window(const QString& className) const override;
+    void ReportStatus(const QString& message) override;
 
     // --- Start-up and lookup.
     const SettingsFile& Settings() const { return m_settings; }
@@ -79,10 +80,15 @@ public:
         }
         return nullptr;
     }
+    // Reads the message document `name` into Line 1, as File > Open does once a name is chosen.
+    // A file that cannot be opened or read leaves the line as it was and shows the error box.
+    void OpenDocument(const QString& name);
     // A menu item or toolbar button by its name ("SendMessages1", "ToolButton9").
     QAction* Item(const QString& name) const;
     // The text of a status bar panel (0..2); only the second shows anything, the count.
     QString StatusPanelText(int panel) const;
+    // What the last command that ended without a box did, right of the panels.
+    QString StatusMessage() const;
 
 Q_SIGNALS:
     void colorModeChanged(bool single);
@@ -94,6 +100,7 @@ protected:
 private:
     void FormCreate();
     void CreateMenus();
+    void SetStandardKeys();
     void CreateToolBar();
     void CreateEditors();
     void CreateStatusBar();
@@ -121,6 +128,7 @@ private:
     LineEditor* m_current = nullptr;
     QMenu* m_popupMenu1 = nullptr;
     std::vector<QLabel*> m_statusPanels;
+    QLabel* m_statusMessage = nullptr;
     bool m_singleColor = false;
     bool m_shownOnce = false;
     std::vector<std::pair<QString, std::unique_ptr<QWidget>>> m_windows;

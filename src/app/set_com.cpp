@@ -1,24 +1,23 @@
 #include "app/set_com.h"
 
-#include "app/editor_host.h"
-#include "app/line_editor.h"
-#include "app/placement.h"
-#include "app/prompter.h"
 #include "link/port_names.h"
+#include "widgets/editor_host.h"
+#include "widgets/list_combo.h"
+#include "widgets/placement.h"
+#include "widgets/prompter.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace lumivo::ui {
 
-TSetCom::TSetCom(EditorHost& host) : m_host(host), m_settings(host.SettingsPath()) {
+TSetCom::TSetCom(EditorHost& host) : m_host(host), m_settings(FileSystemPath(host.SettingsPath())) {
     setObjectName(QStringLiteral("TSetCom"));
     setWindowModality(Qt::ApplicationModal);
 
@@ -26,8 +25,12 @@ TSetCom::TSetCom(EditorHost& host) : m_host(host), m_settings(host.SettingsPath(
     m_comPanel->setObjectName(QStringLiteral("ComPanel"));
     auto* comLayout = new QGridLayout(m_comPanel);
     auto* comLabel = new QLabel(QStringLiteral("COM Port:"), m_comPanel);
-    m_comboBox1 = new QComboBox(m_comPanel);
-    m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    // The lists are chosen from, never typed into, open or closed.
+    QStringList ports;
+    for (int n = 1; n <= link::kComPortCount; ++n) {
+        ports.append(link::ComPortName(n));
+    }
+    m_comboBox1 = MakeListCombo(m_comPanel, QStringLiteral("ComboBox1"), ports);
     m_comTarget = new QLabel(m_comPanel);
     m_comTarget->setObjectName(QStringLiteral("ComTargetLabel"));
     m_comTarget->setMinimumWidth(140);
@@ -44,8 +47,11 @@ TSetCom::TSetCom(EditorHost& host) : m_host(host), m_settings(host.SettingsPath(
     m_displayPanel->setObjectName(QStringLiteral("displayPanel"));
     auto* displayLayout = new QGridLayout(m_displayPanel);
     auto* displayLabel = new QLabel(QStringLiteral("Display Time:"), m_displayPanel);
-    m_comboBox2 = new QComboBox(m_displayPanel);
-    m_comboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    QStringList times{QStringLiteral("0.5Sec")};
+    for (int seconds = 1; seconds <= 25; ++seconds) {
+        times.append(QStringLiteral("%1Sec").arg(seconds));
+    }
+    m_comboBox2 = MakeListCombo(m_displayPanel, QStringLiteral("ComboBox2"), times);
     m_displayTimeButton = new QPushButton(QStringLiteral("OK"), m_displayPanel);
     m_displayTimeButton->setObjectName(QStringLiteral("DisplayTimebtn"));
     displayLabel->setBuddy(m_comboBox2);
@@ -58,23 +64,11 @@ TSetCom::TSetCom(EditorHost& host) : m_host(host), m_settings(host.SettingsPath(
     layout->addWidget(m_displayPanel);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    for (int n = 1; n <= link::kComPortCount; ++n) {
-        m_comboBox1->addItem(link::ComPortName(n));
-    }
-    m_comboBox2->addItem(QStringLiteral("0.5Sec"));
-    for (int seconds = 1; seconds <= 25; ++seconds) {
-        m_comboBox2->addItem(QStringLiteral("%1Sec").arg(seconds));
-    }
-    m_comboBox2->setCurrentIndex(0);
-
     m_comPort = std::max(1, m_settings.readInt("Sign", "comport", 1));
     // A setting above 8 selects nothing; it stays as read until the panel is confirmed.
     m_comboBox1->setCurrentIndex(m_comPort <= link::kComPortCount ? m_comPort - 1 : -1);
     ComboBox1Change();
 
-    // The lists are chosen from, never typed into.
-    m_comboBox1->installEventFilter(this);
-    m_comboBox2->installEventFilter(this);
     connect(m_comboBox1, &QComboBox::currentIndexChanged, this, &TSetCom::ComboBox1Change);
     connect(m_ok, &QPushButton::clicked, this, &TSetCom::OKClick);
     connect(m_displayTimeButton, &QPushButton::clicked, this, &TSetCom::DisplayTimebtnClick);
@@ -113,10 +107,11 @@ void TSetCom::ShowModal() {
 
 void TSetCom::OKClick() {
     m_comPort = m_comboBox1->currentIndex() + 1; // 0 when nothing is selected
-    if (!m_settings.writeInt("Sign", "comport", m_comPort)) {
-        ShowBox(this, MessageKind::Error,
-                QStringLiteral("Unable to write to %1")
-                    .arg(QDir::toNativeSeparators(m_settings.path())));
+    if (const Status written = m_settings.writeInt("Sign", "comport", m_comPort); !written) {
+        ShowErrorWithDetails(this,
+                             QStringLiteral("Unable to write to %1")
+                                 .arg(QDir::toNativeSeparators(PathText(m_settings.path()))),
+                             QString::fromStdString(written.error().message));
         return;
     }
     accept();
@@ -141,7 +136,7 @@ QString TargetDescription(int n, const QString& settings) {
 } // namespace
 
 void TSetCom::ComboBox1Change() {
-    const QString settings = m_settings.path();
+    const QString settings = PathText(m_settings.path());
     for (int n = 1; n <= m_comboBox1->count(); ++n) {
         m_comboBox1->setItemData(n - 1, TargetDescription(n, settings), Qt::ToolTipRole);
     }
@@ -153,14 +148,6 @@ void TSetCom::ComboBox1Change() {
     }
     m_comTarget->setText(QStringLiteral("\u2192 ") + link::ComPortTarget(n, settings));
     m_comTarget->setToolTip(TargetDescription(n, settings));
-}
-
-bool TSetCom::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == m_comboBox1 || watched == m_comboBox2) && event->type() == QEvent::KeyPress &&
-        IsTypedCharacter(static_cast<QKeyEvent&>(*event))) {
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace lumivo::ui

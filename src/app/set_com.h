@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings_file.h"
+#include "app/settings_path.h"
 
 #include <QDialog>
 
@@ -32,9 +32,6 @@ public:
     void ShowComPanel();
     // "Display Time...": the display time panel, caption "Display Time".
     void ShowDisplayPanel();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OKClick();

@@ -1,9 +1,9 @@
 #include "app/sign_color.h"
 
 #include "app/artwork.h"
-#include "app/editor_host.h"
-#include "app/placement.h"
-#include "app/prompter.h"
+#include "widgets/editor_host.h"
+#include "widgets/placement.h"
+#include "widgets/prompter.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -19,7 +19,8 @@
 
 namespace lumivo::ui {
 
-TsignColorfrm::TsignColorfrm(EditorHost& host) : m_host(host), m_settings(host.SettingsPath()) {
+TsignColorfrm::TsignColorfrm(EditorHost& host)
+    : m_host(host), m_settings(FileSystemPath(host.SettingsPath())) {
     setObjectName(QStringLiteral("TsignColorfrm"));
     setWindowTitle(QStringLiteral("Sign Color"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
@@ -110,17 +111,20 @@ void TsignColorfrm::Present(Qt::WindowModality modality) {
 void TsignColorfrm::Button1Click() {
     const SettingsFile& settings = m_settings;
     const bool triple = m_rb02->isChecked();
-    const auto unableToWrite = [&] {
-        ShowBox(
-            this, MessageKind::Error,
-            QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(settings.path())));
+    const auto unableToWrite = [&](const Status& written) {
+        ShowErrorWithDetails(this,
+                             QStringLiteral("Unable to write to %1")
+                                 .arg(QDir::toNativeSeparators(PathText(settings.path()))),
+                             QString::fromStdString(written.error().message));
     };
-    if (!settings.writeInt("Sign", "color", triple ? 2 : 1)) {
-        unableToWrite();
+    if (const Status written = settings.writeInt("Sign", "color", triple ? 2 : 1); !written) {
+        unableToWrite(written);
         return;
     }
-    if (!settings.writeInt("Sign", "showform", m_checkBox1->isChecked() ? 1 : 0)) {
-        unableToWrite();
+    if (const Status written =
+            settings.writeInt("Sign", "showform", m_checkBox1->isChecked() ? 1 : 0);
+        !written) {
+        unableToWrite(written);
         return;
     }
     m_host.ApplyColorMode(!triple);

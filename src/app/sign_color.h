@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings_file.h"
+#include "app/settings_path.h"
 
 #include <QDialog>
 

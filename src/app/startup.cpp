@@ -12,7 +12,10 @@
 #include "schedule/delete_dialog.h"
 #include "schedule/schedule_window.h"
 
+#include "core/command_line.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 
 #include <chrono>
@@ -67,11 +70,59 @@ protected:
 
 } // namespace
 
+const char* const kEditorUsage =
+    "usage: lumivo [FILE.lmv]\n"
+    "\n"
+    "The editor and controller for LED moving-message signs. A message document FILE.lmv, when\n"
+    "given, is opened in Line 1 at start, as File > Open opens it.\n"
+    "\n"
+    "  -h, --help     show this help\n"
+    "  --version      show the version\n"
+    "\n"
+    "The window system's options, such as -style NAME and -platform NAME, are passed on to it.\n";
+
+std::optional<int> ReadEditorArguments(const std::vector<std::string>& args, EditorOptions& options,
+                                       std::ostream& out, std::ostream& err) {
+    static constexpr OptionSpec kOptions[] = {
+        kHelpOption,
+        kVersionOption,
+        {"--quit-after-show", OptionKind::Flag},
+        // Read by the application object; listed so that their values are not taken for a
+        // document.
+        {"-platform", OptionKind::Value},
+        {"-platformpluginpath", OptionKind::Value},
+        {"-platformtheme", OptionKind::Value},
+        {"-plugin", OptionKind::Repeated},
+        {"-style", OptionKind::Value},
+        {"-stylesheet", OptionKind::Value},
+        {"-session", OptionKind::Value},
+        {"-display", OptionKind::Value},
+        {"-geometry", OptionKind::Value},
+        {"-qwindowgeometry", OptionKind::Value},
+        {"-qwindowtitle", OptionKind::Value},
+        {"-qwindowicon", OptionKind::Value},
+        {"-reverse", OptionKind::Flag},
+        {"-widgetcount", OptionKind::Flag},
+    };
+    const CommandLine line = ParseCommandLine(args, kOptions);
+    if (const auto status = AnswerStandardOptions(line, "lumivo", kEditorUsage, out, err)) {
+        return status;
+    }
+    if (line.positionals().size() > 1) {
+        return ReportUsageError(err, "lumivo", "give one document at most", kEditorUsage);
+    }
+    options.quitAfterShow = line.has("--quit-after-show");
+    if (!line.positionals().empty()) {
+        options.document = QFile::decodeName(QByteArray::fromStdString(line.positionals().front()));
+    }
+    return std::nullopt;
+}
+
 std::span<const StartupWindow> StartupWindows() {
     return kStartupWindows;
 }
 
-std::unique_ptr<TForm1> StartEditor(const QStringList& arguments) {
+std::unique_ptr<TForm1> StartEditor(const EditorOptions& options) {
     QApplication::setApplicationName(QStringLiteral("lumivo"));
     QApplication::setWindowIcon(ApplicationIcon());
 
@@ -81,10 +132,13 @@ std::unique_ptr<TForm1> StartEditor(const QStringList& arguments) {
             main->AdoptWindow(QString::fromLatin1(entry.className), entry.create(*main));
         }
     }
-    if (arguments.contains(QStringLiteral("--quit-after-show"))) {
+    if (options.quitAfterShow) {
         new FirstPaintProbe(main.get());
     }
     main->show();
+    if (!options.document.isEmpty()) {
+        main->OpenDocument(options.document);
+    }
     return main;
 }
 

@@ -1,9 +1,13 @@
 #pragma once
 
-#include <QStringList>
+#include <QString>
 
 #include <memory>
+#include <optional>
+#include <ostream>
 #include <span>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -15,6 +19,22 @@ class TForm1;
 // Creates one window of the run, binds the menu items it serves (EditorHost::BindCommand) and
 // follows what it needs (EditorHost::FollowColorMode); the main window keeps it.
 using WindowFactory = std::unique_ptr<QWidget> (*)(EditorHost& host);
+
+// What the editor's command line asks for at start.
+struct EditorOptions {
+    QString document; // FILE.lmv, opened in Line 1; empty: none
+    bool quitAfterShow = false;
+};
+
+// Reads the editor's command line (the arguments after the program name). It runs before the
+// application object exists, so --help and --version need no display. Returns the exit status
+// when the run ends here (help or version shown, a usage error); otherwise nullopt and `options`
+// is filled. The options of the window system (-style NAME, -platform NAME...) are let through
+// for the application object to take.
+std::optional<int> ReadEditorArguments(const std::vector<std::string>& args, EditorOptions& options,
+                                       std::ostream& out, std::ostream& err);
+
+extern const char* const kEditorUsage;
 
 struct StartupWindow {
     const char* className;
@@ -31,8 +51,10 @@ std::span<const StartupWindow> StartupWindows();
 // settings step (the sign colour dialog, the colour mode). Closing the main window ends the
 // program.
 //
-// Arguments: "--quit-after-show" prints the milliseconds from process start to the first paint
-// of the main window on standard output and quits the event loop.
-std::unique_ptr<TForm1> StartEditor(const QStringList& arguments = {});
+// With a document, it is opened in Line 1 once the main window is shown, as File > Open opens
+// one (the same boxes when it cannot be read). With quitAfterShow the milliseconds from process
+// start to the first paint of the main window are printed on standard output and the event loop
+// quits (a start-up timing switch for tests and measurements).
+std::unique_ptr<TForm1> StartEditor(const EditorOptions& options = {});
 
 } // namespace lumivo::ui

@@ -2,9 +2,9 @@
 
 #include "cli/cli_common.h"
 #include "core/compiler.h"
+#include "core/document.h"
 #include "core/file_io.h"
 #include "core/frame.h"
-#include "core/rtf.h"
 #include "link/fake_port.h"
 #include "link/port_factory.h"
 #include "link/port_names.h"
@@ -64,52 +64,25 @@ struct UsageError {
     std::string message;
 };
 
-// Options of one command, parsed once; repeated options keep every value.
+constexpr OptionSpec kSignCommandOptions[] = {
+    {"--port", OptionKind::Value},      {"--sign", OptionKind::Value},
+    {"--page", OptionKind::Value},      {"--graphics", OptionKind::Value},
+    {"--text-file", OptionKind::Value}, {"--document", OptionKind::Value},
+    {"--time", OptionKind::Value},      {"--level", OptionKind::Value},
+    {"--new-id", OptionKind::Value},    {"--pages", OptionKind::Value},
+    {"--entry", OptionKind::Repeated},  {"--slots", OptionKind::Value},
+    {"--line", OptionKind::Repeated},   {"--font", OptionKind::Value},
+    {"--dry-run", OptionKind::Flag},    kHelpOption,
+};
+
+// The options of one command, read once with the command table; usage problems are thrown.
 class Options {
 public:
-    Options(const std::vector<std::string>& args, const std::set<std::string>& withValue,
-            const std::set<std::string>& flags) {
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            std::string arg = args[i];
-            std::optional<std::string> inlineValue;
-            if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-                inlineValue = arg.substr(eq + 1);
-                arg = arg.substr(0, eq);
-            }
-            if (withValue.count(arg)) {
-                if (inlineValue) {
-                    m_values[arg].push_back(*inlineValue);
-                } else if (i + 1 < args.size()) {
-                    m_values[arg].push_back(args[++i]);
-                } else {
-                    throw UsageError{arg + " needs a value"};
-                }
-            } else if (flags.count(arg) && !inlineValue) {
-                m_flags.insert(arg);
-            } else if (arg == "--") {
-                for (++i; i < args.size(); ++i) {
-                    m_positionals.push_back(args[i]);
-                }
-            } else if (arg.size() > 1 && arg[0] == '-') {
-                throw UsageError{"unknown option " + args[i]};
-            } else {
-                m_positionals.push_back(args[i]);
-            }
-        }
-    }
+    explicit Options(CommandLine line) : m_line(std::move(line)) {}
 
-    bool has(const std::string& flag) const { return m_flags.count(flag) > 0; }
-    std::vector<std::string> all(const std::string& name) const {
-        auto it = m_values.find(name);
-        return it == m_values.end() ? std::vector<std::string>{} : it->second;
-    }
-    std::optional<std::string> one(const std::string& name) const {
-        const auto values = all(name);
-        if (values.size() > 1) {
-            throw UsageError{name + " given more than once"};
-        }
-        return values.empty() ? std::nullopt : std::optional<std::string>(values.front());
-    }
+    bool has(const std::string& flag) const { return m_line.has(flag); }
+    std::vector<std::string> all(const std::string& name) const { return m_line.values(name); }
+    std::optional<std::string> one(const std::string& name) const { return m_line.value(name); }
     std::string required(const std::string& name) const {
         auto value = one(name);
         if (!value) {
@@ -117,12 +90,10 @@ public:
         }
         return *value;
     }
-    const std::vector<std::string>& positionals() const { return m_positionals; }
+    const std::vector<std::string>& positionals() const { return m_line.positionals(); }
 
 private:
-    std::map<std::string, std::vector<std::string>> m_values;
-    std::set<std::string> m_flags;
-    std::vector<std::string> m_positionals;
+    CommandLine m_line;
 };
 
 char PageLetter(const std::string& text) {
@@ -214,19 +185,19 @@ std::string ReadLine(const Options& options) {
     if (given != 1 || positionals.size() > 1) {
         throw UsageError{"send takes one of --text-file FILE, --document FILE.lmv or TEXT"};
     }
-    if (textFile || document) {
-        Result<Bytes> bytes = ReadWholeFile(textFile ? *textFile : *document);
+    if (textFile) {
+        Result<Bytes> bytes = ReadLineFile(*textFile);
         if (!bytes) {
             throw Error{bytes.error().message};
         }
-        if (textFile) {
-            return *bytes;
+        return *bytes;
+    }
+    if (document) {
+        const DocumentRead read = ReadMessageDocument(*document);
+        if (!read.ok()) {
+            throw Error{read.message};
         }
-        Result<RtfDocument> read = ReadRtf(*bytes);
-        if (!read) {
-            throw Error{"Cannot read " + *document + ": " + read.error().message};
-        }
-        return read->text();
+        return read.document.text();
     }
     auto latin1 = Utf8ToLatin1(positionals.front());
     if (!latin1) {
@@ -269,16 +240,13 @@ bool IsSignCommand(const std::string& name) {
 
 int RunSignCommand(const std::string& name, const std::vector<std::string>& args, std::ostream& out,
                    std::ostream& err, const CommandContext& context) {
-    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
-        out << kSignCommandsUsage;
-        return kExitOk;
+    CommandLine line = ParseCommandLine(args, kSignCommandOptions);
+    if (const auto status =
+            AnswerStandardOptions(line, "lumivo-cli " + name, kSignCommandsUsage, out, err)) {
+        return *status;
     }
     try {
-        const Options options(args,
-                              {"--port", "--sign", "--page", "--graphics", "--text-file",
-                               "--document", "--time", "--level", "--new-id", "--pages", "--entry",
-                               "--slots", "--line", "--font"},
-                              {"--dry-run"});
+        const Options options(std::move(line));
         const bool dryRun = options.has("--dry-run");
         const auto portName = options.one("--port");
         if (dryRun == portName.has_value()) {
@@ -317,7 +285,7 @@ int RunSignCommand(const std::string& name, const std::vector<std::string>& args
             const std::string line = ReadLine(options);
             const char page = PageLetter(options.one("--page").value_or("A"));
             const FolderGraphicSource graphics(
-                options.one("--graphics").value_or((context.programFolder / "Graphdata").string()));
+                options.one("--graphics").value_or(context.graphicsFolder.string()));
             outcome = link::RunSendMessage(opener, clock, {line, sign, page, &graphics}, progress);
             if (progress) {
                 err << "\n";

@@ -12,8 +12,8 @@ namespace lumivo::cli {
 
 // Where the commands find their port and files. Tests replace the opener.
 struct CommandContext {
-    std::filesystem::path programFolder; // "Graphdata" default, settings file
-    std::string settingsFile;            // COM port mapping
+    std::filesystem::path graphicsFolder; // default of --graphics
+    std::string settingsFile;             // COM port mapping
     // Opens a --port value (COM1..COM8, a device path, tcp://host:port). Defaults to the real one.
     std::function<link::PortOpener(const std::string& port)> openerFor;
     bool progressToTerminal = false; // draw a progress bar on `err` for sends

@@ -1,5 +1,15 @@
 #include "cli/cli_common.h"
 
+#include "core/file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+#include <unistd.h>
+
 namespace lumivo::cli {
 
 std::optional<std::string> Utf8ToLatin1(std::string_view utf8) {
@@ -26,26 +36,87 @@ std::optional<std::string> Utf8ToLatin1(std::string_view utf8) {
     return out;
 }
 
-std::optional<std::string> ArgumentReader::takeOption(std::string_view name, bool& missingValue) {
-    if (atEnd()) {
-        return std::nullopt;
+std::optional<int> ReadProgramOptions(const std::vector<std::string>& args, std::string_view usage,
+                                      std::string_view help, std::vector<std::string>& command,
+                                      std::ostream& out, std::ostream& err) {
+    static constexpr OptionSpec kProgramOptions[] = {kHelpOption, kVersionOption};
+    const CommandLine line = ParseCommandLine(args, kProgramOptions, true);
+    if (const auto status = AnswerStandardOptions(line, "lumivo-cli", usage, out, err, help)) {
+        return status;
     }
-    const std::string& arg = m_args[m_index];
-    if (arg == name) {
-        if (m_index + 1 >= m_args.size()) {
-            missingValue = true;
-            ++m_index;
-            return std::nullopt;
-        }
-        m_index += 2;
-        return m_args[m_index - 1];
+    command = line.positionals();
+    if (command.empty()) {
+        err << usage;
+        return kExitUsage;
     }
-    if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 &&
-        arg[name.size()] == '=') {
-        ++m_index;
-        return arg.substr(name.size() + 1);
+    if (command.front() == "help") {
+        out << help;
+        return kExitOk;
     }
     return std::nullopt;
+}
+
+CheckedStandardOutput::CheckedStandardOutput() {
+    setp(m_buffer, m_buffer + sizeof m_buffer);
+    std::cout.flush();
+    m_previous = std::cout.rdbuf(this);
+}
+
+CheckedStandardOutput::~CheckedStandardOutput() {
+    sync();
+    std::cout.rdbuf(m_previous);
+}
+
+bool CheckedStandardOutput::writeBuffer() {
+    const char* next = pbase();
+    while (m_error == 0 && next < pptr()) {
+        const ssize_t n = write(STDOUT_FILENO, next, static_cast<std::size_t>(pptr() - next));
+        if (n > 0) {
+            next += n;
+        } else if (n < 0 && errno != EINTR) {
+            m_error = errno;
+        } else if (n == 0) {
+            m_error = EIO;
+        }
+    }
+    setp(m_buffer, m_buffer + sizeof m_buffer);
+    return m_error == 0;
+}
+
+CheckedStandardOutput::int_type CheckedStandardOutput::overflow(int_type c) {
+    if (!writeBuffer()) {
+        return traits_type::eof();
+    }
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+    }
+    return traits_type::not_eof(c);
+}
+
+int CheckedStandardOutput::sync() {
+    return writeBuffer() ? 0 : -1;
+}
+
+int CheckedStandardOutput::finish(int status, std::ostream& err) {
+    std::cout.flush();
+    if (m_error == 0 && std::cout) {
+        return status;
+    }
+    err << "lumivo-cli: cannot write to standard output: "
+        << std::strerror(m_error != 0 ? m_error : EIO) << "\n";
+    return kExitFailure;
+}
+
+Result<Bytes> ReadLineFile(const std::string& path) {
+    Result<Bytes> bytes = ReadWholeFile(path, kMaxLineFileBytes);
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!bytes && !ec && size > kMaxLineFileBytes) {
+        return Error{path + " holds " + std::to_string(size) +
+                     " bytes, more than a sign line can be (at most 1 MiB): not read"};
+    }
+    return bytes;
 }
 
 } // namespace lumivo::cli

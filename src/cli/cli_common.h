@@ -1,6 +1,13 @@
 #pragma once
 
+#include "core/bytes.h"
+#include "core/command_line.h"
+#include "core/result.h"
+
+#include <cstddef>
 #include <optional>
+#include <ostream>
+#include <streambuf>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,30 +15,53 @@
 namespace lumivo::cli {
 
 // Exit statuses shared by every command.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
+using ::lumivo::kExitFailure;
+using ::lumivo::kExitOk;
+using ::lumivo::kExitUsage;
 
 // Converts UTF-8 text to the 8-bit line text (Latin-1). nullopt when the text is not valid
 // UTF-8 or holds a character above U+00FF, which no line byte can carry.
 std::optional<std::string> Utf8ToLatin1(std::string_view utf8);
 
-// Walks over the arguments of one command: options with values, flags, and positionals.
-class ArgumentReader {
+// Reads the options of lumivo-cli itself, those before the command word: --help (or the command
+// "help"), --version. Returns the exit status when they settle the run: help or version shown, a
+// usage error, or no command at all (the usage on `err`, status 2). Otherwise returns nullopt and
+// `command` holds the command word and its arguments.
+std::optional<int> ReadProgramOptions(const std::vector<std::string>& args, std::string_view usage,
+                                      std::string_view help, std::vector<std::string>& command,
+                                      std::ostream& out, std::ostream& err);
+
+// While it lives, std::cout writes straight to standard output and the first write error is
+// kept, so a run can tell at its end whether all its output got out, and why not.
+class CheckedStandardOutput final : public std::streambuf {
 public:
-    explicit ArgumentReader(std::vector<std::string> args) : m_args(std::move(args)) {}
+    CheckedStandardOutput();
+    ~CheckedStandardOutput() override;
+    CheckedStandardOutput(const CheckedStandardOutput&) = delete;
+    CheckedStandardOutput& operator=(const CheckedStandardOutput&) = delete;
 
-    bool atEnd() const { return m_index >= m_args.size(); }
-    const std::string& peek() const { return m_args[m_index]; }
-    std::string take() { return m_args[m_index++]; }
+    // Flushes. When any output could not be written, says so on `err` ("lumivo-cli: cannot write
+    // to standard output: " + reason) and returns kExitFailure; otherwise returns `status`.
+    int finish(int status, std::ostream& err);
 
-    // When the next argument is `name` (or `name=value`), consumes it with its value.
-    // Sets `missingValue` when the option is there but its value is not.
-    std::optional<std::string> takeOption(std::string_view name, bool& missingValue);
+protected:
+    int_type overflow(int_type c) override;
+    int sync() override;
 
 private:
-    std::vector<std::string> m_args;
-    std::size_t m_index = 0;
+    bool writeBuffer();
+
+    std::streambuf* m_previous = nullptr;
+    char m_buffer[4096];
+    int m_error = 0; // errno of the first failed write, 0 while all went well
 };
+
+// A line read from a file (--text-file) is refused above this size: a sign line is a few
+// hundred bytes, so a larger file is a mistake.
+inline constexpr std::size_t kMaxLineFileBytes = 1024 * 1024;
+
+// Reads the raw 8-bit line from a file; a file over kMaxLineFileBytes is refused with a message
+// that says so.
+Result<Bytes> ReadLineFile(const std::string& path);
 
 } // namespace lumivo::cli

@@ -6,6 +6,7 @@
 #include "core/frame.h"
 
 #include <optional>
+#include <string_view>
 
 namespace lumivo::cli {
 
@@ -27,80 +28,66 @@ const char* const kPageUsage =
 
 namespace {
 
-int Usage(std::ostream& err, const std::string& problem) {
-    err << "lumivo-cli page: " << problem << "\n" << kPageUsage;
-    return kExitUsage;
+constexpr std::string_view kProgram = "lumivo-cli page";
+
+constexpr OptionSpec kPageOptions[] = {
+    {"--sign", OptionKind::Value},
+    {"--page", OptionKind::Value},
+    {"--graphics", OptionKind::Value},
+    {"--text-file", OptionKind::Value},
+    kHelpOption,
+};
+
+int Usage(std::ostream& err, std::string_view problem) {
+    return ReportUsageError(err, kProgram, problem, kPageUsage);
 }
 
 } // namespace
 
 int RunPageCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    const std::filesystem::path& defaultGraphicsFolder) {
-    ArgumentReader reader(args);
-    std::string sign = "00";
-    char page = 'A';
-    std::filesystem::path graphics = defaultGraphicsFolder;
-    std::optional<std::string> textFile;
-    std::optional<std::string> text;
-
-    while (!reader.atEnd()) {
-        bool missing = false;
-        if (reader.peek() == "--help" || reader.peek() == "-h") {
-            out << kPageUsage;
-            return kExitOk;
-        }
-        if (auto value = reader.takeOption("--sign", missing)) {
-            const auto id = ParseSignId(*value);
-            if (!id) {
-                return Usage(err, "--sign takes two hexadecimal digits, 00..FF");
-            }
-            sign = SignIdText(*id);
-        } else if (auto value = reader.takeOption("--page", missing)) {
-            if (value->size() != 1 || AsciiUpper(*value)[0] < 'A' || AsciiUpper(*value)[0] > 'Z') {
-                return Usage(err, "--page takes one letter, A..Z");
-            }
-            page = AsciiUpper(*value)[0];
-        } else if (auto value = reader.takeOption("--graphics", missing)) {
-            graphics = *value;
-        } else if (auto value = reader.takeOption("--text-file", missing)) {
-            textFile = *value;
-        } else if (missing) {
-            return Usage(err, "an option lacks its value");
-        } else if (reader.peek() == "--") {
-            reader.take();
-            if (reader.atEnd()) {
-                return Usage(err, "no TEXT after --");
-            }
-            if (text) {
-                return Usage(err, "give the line once");
-            }
-            text = reader.take();
-        } else if (reader.peek().size() > 1 && reader.peek()[0] == '-') {
-            return Usage(err, "unknown option " + reader.peek());
-        } else {
-            if (text) {
-                return Usage(err, "give the line once (quote a TEXT with blanks)");
-            }
-            text = reader.take();
-        }
-        if (missing) {
-            return Usage(err, "an option lacks its value");
-        }
+    const CommandLine options = ParseCommandLine(args, kPageOptions);
+    if (const auto status = AnswerStandardOptions(options, kProgram, kPageUsage, out, err)) {
+        return *status;
     }
-    if (textFile.has_value() == text.has_value()) {
+    std::string sign = "00";
+    if (const auto value = options.value("--sign")) {
+        const auto id = ParseSignId(*value);
+        if (!id) {
+            return Usage(err, "--sign takes two hexadecimal digits, 00..FF");
+        }
+        sign = SignIdText(*id);
+    }
+    char page = 'A';
+    if (const auto value = options.value("--page")) {
+        const std::string upper = AsciiUpper(*value);
+        if (upper.size() != 1 || upper[0] < 'A' || upper[0] > 'Z') {
+            return Usage(err, "--page takes one letter, A..Z");
+        }
+        page = upper[0];
+    }
+    const auto graphicsGiven = options.value("--graphics");
+    const std::filesystem::path graphics =
+        graphicsGiven ? std::filesystem::path(*graphicsGiven) : defaultGraphicsFolder;
+    const std::optional<std::string> textFile = options.value("--text-file");
+    const std::vector<std::string>& texts = options.positionals();
+    if (texts.size() > 1) {
+        return Usage(err, "give the line once (quote a TEXT with blanks)");
+    }
+    if (textFile.has_value() == !texts.empty()) {
         return Usage(err, "give either --text-file FILE or TEXT");
     }
 
     std::string line;
     if (textFile) {
-        Result<Bytes> bytes = ReadWholeFile(*textFile);
+        Result<Bytes> bytes = ReadLineFile(*textFile);
         if (!bytes) {
             err << "lumivo-cli page: " << bytes.error().message << "\n";
             return kExitFailure;
         }
         line = std::move(bytes).value();
     } else {
-        auto latin1 = Utf8ToLatin1(*text);
+        auto latin1 = Utf8ToLatin1(texts.front());
         if (!latin1) {
             return Usage(err,
                          "TEXT holds a character above U+00FF, which a sign line cannot carry");

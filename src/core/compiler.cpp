@@ -3,13 +3,15 @@
 #include "core/frame.h"
 #include "core/tags.h"
 
+#include <map>
+
 namespace lumivo {
 
 Result<Graphic> FolderGraphicSource::load(std::string_view name) const {
     if (!IsSafeGraphicName(name)) {
         return Error{"Graphic \"" + std::string(name) + "\" cannot be read: not a graphic name"};
     }
-    Result<Graphic> graphic = ReadGraphicFile(GraphicPath(m_folder, name));
+    Result<Graphic> graphic = ReadGraphicInFolder(m_folder, name);
     if (!graphic) {
         return Error{"Graphic " + std::string(name) +
                      " cannot be read: " + graphic.error().message};
@@ -29,14 +31,18 @@ int GraphicNumberForBlockTags(std::string_view name) {
     return value < 0 ? 1 : value;
 }
 
-struct HeaderFlags {
+// What one scan carries from tag to tag: which header fields are taken, and the graphics read.
+struct ScanState {
     bool firstEffect = false;
     bool secondEffect = false;
     bool displayEffect = false;
     bool displayTime = false;
+    // Widths of the graphics read so far: a line that shows one picture many times reads its
+    // file once.
+    std::map<std::string, int, std::less<>> graphicWidths;
 };
 
-void TakeEffect(Compilation& c, HeaderFlags& flags, std::string_view code) {
+void TakeEffect(Compilation& c, ScanState& flags, std::string_view code) {
     if (!flags.firstEffect) {
         flags.firstEffect = true;
         c.leadingEffect = code;
@@ -48,8 +54,8 @@ void TakeEffect(Compilation& c, HeaderFlags& flags, std::string_view code) {
 
 // What becomes of a finished tag: nullopt to keep it as typed, otherwise its replacement
 // (empty to remove it).
-Result<std::optional<std::string>> ClassifyTag(const std::string& tag, Compilation& c,
-                                               HeaderFlags& flags, const GraphicSource& graphics) {
+Result<std::optional<std::string>> ClassifyTag(std::string_view tag, Compilation& c,
+                                               ScanState& flags, const GraphicSource& graphics) {
     using Replacement = std::optional<std::string>;
     if (auto i = FindTag(tag, EffectTags())) {
         TakeEffect(c, flags, EffectTags()[*i].code);
@@ -84,15 +90,19 @@ Result<std::optional<std::string>> ClassifyTag(const std::string& tag, Compilati
         return Replacement{*code};
     }
     if (tag.compare(0, 5, "<Pic:") == 0) {
-        const std::string name = tag.substr(5, tag.size() - 6);
+        const std::string name(tag.substr(5, tag.size() - 6));
         if (auto number = GraphicNumberOfName(name)) {
             c.usedGraphics[static_cast<std::size_t>(*number - 1)] = true;
         }
-        Result<Graphic> graphic = graphics.load(name);
-        if (!graphic) {
-            return graphic.error();
+        auto known = flags.graphicWidths.find(name);
+        if (known == flags.graphicWidths.end()) {
+            Result<Graphic> graphic = graphics.load(name);
+            if (!graphic) {
+                return graphic.error();
+            }
+            known = flags.graphicWidths.emplace(name, graphic->width()).first;
         }
-        return Replacement{BlockTags(GraphicNumberForBlockTags(name), graphic->width())};
+        return Replacement{BlockTags(GraphicNumberForBlockTags(name), known->second)};
     }
     return Replacement{};
 }
@@ -148,34 +158,36 @@ std::string SpeedAdjustedDisplayEffect(const std::string& displayEffect, const s
 } // namespace
 
 Result<Compilation> CompileLine(std::string_view line, const GraphicSource& graphics) {
+    // The compiled line is the source with each classified tag replaced or removed. Replacements
+    // never become part of the scan (only source characters are scanned), so the line is built
+    // once, front to back: the text between tags is copied as it is, each classified tag is
+    // swapped for its replacement. Cost is linear in the line, whatever the number of tags.
     Compilation c;
-    c.compiledLine = line;
-    HeaderFlags flags;
-    std::string tag;
+    c.compiledLine.reserve(line.size());
+    ScanState flags;
     bool inTag = false;
-    std::size_t tagStart = 0; // 1-based position in the compiled line
-    std::size_t pos = 0;      // 1-based position of the character being scanned
-    for (const char ch : line) {
-        ++pos;
+    std::size_t tagStart = 0; // index in the source of the current tag's "<"
+    std::size_t copied = 0;   // source bytes before this index are in the compiled line
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char ch = line[i];
         if (ch == '<') {
-            tag = "<";
-            tagStart = pos;
+            tagStart = i;
             inTag = true;
         } else if (ch == '>' && inTag) {
             inTag = false;
-            tag += '>';
+            const std::string_view tag = line.substr(tagStart, i + 1 - tagStart);
             Result<std::optional<std::string>> replacement = ClassifyTag(tag, c, flags, graphics);
             if (!replacement) {
                 return replacement.error();
             }
             if (const std::optional<std::string>& text = *replacement) {
-                c.compiledLine.replace(tagStart - 1, tag.size(), *text);
-                pos = pos - tag.size() + text->size();
+                c.compiledLine.append(line, copied, tagStart - copied);
+                c.compiledLine += *text;
+                copied = i + 1;
             }
-        } else if (inTag) {
-            tag += ch;
         }
     }
+    c.compiledLine.append(line, copied);
     return c;
 }
 

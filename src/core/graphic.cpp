@@ -117,6 +117,52 @@ Result<Graphic> ReadGraphicFile(const fs::path& path) {
     return ParseGraphic(*content, path.string());
 }
 
+namespace {
+
+// True when `file` lies below `folder`; both must be canonical.
+bool IsInsideFolder(const fs::path& file, const fs::path& folder) {
+    auto f = file.begin();
+    for (const fs::path& part : folder) {
+        if (part.empty()) {
+            continue; // a trailing separator
+        }
+        if (f == file.end() || *f != part) {
+            return false;
+        }
+        ++f;
+    }
+    return f != file.end();
+}
+
+// Where the path leads once every link is followed, also a last link to nothing (which
+// weakly_canonical alone would leave where it stands). Empty when it cannot be told.
+fs::path WhereLinksLead(fs::path path) {
+    constexpr int kMaxLinks = 40;
+    std::error_code ec;
+    for (int hops = 0; fs::is_symlink(fs::symlink_status(path, ec)); ++hops) {
+        const fs::path target = fs::read_symlink(path, ec);
+        if (ec || hops == kMaxLinks) {
+            return {};
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    fs::path real = fs::weakly_canonical(path, ec);
+    return ec ? fs::path() : real;
+}
+
+} // namespace
+
+Result<Graphic> ReadGraphicInFolder(const fs::path& folder, std::string_view name) {
+    const fs::path path = GraphicPath(folder, name);
+    std::error_code folderError;
+    const fs::path realFolder = fs::weakly_canonical(folder, folderError);
+    const fs::path realFile = WhereLinksLead(path);
+    if (folderError || realFile.empty() || !IsInsideFolder(realFile, realFolder)) {
+        return Error{"not a file inside the graphics folder"};
+    }
+    return ReadGraphicFile(path);
+}
+
 Status WriteGraphicFile(const fs::path& path, const std::vector<std::string>& rows) {
     std::string content;
     for (const std::string& row : rows) {

@@ -64,6 +64,11 @@ Result<Graphic> ParseGraphic(std::string_view content, std::string_view what);
 // Reads and parses one graphic file.
 Result<Graphic> ReadGraphicFile(const std::filesystem::path& path);
 
+// Reads graphic `name` of the graphics folder. Only a file that, links followed, lies inside the
+// folder is read: one that leads elsewhere is refused with the bare reason, the same whatever it
+// leads to, so the caller's message names only the graphic and tells nothing of that file.
+Result<Graphic> ReadGraphicInFolder(const std::filesystem::path& folder, std::string_view name);
+
 // Writes the rows, each followed by CR LF, through a temporary file renamed over the old one.
 Status WriteGraphicFile(const std::filesystem::path& path, const std::vector<std::string>& rows);
 

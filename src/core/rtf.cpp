@@ -1,5 +1,7 @@
 #include "core/rtf.h"
 
+#include "core/version.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
@@ -443,7 +445,9 @@ std::string WriteRtf(const RtfDocument& document) {
     for (const RtfColour& c : colours) {
         out.raw(ColourWord(c));
     }
-    out.raw("}\r\n{\\*\\generator Lumivo 2.1;}\\viewkind4\\uc1 \r\n");
+    out.raw("}\r\n{\\*\\generator Lumivo ");
+    out.raw(kVersion);
+    out.raw(";}\\viewkind4\\uc1 \r\n");
     out.word("\\pard\\f0\\fs20");
 
     std::size_t currentColour = 0; // automatic until the first character sets one

@@ -24,7 +24,7 @@ Outcome RunOneFrame(const PortOpener& open, std::string_view payload, const std:
                     const CommandTexts& texts) {
     PortSession port(open);
     if (!port.isOpen()) {
-        return OpenFailure();
+        return OpenFailure(port);
     }
     if (!port.sendFrame(payload, signId)) {
         return PlainFailure(texts.failure);
@@ -49,7 +49,7 @@ constexpr std::string_view kDeletePageError = "  Delete Page Error  ";
 Outcome RunSetId(const PortOpener& open, Clock& /*clock*/, int newId) {
     PortSession port(open);
     if (!port.isOpen()) {
-        return OpenFailure();
+        return OpenFailure(port);
     }
     // No frame: the sign whatever its ID takes the new one and echoes its two digits.
     if (!port.write(SetIdBytes(newId))) {
@@ -93,7 +93,7 @@ Outcome RunSendSchedules(const PortOpener& open, Clock& clock, const std::string
                          const std::vector<ScheduleEntry>& entries) {
     PortSession port(open);
     if (!port.isOpen()) {
-        return OpenFailure();
+        return OpenFailure(port);
     }
     const bool broadcast = IsBroadcast(signId);
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -111,7 +111,7 @@ Outcome RunDeleteSchedules(const PortOpener& open, Clock& /*clock*/, const std::
                            const std::array<bool, kMaxScheduleEntries>& checked) {
     PortSession port(open);
     if (!port.isOpen()) {
-        return OpenFailure();
+        return OpenFailure(port);
     }
     const bool broadcast = IsBroadcast(signId);
     for (int k = 0; k < kMaxScheduleEntries; ++k) {
@@ -131,7 +131,7 @@ Outcome RunDeletePageLines(const PortOpener& open, Clock& clock, const std::stri
                            const PageLineMarks& lines) {
     PortSession port(open);
     if (!port.isOpen()) {
-        return OpenFailure();
+        return OpenFailure(port);
     }
     const bool broadcast = IsBroadcast(signId);
     for (std::size_t page = 0; page < lines.size(); ++page) {

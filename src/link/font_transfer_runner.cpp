@@ -45,7 +45,7 @@ FontTransferResult RunFontTransfer(const PortOpener& open, Clock& clock, const s
 
     PortSession port(open);
     if (!port.isOpen()) {
-        return {OpenFailure(), {}};
+        return {OpenFailure(port), {}};
     }
     const bool broadcast = IsBroadcast(signId);
     const int maximum = static_cast<int>(records.size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace lumivo::link {
 
@@ -14,11 +15,23 @@ enum class BoxKind {
 
 // What the user sees when a command ends: the box and its exact text, blanks included.
 struct Outcome {
+    Outcome() = default;
+    Outcome(BoxKind kind, std::string boxText, bool succeeded, std::string moreDetails = {})
+        : box(kind), text(std::move(boxText)), success(succeeded), details(std::move(moreDetails)) {
+    }
+
     BoxKind box = BoxKind::None;
     std::string text;
     bool success = false; // true for a success or an "is Over" end
+    // What explains the end beyond the box's fixed text: for " Open Com Error " the device and
+    // the system's reason; for a send that shows no box, what was sent. Empty when there is
+    // nothing to add.
+    std::string details;
 
-    bool operator==(const Outcome&) const = default;
+    // The same end is the same box the user sees; the details explain it and do not decide it.
+    bool operator==(const Outcome& other) const {
+        return box == other.box && text == other.text && success == other.success;
+    }
 };
 
 } // namespace lumivo::link

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace lumivo::link {
@@ -32,5 +33,15 @@ public:
 
 // Opens the port of a command, or returns null when it cannot be opened.
 using PortOpener = std::function<std::unique_ptr<Port>()>;
+
+// Why an opener returned null: the device it tried and the system's reason. An opener notes it
+// on the thread it runs on; the command that called it takes it right after.
+struct OpenFailureNote {
+    std::string device;
+    std::string reason;
+};
+void NoteOpenFailure(std::string device, std::string reason);
+// The note of the last failed open on this thread, cleared by taking it.
+OpenFailureNote TakeOpenFailure();
 
 } // namespace lumivo::link

@@ -9,18 +9,25 @@ namespace lumivo::link {
 PortOpener OpenerForTarget(const QString& target) {
     // The opener runs on the command's thread, so the port's Qt object is born there.
     return [target]() -> std::unique_ptr<Port> {
+        QString error;
+        std::unique_ptr<Port> port;
         if (target.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive)) {
             QString host;
-            quint16 port = 0;
-            if (!TcpPort::parseTarget(target, host, port)) {
-                return nullptr;
+            quint16 number = 0;
+            if (!TcpPort::parseTarget(target, host, number)) {
+                error = QStringLiteral("not a network address of the form tcp://host:port");
+            } else {
+                port = TcpPort::open(host, number, &error);
             }
-            return TcpPort::open(host, port);
+        } else if (target.isEmpty()) {
+            error = QStringLiteral("no device is set for this port");
+        } else {
+            port = SerialPort::open(target, &error);
         }
-        if (target.isEmpty()) {
-            return nullptr;
+        if (port == nullptr) {
+            NoteOpenFailure(target.toStdString(), error.toStdString());
         }
-        return SerialPort::open(target);
+        return port;
     };
 }
 

@@ -1,6 +1,8 @@
 #include "link/port_names.h"
 
-#include <QSettings>
+#include "core/settings_file.h"
+
+#include <QFile>
 
 namespace lumivo::link {
 
@@ -25,8 +27,16 @@ QString MappedTarget(int n, const QString& settingsFile) {
     if (settingsFile.isEmpty()) {
         return {};
     }
-    QSettings settings(settingsFile, QSettings::IniFormat);
-    return settings.value(QStringLiteral("Ports/") + ComPortName(n)).toString().trimmed();
+#ifdef Q_OS_WIN
+    const SettingsFile settings(std::filesystem::path(settingsFile.toStdWString()));
+#else
+    const SettingsFile settings(
+        std::filesystem::path(QFile::encodeName(settingsFile).toStdString()));
+#endif
+    const std::optional<std::string> target =
+        settings.readString("Ports", ComPortName(n).toStdString());
+    return target ? QString::fromLocal8Bit(QByteArray::fromStdString(*target)).trimmed()
+                  : QString();
 }
 
 } // namespace

@@ -4,7 +4,13 @@
 
 namespace lumivo::link::detail {
 
-PortSession::PortSession(const PortOpener& open) : m_port(open ? open() : nullptr) {}
+PortSession::PortSession(const PortOpener& open) {
+    TakeOpenFailure(); // a note left by an earlier open is not this one's
+    m_port = open ? open() : nullptr;
+    if (m_port == nullptr) {
+        m_openFailure = TakeOpenFailure();
+    }
+}
 
 PortSession::~PortSession() {
     close();
@@ -44,8 +50,14 @@ void PortSession::close() {
     }
 }
 
-Outcome OpenFailure() {
-    return ErrorFailure(kOpenComError);
+Outcome OpenFailure(const PortSession& session) {
+    Outcome outcome = ErrorFailure(kOpenComError);
+    const OpenFailureNote& note = session.openFailure();
+    if (!note.device.empty() || !note.reason.empty()) {
+        outcome.details = "Could not open " + (note.device.empty() ? "the port" : note.device) +
+                          (note.reason.empty() ? std::string() : ": " + note.reason);
+    }
+    return outcome;
 }
 
 Outcome Information(std::string_view text) {

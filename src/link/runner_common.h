@@ -22,6 +22,8 @@ public:
     PortSession& operator=(const PortSession&) = delete;
 
     bool isOpen() const { return m_port != nullptr; }
+    // Why the port did not open, when the opener said.
+    const OpenFailureNote& openFailure() const { return m_openFailure; }
 
     // Writes bytes as they are; false when a write failed.
     bool write(std::string_view bytes);
@@ -37,9 +39,11 @@ public:
 
 private:
     std::unique_ptr<Port> m_port;
+    OpenFailureNote m_openFailure;
 };
 
-Outcome OpenFailure();
+// " Open Com Error ", with the device and the reason of the session's failed open as details.
+Outcome OpenFailure(const PortSession& session);
 Outcome Information(std::string_view text);  // a success or an "is Over" end
 Outcome PlainFailure(std::string_view text); // a reply or write failure
 Outcome ErrorFailure(std::string_view text); // an error box that is not a success

@@ -6,6 +6,9 @@
 #include "core/frame.h"
 #include "core/graphic.h"
 
+#include <set>
+#include <string>
+
 namespace lumivo::link {
 
 using namespace detail;
@@ -25,6 +28,34 @@ public:
     }
 };
 
+// Counts the graphics a transfer reads, each name once.
+class CountingSource final : public GraphicSource {
+public:
+    explicit CountingSource(const GraphicSource& inner) : m_inner(inner) {}
+    Result<Graphic> load(std::string_view name) const override {
+        m_names.insert(std::string(name));
+        return m_inner.load(name);
+    }
+    std::size_t count() const { return m_names.size(); }
+
+private:
+    const GraphicSource& m_inner;
+    mutable std::set<std::string> m_names;
+};
+
+// "Page A sent to sign 01 with 2 graphics"; a send to 00 goes to every sign.
+std::string SentSummary(const SendMessageInput& input, std::size_t graphics) {
+    std::string summary =
+        std::string("Page ") + input.page + " sent to " +
+        (IsBroadcast(input.signId) ? "every sign (ID 00)" : "sign " + input.signId);
+    if (graphics == 1) {
+        summary += " with 1 graphic";
+    } else if (graphics > 1) {
+        summary += " with " + std::to_string(graphics) + " graphics";
+    }
+    return summary;
+}
+
 } // namespace
 
 Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageInput& input,
@@ -33,7 +64,7 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
         return Outcome{BoxKind::Information, std::string(kNoMessage), false};
     }
     static const NoGraphics kNoGraphics;
-    const GraphicSource& graphics = input.graphics ? *input.graphics : kNoGraphics;
+    const CountingSource graphics(input.graphics ? *input.graphics : kNoGraphics);
     Result<Transfer> transfer = BuildTransfer(input.lineText, input.page, input.signId, graphics);
     if (!transfer) {
         return ErrorFailure(transfer.error().message);
@@ -41,7 +72,7 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
 
     PortSession port(open);
     if (!port.isOpen()) {
-        return OpenFailure();
+        return OpenFailure(port);
     }
     const bool broadcast = IsBroadcast(input.signId);
 
@@ -94,7 +125,9 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
     if (!broadcast) {
         port.waitReply();
     }
-    return Succeeded();
+    Outcome done = Succeeded();
+    done.details = SentSummary(input, graphics.count());
+    return done;
 }
 
 } // namespace lumivo::link

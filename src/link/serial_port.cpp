@@ -2,6 +2,12 @@
 
 #include <QSerialPort>
 
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <cstring>
+#include <sys/file.h>
+#endif
+
 namespace lumivo::link {
 
 std::unique_ptr<SerialPort> SerialPort::open(const QString& device, QString* error) {
@@ -20,6 +26,21 @@ std::unique_ptr<SerialPort> SerialPort::open(const QString& device, QString* err
         }
         return nullptr;
     }
+#ifndef Q_OS_WIN
+    // TIOCEXCL does not stop root, nor a program that opened the device before us. An advisory
+    // lock on the device, as other serial tools take, keeps two of our programs (the editor and
+    // a script, say) from writing frames into each other on one line.
+    if (::flock(static_cast<int>(port->handle()), LOCK_EX | LOCK_NB) != 0) {
+        const int reason = errno;
+        if (error != nullptr) {
+            *error = reason == EWOULDBLOCK
+                         ? QStringLiteral("the device is in use by another program (locked)")
+                         : QString::fromLocal8Bit(std::strerror(reason));
+        }
+        port->close();
+        return nullptr;
+    }
+#endif
     return std::unique_ptr<SerialPort>(new SerialPort(std::move(port)));
 }
 

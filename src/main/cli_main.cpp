@@ -1,6 +1,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_common.h"
 #include "cli/cli_page.h"
+#include "cli/cli_ports.h"
 #include "core/program_folder.h"
 #include "link/port_factory.h"
 
@@ -23,8 +24,10 @@ const char* const kUsage =
     "  send, clock, run-page, brightness, set-id, link-pages, schedules, delete-schedules,\n"
     "  delete-lines, delete-all, font-transfer, recall-font\n"
     "           talk to a sign (--port PORT) or show the bytes (--dry-run)\n"
+    "  ports    list the device each COM port setting reaches\n"
     "\n"
-    "Run 'lumivo-cli COMMAND --help' for the options of a command.\n";
+    "Run 'lumivo-cli COMMAND --help' for the options of a command, 'lumivo-cli --version' for\n"
+    "the version.\n";
 
 lumivo::link::PortOpener OpenerFor(const std::string& port, const QString& settingsFile) {
     const QString name = QString::fromLocal8Bit(port.c_str());
@@ -36,27 +39,28 @@ lumivo::link::PortOpener OpenerFor(const std::string& port, const QString& setti
 
 } // namespace
 
-int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+namespace {
+
+int RunCommandLine(int argc, char** argv) {
+    const std::string help = std::string(kUsage) + "\n" + lumivo::cli::kSignCommandsUsage;
+    std::vector<std::string> args;
+    if (const auto status = lumivo::cli::ReadProgramOptions({argv + 1, argv + argc}, kUsage, help,
+                                                            args, std::cout, std::cerr)) {
+        return *status;
+    }
     // The serial and network ports are Qt objects: they need the application's event machinery
     // on this thread, though nothing here runs an event loop.
     QCoreApplication application(argc, argv);
-    if (args.empty()) {
-        std::cerr << kUsage;
-        return lumivo::cli::kExitUsage;
-    }
-    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        std::cout << kUsage << "\n" << lumivo::cli::kSignCommandsUsage;
-        return lumivo::cli::kExitOk;
-    }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "page") {
-        return lumivo::cli::RunPageCommand(rest, std::cout, std::cerr,
-                                           lumivo::ProgramFolder() / "Graphdata");
+        return lumivo::cli::RunPageCommand(rest, std::cout, std::cerr, lumivo::GraphicsFolder());
+    }
+    if (args[0] == "ports") {
+        return lumivo::cli::RunPortsCommand(rest, std::cout, std::cerr, lumivo::SettingsFilePath());
     }
     if (lumivo::cli::IsSignCommand(args[0])) {
         lumivo::cli::CommandContext context;
-        context.programFolder = lumivo::ProgramFolder();
+        context.graphicsFolder = lumivo::GraphicsFolder();
         context.settingsFile = lumivo::SettingsFilePath().string();
         const QString settings = QString::fromStdString(context.settingsFile);
         context.openerFor = [settings](const std::string& port) {
@@ -67,4 +71,12 @@ int main(int argc, char** argv) {
     }
     std::cerr << "lumivo-cli: unknown command " << args[0] << "\n" << kUsage;
     return lumivo::cli::kExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // One check for every command: output that did not reach standard output fails the run.
+    lumivo::cli::CheckedStandardOutput output;
+    return output.finish(RunCommandLine(argc, argv), std::cerr);
 }

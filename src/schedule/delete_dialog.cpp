@@ -1,9 +1,9 @@
 #include "schedule/delete_dialog.h"
 
-#include "app/editor_host.h"
-#include "app/window_support.h"
 #include "link/runners.h"
 #include "schedule/page_tree_view.h"
+#include "widgets/editor_host.h"
+#include "widgets/window_support.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "schedule/schedule_add_dialog.h"
 
-#include "app/prompter.h"
-#include "app/window_support.h"
+#include "widgets/prompter.h"
+#include "widgets/window_support.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace lumivo::ui {
@@ -30,10 +31,14 @@ QGroupBox* DateTimeGroup(QWidget* parent, const QString& title, QLineEdit* date,
                          const QString& timeLabel, QLineEdit* time) {
     auto* group = new QGroupBox(title, parent);
     auto* grid = new QGridLayout(group);
-    grid->addWidget(new QLabel(QStringLiteral("Date:"), group), 0, 0);
+    auto* dateLabel = new QLabel(QStringLiteral("Date:"), group);
+    dateLabel->setBuddy(date);
+    auto* timeCaption = new QLabel(timeLabel, group);
+    timeCaption->setBuddy(time);
+    grid->addWidget(dateLabel, 0, 0);
     grid->addWidget(date, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("(MM/DD/YY)"), group), 0, 2);
-    grid->addWidget(new QLabel(timeLabel, group), 1, 0);
+    grid->addWidget(timeCaption, 1, 0);
     grid->addWidget(time, 1, 1);
     grid->setColumnStretch(3, 1);
     return group;
@@ -70,6 +75,9 @@ TScheduleAdd::TScheduleAdd(QWidget* parent, schedule::ScheduleList& list,
     m_pages->setObjectName(QStringLiteral("PageEdit"));
     m_pages->setMaxLength(26);
     m_pages->installEventFilter(this);
+    // Pasted or dropped text holds letters only, as typed text does.
+    m_pages->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Za-z]*")), m_pages));
 
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("OK"));
@@ -78,7 +86,9 @@ TScheduleAdd::TScheduleAdd(QWidget* parent, schedule::ScheduleList& list,
     cancel->setObjectName(QStringLiteral("Button1"));
 
     auto* pageRow = new QHBoxLayout;
-    pageRow->addWidget(new QLabel(QStringLiteral("Page"), this));
+    auto* pageLabel = new QLabel(QStringLiteral("Page"), this);
+    pageLabel->setBuddy(m_pages);
+    pageRow->addWidget(pageLabel);
     pageRow->addWidget(m_pages, 1);
     pageRow->addWidget(new QLabel(QStringLiteral("(e.g.:   abcDE  )"), this));
 
@@ -152,8 +162,11 @@ void TScheduleAdd::correctTime(QLineEdit* edit) {
 
 bool TScheduleAdd::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_pages && event->type() == QEvent::KeyPress) {
+        // Only typed characters are filtered: Tab, Enter, Escape and the editing keys do their
+        // usual work.
         const QString text = static_cast<QKeyEvent*>(event)->text();
-        if (!text.isEmpty() && !schedule::PageKeyAccepted(text.at(0).unicode())) {
+        if (!text.isEmpty() && text.at(0).isPrint() &&
+            !schedule::PageKeyAccepted(text.at(0).unicode())) {
             return true;
         }
     } else if ((watched == m_startTime || watched == m_endTime) &&

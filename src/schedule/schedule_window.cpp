@@ -1,15 +1,16 @@
 #include "schedule/schedule_window.h"
 
-#include "app/editor_host.h"
-#include "app/prompter.h"
-#include "app/window_support.h"
 #include "link/command_thread.h"
 #include "link/runners.h"
 #include "schedule/schedule_add_dialog.h"
+#include "widgets/editor_host.h"
+#include "widgets/prompter.h"
+#include "widgets/window_support.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -28,7 +29,8 @@ QString Qt8(const std::string& text) {
 QPushButton* Button(QWidget* parent, const QString& name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setAutoDefault(false);
+    // Enter presses the focused button, as Space does.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -115,6 +117,15 @@ std::unique_ptr<QWidget> TSchedule::Create(EditorHost& host) {
 
 bool TSchedule::isSending() const {
     return m_command->isRunning();
+}
+
+void TSchedule::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the window, as it closes a dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TSchedule::showEvent(QShowEvent* event) {

@@ -47,6 +47,7 @@ public:
     bool isSending() const;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

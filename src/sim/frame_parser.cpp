@@ -169,16 +169,19 @@ FrameParser::Step FrameParser::parseSetId(std::vector<ParsedFrame>& out) {
 
 FrameParser::Step FrameParser::parseTextFrame(std::size_t searchFrom,
                                               std::vector<ParsedFrame>& out) {
-    const std::size_t endTag = m_buffer.find(kEndTag, searchFrom);
-    const std::size_t next = FindNextStart(m_buffer, searchFrom);
+    // Only the first kMaxFrameBytes + 1 bytes are searched: the bytes a frame has when it grows
+    // beyond the bound. So the outcome is the same whether the frame arrived byte by byte or in
+    // one read, and one read holding a frame longer than the bound does not let it through.
+    const std::string_view window = std::string_view(m_buffer).substr(0, kMaxFrameBytes + 1);
+    const std::size_t endTag = window.find(kEndTag, searchFrom);
+    const std::size_t next = FindNextStart(window, searchFrom);
     if (next != std::string::npos && (endTag == std::string::npos || next < endTag)) {
         drop(next, "cut off by the next frame", out);
         return Step::Progress;
     }
     if (endTag == std::string::npos) {
         if (m_buffer.size() > kMaxFrameBytes) {
-            drop(m_buffer.size(), "no end within " + std::to_string(kMaxFrameBytes) + " bytes",
-                 out);
+            drop(window.size(), "no end within " + std::to_string(kMaxFrameBytes) + " bytes", out);
             return Step::Progress;
         }
         return Step::NeedMore;

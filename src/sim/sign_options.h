@@ -22,7 +22,7 @@ struct SignOptions {
 };
 
 struct ParsedArguments {
-    enum class Action { Run, Help, Error } action = Action::Run;
+    enum class Action { Run, Help, Version, Error } action = Action::Run;
     SignOptions options;
     std::string error; // for Error
 };

@@ -1,9 +1,12 @@
 #include "sim/sign_server.h"
 
+#include "core/file_io.h"
+#include "core/version.h"
 #include "sim/json_out.h"
 #include "sim/led_render.h"
 #include "sim/virtual_sign.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -11,13 +14,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <iostream>
+#include <list>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace lumivo::sim {
 
@@ -77,10 +83,10 @@ bool PauseUnlessStopped(int ms) {
     }
 }
 
-void WriteAll(int fd, std::string_view bytes, bool socket) {
+// Writes an answer to the pseudo-terminal, which never blocks: what does not fit is lost.
+void WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t n = socket ? send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL)
-                                 : write(fd, bytes.data(), bytes.size());
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -99,46 +105,42 @@ public:
     Session(const SignOptions& options, std::ostream& err)
         : m_options(options), m_err(err), m_sign(options.id, options.fault) {}
 
-    ~Session() {
-        if (m_log) {
-            std::fclose(m_log);
-        }
-    }
-
     bool open(std::string& error) {
         if (!m_options.logPath.empty()) {
-            m_log = std::fopen(m_options.logPath.c_str(), "w");
-            if (!m_log) {
-                error = "cannot write the log " + m_options.logPath + ": " + std::strerror(errno);
+            if (Status opened = m_log.open(m_options.logPath); !opened) {
+                error = "--log: " + opened.error().message;
                 return false;
             }
         }
         return writeState(error);
     }
 
-    void lineReset() { m_sign.lineReset(); }
+    // Takes the answers to the frames of one line.
+    using ReplySink = std::function<void(std::string_view)>;
 
-    // Bytes arrived on the line.
-    Outcome handle(std::string_view bytes, int fd, bool socket) {
-        return answer(m_sign.receive(bytes), fd, socket);
+    // Bytes arrived on a line.
+    Outcome handle(SignLine& line, std::string_view bytes, const ReplySink& reply) {
+        return answer(m_sign.receive(line, bytes), reply);
     }
 
     // The line was quiet for kIdleFlushMs.
-    Outcome idle(int fd, bool socket) { return answer(m_sign.lineIdle(), fd, socket); }
-
-    // How long to wait for bytes before calling idle(); -1: no limit.
-    int pollTimeout() const { return m_sign.wantsIdle() ? kIdleFlushMs : -1; }
+    Outcome idle(SignLine& line, const ReplySink& reply) {
+        return answer(m_sign.lineIdle(line), reply);
+    }
 
 private:
-    Outcome answer(const std::vector<Exchange>& exchanges, int fd, bool socket) {
+    Outcome answer(const std::vector<Exchange>& exchanges, const ReplySink& reply) {
         for (const Exchange& exchange : exchanges) {
+            // Log and state first: whoever has the answer may read them at once and must find
+            // the frame there.
+            record(exchange);
             if (!exchange.reply.empty()) {
+                // The sign is busy answering: nothing else is served meanwhile, as on one line.
                 if (m_options.replyDelayMs > 0 && !PauseUnlessStopped(m_options.replyDelayMs)) {
                     return Outcome::Stopped;
                 }
-                WriteAll(fd, exchange.reply, socket);
+                reply(exchange.reply);
             }
-            record(exchange);
             if (exchange.frame.kind != ParsedKind::Dropped && m_options.hangUpAfter > 0 &&
                 ++m_frames >= m_options.hangUpAfter) {
                 return Outcome::HangUp;
@@ -148,11 +150,14 @@ private:
     }
 
     void record(const Exchange& exchange) {
-        if (m_log) {
+        if (m_log.isOpen()) {
             const std::string line =
                 ExchangeJson(exchange, UtcTimestamp(std::chrono::system_clock::now())) + "\n";
-            std::fwrite(line.data(), 1, line.size(), m_log);
-            std::fflush(m_log);
+            // A full disk would otherwise repeat the same complaint for every frame.
+            if (Status written = m_log.append(line); !written && !m_logFailed) {
+                m_logFailed = true;
+                m_err << "lumivo-sign: --log: " << written.error().message << "\n";
+            }
         }
         std::string error;
         if (!writeState(error)) {
@@ -163,22 +168,15 @@ private:
         }
     }
 
-    // Written whole to a temporary file and renamed, so a reader never sees half of it.
+    // Replaced whole, so a reader never sees half of it and a failed write keeps the last one.
     bool writeState(std::string& error) const {
         if (m_options.statePath.empty()) {
             return true;
         }
-        const std::string temporary = m_options.statePath + ".tmp";
-        std::FILE* file = std::fopen(temporary.c_str(), "w");
-        if (!file) {
-            error = "cannot write the state " + temporary + ": " + std::strerror(errno);
-            return false;
-        }
-        const std::string json = StateJson(m_sign.state()) + "\n";
-        const bool written = std::fwrite(json.data(), 1, json.size(), file) == json.size();
-        const bool closed = std::fclose(file) == 0;
-        if (!written || !closed || std::rename(temporary.c_str(), m_options.statePath.c_str())) {
-            error = "cannot write the state " + m_options.statePath;
+        if (Status written =
+                WriteFileReplacing(m_options.statePath, StateJson(m_sign.state()) + "\n");
+            !written) {
+            error = "--state: " + written.error().message;
             return false;
         }
         return true;
@@ -187,7 +185,8 @@ private:
     const SignOptions& m_options;
     std::ostream& m_err;
     VirtualSign m_sign;
-    std::FILE* m_log = nullptr;
+    AppendFile m_log;
+    bool m_logFailed = false;
     int m_frames = 0;
 };
 
@@ -240,9 +239,11 @@ int ServePseudoTerminal(Session& session, std::ostream& out, std::ostream& err) 
 
     out << path << "\n" << std::flush;
 
+    SignLine line;
+    const Session::ReplySink reply = [master](std::string_view bytes) { WriteAll(master, bytes); };
     for (;;) {
         pollfd fds[2] = {{g_signalPipe[0], POLLIN, 0}, {master, POLLIN, 0}};
-        const int ready = poll(fds, 2, session.pollTimeout());
+        const int ready = poll(fds, 2, line.wantsIdle() ? kIdleFlushMs : -1);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -255,13 +256,13 @@ int ServePseudoTerminal(Session& session, std::ostream& out, std::ostream& err) 
         Session::Outcome outcome = Session::Outcome::Continue;
         bool lineDown = false;
         if (ready == 0) {
-            outcome = session.idle(master, false);
+            outcome = session.idle(line, reply);
         } else if (fds[1].revents & POLLIN) {
             char buffer[4096];
             const ssize_t n = read(master, buffer, sizeof buffer);
             if (n > 0) {
-                outcome = session.handle(std::string_view(buffer, static_cast<std::size_t>(n)),
-                                         master, false);
+                outcome = session.handle(
+                    line, std::string_view(buffer, static_cast<std::size_t>(n)), reply);
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
                 lineDown = true; // EIO: no client has the terminal open
             }
@@ -278,7 +279,7 @@ int ServePseudoTerminal(Session& session, std::ostream& out, std::ostream& err) 
         if (lineDown) {
             // The master reports a hang-up for as long as no client holds the terminal; look
             // again shortly so the next client is served.
-            session.lineReset();
+            line.reset();
             if (!PauseUnlessStopped(kIdleLineRetryMs)) {
                 break;
             }
@@ -303,14 +304,15 @@ int OpenListener(const SignOptions& options, int& port, std::ostream& err) {
     int listener = -1;
     int lastError = 0;
     for (addrinfo* a = found; a && listener < 0; a = a->ai_next) {
-        const int fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+        const int fd =
+            socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
         if (fd < 0) {
             lastError = errno;
             continue;
         }
         const int yes = 1;
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        if (bind(fd, a->ai_addr, a->ai_addrlen) == 0 && listen(fd, 4) == 0) {
+        if (bind(fd, a->ai_addr, a->ai_addrlen) == 0 && listen(fd, 16) == 0) {
             listener = fd;
         } else {
             lastError = errno;
@@ -332,6 +334,89 @@ int OpenListener(const SignOptions& options, int& port, std::ostream& err) {
     return listener;
 }
 
+// How many TCP clients are served at once; a connection beyond them is closed at once.
+constexpr std::size_t kMaxTcpClients = 16;
+// Answers a client has not taken yet are kept up to this many bytes; a client that sends frames
+// and never reads its answers is dropped once they pile up past it.
+constexpr std::size_t kMaxQueuedReplyBytes = 4096;
+// A client that takes none of its waiting answers for this long is dropped.
+constexpr int kStalledClientMs = 3000;
+// What the system keeps in flight for one client beside the queue: small, as on a serial line.
+constexpr int kClientSendBuffer = 4096;
+
+// One TCP connection: its own line into the sign and the answers it has not taken yet.
+struct TcpClient {
+    int fd = -1;
+    SignLine line;
+    std::string queued;
+    Clock::time_point lastInput;    // for the idle settling of a frame begun and left alone
+    Clock::time_point stalledSince; // the last time the queue was empty or shrank
+    std::string dropReason;         // set when the client is to be closed; empty: keep it
+    bool closed = false;            // the client went away by itself
+};
+
+int MsUntil(Clock::time_point when, Clock::time_point now) {
+    if (when <= now) {
+        return 0;
+    }
+    return static_cast<int>(
+               std::chrono::duration_cast<std::chrono::milliseconds>(when - now).count()) +
+           1;
+}
+
+// Sends what the client will take now, without waiting for it.
+void FlushClient(TcpClient& client, Clock::time_point now) {
+    while (!client.queued.empty() && client.dropReason.empty() && !client.closed) {
+        const ssize_t n = send(client.fd, client.queued.data(), client.queued.size(),
+                               MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            client.queued.erase(0, static_cast<std::size_t>(n));
+            client.stalledSince = now;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return;
+        } else {
+            client.closed = true; // the client went away: its answers are lost, as on a wire
+        }
+    }
+}
+
+void QueueReply(TcpClient& client, std::string_view bytes) {
+    if (!client.dropReason.empty() || client.closed) {
+        return;
+    }
+    const Clock::time_point now = Clock::now();
+    if (client.queued.empty()) {
+        client.stalledSince = now;
+    }
+    client.queued += bytes;
+    FlushClient(client, now);
+    if (client.queued.size() > kMaxQueuedReplyBytes) {
+        client.dropReason = "it does not read its answers";
+    }
+}
+
+bool AcceptClient(int listener, std::list<TcpClient>& clients) {
+    const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    if (clients.size() >= kMaxTcpClients) {
+        close(fd);
+        return true;
+    }
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kClientSendBuffer, sizeof kClientSendBuffer);
+    TcpClient& client = clients.emplace_back();
+    client.fd = fd;
+    client.lastInput = client.stalledSince = Clock::now();
+    return true;
+}
+
+// Serves every connected client at once, each through its own line into the one sign: the
+// frames of one client never mix with another's, and each gets the answers to its own frames.
+// No client can hold the others up: sockets never block, and a client that leaves its answers
+// untaken is dropped.
 int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, std::ostream& err) {
     int port = 0;
     const int listener = OpenListener(options, port, err);
@@ -343,12 +428,29 @@ int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, st
         << ":" << port << "\n"
         << std::flush;
 
-    int client = -1;
-    for (;;) {
-        const int watched = client >= 0 ? client : listener;
-        pollfd fds[2] = {{g_signalPipe[0], POLLIN, 0}, {watched, POLLIN, 0}};
-        const int ready = poll(fds, 2, client >= 0 ? session.pollTimeout() : -1);
-        if (ready < 0) {
+    std::list<TcpClient> clients;
+    TcpClient* hungUp = nullptr;
+    bool stopped = false;
+    std::vector<pollfd> fds;
+    while (!stopped && !hungUp) {
+        Clock::time_point now = Clock::now();
+        int timeout = -1;
+        auto wakeAt = [&](Clock::time_point when) {
+            const int ms = MsUntil(when, now);
+            timeout = timeout < 0 ? ms : std::min(timeout, ms);
+        };
+        fds.assign({{g_signalPipe[0], POLLIN, 0}, {listener, POLLIN, 0}});
+        for (TcpClient& client : clients) {
+            const short events = client.queued.empty() ? POLLIN : (POLLIN | POLLOUT);
+            fds.push_back({client.fd, events, 0});
+            if (client.line.wantsIdle()) {
+                wakeAt(client.lastInput + std::chrono::milliseconds(kIdleFlushMs));
+            }
+            if (!client.queued.empty()) {
+                wakeAt(client.stalledSince + std::chrono::milliseconds(kStalledClientMs));
+            }
+        }
+        if (poll(fds.data(), fds.size(), timeout) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -357,52 +459,81 @@ int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, st
         if (fds[0].revents) {
             break;
         }
-        if (client < 0) {
-            if (fds[1].revents) {
-                // One client at a time: the next one waits in the backlog until this one
-                // leaves.
-                client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-                session.lineReset();
+        now = Clock::now();
+        std::size_t index = 2;
+        for (TcpClient& client : clients) {
+            const short revents = fds[index++].revents;
+            if (stopped || hungUp) {
+                break;
             }
-            continue;
+            if (revents & POLLOUT) {
+                FlushClient(client, now);
+            }
+            const auto reply = [&client](std::string_view bytes) { QueueReply(client, bytes); };
+            Session::Outcome outcome = Session::Outcome::Continue;
+            if (revents & (POLLIN | POLLHUP | POLLERR)) {
+                char buffer[4096];
+                const ssize_t n = read(client.fd, buffer, sizeof buffer);
+                if (n > 0) {
+                    client.lastInput = now;
+                    outcome = session.handle(
+                        client.line, std::string_view(buffer, static_cast<std::size_t>(n)), reply);
+                } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                    client.closed = true;
+                }
+            } else if (client.line.wantsIdle() &&
+                       now - client.lastInput >= std::chrono::milliseconds(kIdleFlushMs)) {
+                outcome = session.idle(client.line, reply);
+            }
+            if (!client.queued.empty() &&
+                now - client.stalledSince >= std::chrono::milliseconds(kStalledClientMs)) {
+                client.dropReason = "it has not read its answers for a while";
+            }
+            stopped = outcome == Session::Outcome::Stopped;
+            hungUp = outcome == Session::Outcome::HangUp ? &client : nullptr;
         }
-        Session::Outcome outcome = Session::Outcome::Continue;
-        if (ready == 0) {
-            outcome = session.idle(client, true);
-        } else {
-            char buffer[4096];
-            const ssize_t n = read(client, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) {
+        for (auto it = clients.begin(); it != clients.end();) {
+            if (&*it == hungUp || (it->dropReason.empty() && !it->closed)) {
+                ++it;
                 continue;
             }
-            if (n <= 0) {
-                close(client);
-                client = -1;
-                session.lineReset();
-                continue;
+            if (!it->dropReason.empty()) {
+                err << "lumivo-sign: closed a connection: " << it->dropReason << "\n";
             }
-            outcome =
-                session.handle(std::string_view(buffer, static_cast<std::size_t>(n)), client, true);
+            close(it->fd);
+            it = clients.erase(it);
         }
-        if (outcome == Session::Outcome::Stopped) {
-            break;
-        }
-        if (outcome == Session::Outcome::HangUp) {
-            HangUpGrace(client);
-            break;
+        if (!stopped && !hungUp && (fds[1].revents & POLLIN)) {
+            while (AcceptClient(listener, clients)) {
+            }
         }
     }
-    if (client >= 0) {
-        shutdown(client, SHUT_RDWR);
-        close(client);
+    if (hungUp) {
+        FlushClient(*hungUp, Clock::now());
+        HangUpGrace(hungUp->fd);
+    }
+    for (TcpClient& client : clients) {
+        shutdown(client.fd, SHUT_RDWR);
+        close(client.fd);
     }
     close(listener);
     return 0;
 }
-
 } // namespace
 
 int RunSign(const SignOptions& options, std::ostream& out, std::ostream& err) {
+    // An output that is a folder, a device or a FIFO is a mistake in the arguments: refused
+    // before anything is written.
+    for (const auto& [option, path] :
+         {std::pair{"--log", &options.logPath}, std::pair{"--state", &options.statePath}}) {
+        if (path->empty()) {
+            continue;
+        }
+        if (Status target = CheckWritableTarget(*path); !target) {
+            err << "lumivo-sign: " << option << ": " << target.error().message << "\n";
+            return 2;
+        }
+    }
     std::string error;
     if (!InstallSignalHandlers(error)) {
         err << "lumivo-sign: " << error << "\n";
@@ -423,6 +554,9 @@ int SignMain(int argc, char** argv) {
     switch (parsed.action) {
     case ParsedArguments::Action::Help:
         std::cout << kSignUsage;
+        return 0;
+    case ParsedArguments::Action::Version:
+        std::cout << "lumivo-sign " << kVersion << "\n";
         return 0;
     case ParsedArguments::Action::Error:
         std::cerr << "lumivo-sign: " << parsed.error << "\n" << kSignUsage;

@@ -8,14 +8,14 @@ VirtualSign::VirtualSign(int id, Fault fault) : m_fault(fault) {
     m_state.id = id;
 }
 
-std::vector<Exchange> VirtualSign::receive(std::string_view bytes) {
-    m_idleSeen = false;
-    return handleAll(m_parser.feed(bytes));
+std::vector<Exchange> VirtualSign::receive(SignLine& line, std::string_view bytes) {
+    line.idleSeen = false;
+    return handleAll(line.parser.feed(bytes));
 }
 
-std::vector<Exchange> VirtualSign::lineIdle() {
-    m_idleSeen = true;
-    return handleAll(m_parser.flushIdle());
+std::vector<Exchange> VirtualSign::lineIdle(SignLine& line) {
+    line.idleSeen = true;
+    return handleAll(line.parser.flushIdle());
 }
 
 std::vector<Exchange> VirtualSign::handleAll(std::vector<ParsedFrame> frames) {

@@ -34,6 +34,23 @@ struct Exchange {
     std::string note; // why a frame was not applied or answered as usual; empty otherwise
 };
 
+// One connection to the sign: its own frame parser, so the bytes of two connections never mix
+// into one frame.
+class SignLine {
+public:
+    // A frame was begun but not ended, and the line has not been idle since.
+    bool wantsIdle() const { return parser.pendingBytes() > 0 && !idleSeen; }
+
+    // The line was closed or reconnected: a half-received frame is forgotten.
+    void reset() {
+        parser.reset();
+        idleSeen = false;
+    }
+
+    FrameParser parser;
+    bool idleSeen = false;
+};
+
 // The sign itself: parses what arrives, applies it to its state, and decides the reply.
 //
 // Frames for its own ID are applied and answered "ACK"; frames for "00" are applied and never
@@ -44,19 +61,16 @@ class VirtualSign {
 public:
     explicit VirtualSign(int id = 1, Fault fault = Fault::None);
 
-    std::vector<Exchange> receive(std::string_view bytes);
+    // Bytes that arrived on the sign's own line, or on one of several connections.
+    std::vector<Exchange> receive(std::string_view bytes) { return receive(m_line, bytes); }
+    std::vector<Exchange> receive(SignLine& line, std::string_view bytes);
 
     // Nothing arrived for a while: settles a counted payload that came short (FrameParser).
-    std::vector<Exchange> lineIdle();
+    std::vector<Exchange> lineIdle() { return lineIdle(m_line); }
+    std::vector<Exchange> lineIdle(SignLine& line);
 
-    // A frame was begun but not ended, and the line has not been idle since.
-    bool wantsIdle() const { return m_parser.pendingBytes() > 0 && !m_idleSeen; }
-
-    // The line was closed or reconnected: a half-received frame is forgotten.
-    void lineReset() {
-        m_parser.reset();
-        m_idleSeen = false;
-    }
+    bool wantsIdle() const { return m_line.wantsIdle(); }
+    void lineReset() { m_line.reset(); }
 
     const SignState& state() const { return m_state; }
     Fault fault() const { return m_fault; }
@@ -69,10 +83,9 @@ private:
     // The reply a sound sign would give, spoiled by the fault.
     Bytes spoil(std::string_view reply) const;
 
-    FrameParser m_parser;
+    SignLine m_line;
     SignState m_state;
     Fault m_fault;
-    bool m_idleSeen = false;
 };
 
 } // namespace lumivo::sim

@@ -2,7 +2,7 @@
 
 #include "app/line_editor.h"
 #include "app/main_window.h"
-#include "app/prompter.h"
+#include "support/scripted_prompter.h"
 
 #include <QAction>
 #include <QTemporaryDir>

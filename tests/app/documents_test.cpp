@@ -1,12 +1,18 @@
 // Message documents (New, Open, Save) and the clipboard commands, through the window.
 
 #include "app_test_support.h"
+#include "support/small_file_system.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QMimeData>
 #include <QTabWidget>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumivo::ui::test {
 namespace {
@@ -204,6 +210,58 @@ TEST_F(DocumentsTest, AFailedSaveKeepsTheOldDocument) {
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_EQ(QDir(m_home.path()).entryList(QDir::Files),
               (QStringList{QStringLiteral("doc.lmv"), QStringLiteral("lumivo.INI")}));
+}
+
+TEST_F(DocumentsTest, ASaveOverWhatIsNotARegularFileIsRefusedWithTheReason) {
+    StartQuiet();
+    Type(Line1(), QStringLiteral("text"));
+    const QString fifo = HomeFile(QStringLiteral("fifo.lmv"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString device = HomeFile(QStringLiteral("device.lmv"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), device));
+    for (const QString& target : {fifo, device}) {
+        SCOPED_TRACE(target.toStdString());
+        m_prompts.clear();
+        SaveAs(target);
+        ASSERT_EQ(m_prompts.boxes().size(), 1u);
+        const BoxRequest& box = m_prompts.boxes().front().request;
+        EXPECT_EQ(box.kind, MessageKind::Error);
+        EXPECT_EQ(box.text, QStringLiteral("Cannot create file ") + target);
+        EXPECT_EQ(box.details, QStringLiteral("Cannot write ") + target +
+                                   QStringLiteral(": not a regular file"));
+    }
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    EXPECT_TRUE(QFileInfo(device).isSymLink());
+}
+
+TEST_F(DocumentsTest, ASaveOnAFullDiskSaysSoAndKeepsTheOldDocument) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "mounting a small file system needs root";
+    }
+    const lumivo::test::SmallFileSystem disk;
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "no tmpfs could be mounted here";
+    }
+    StartQuiet();
+    Type(Line1(), QStringLiteral("first"));
+    const QString path = QFile::decodeName(QByteArray::fromStdString((disk.path() / "doc.lmv")));
+    SaveAs(path);
+    ASSERT_TRUE(m_prompts.boxes().empty());
+    const std::string old = ReadFileBytes(path);
+    disk.fill();
+
+    Type(Line1(), Repeat('x', 200));
+    SaveAs(path);
+    ASSERT_EQ(m_prompts.boxes().size(), 1u);
+    const BoxRequest& box = m_prompts.boxes().front().request;
+    EXPECT_EQ(box.kind, MessageKind::Error);
+    EXPECT_EQ(box.text, QStringLiteral("Failed to Save Stream"));
+    EXPECT_EQ(box.details, QStringLiteral("Cannot write ") + path + QStringLiteral(": ") +
+                               QString::fromLocal8Bit(std::strerror(ENOSPC)));
+    EXPECT_EQ(ReadFileBytes(path), old);
+    EXPECT_EQ(
+        QDir(QFile::decodeName(QByteArray::fromStdString(disk.path()))).entryList(QDir::Files),
+        (QStringList{QStringLiteral("doc.lmv"), QStringLiteral("filler")}));
 }
 
 TEST_F(DocumentsTest, CopyAndPasteWithinTheProgramKeepTagsRed) {

@@ -1,10 +1,15 @@
 #include "cli/cli_commands.h"
+#include "core/rtf.h"
 #include "link/fake_port.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumivo::cli {
 namespace {
@@ -22,7 +27,7 @@ struct CommandRun {
 CommandRun Command(const std::string& name, std::vector<std::string> args,
                    link::FakeLine* line = nullptr) {
     CommandContext context;
-    context.programFolder = kData;
+    context.graphicsFolder = kData / "Graphdata";
     std::string askedFor;
     context.openerFor = [line](const std::string&) {
         return line ? line->opener() : link::PortOpener{[] { return nullptr; }};
@@ -170,6 +175,40 @@ TEST(CliSend, RefusedBeforeAnythingIsWritten) {
                                                 (kData / "Graphdata").string(), "<Pic:G02>"});
     ASSERT_EQ(graphic.status, 0) << graphic.err;
     EXPECT_EQ(graphic.out.size(), 15u + 45u + 2u * 80u + 15u);
+}
+
+TEST(CliSend, DocumentIsReadAsTheEditorOpensIt) {
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("lumivo-cli-document-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const auto write = [&folder](const std::string& name, const std::string& bytes) {
+        std::ofstream(folder / name, std::ios::binary) << bytes;
+        return (folder / name).string();
+    };
+    RtfDocument styled = RtfDocument::FromText("He", {0, 0, 0});
+    for (const StyledChar& c : RtfDocument::FromText("llo", {255, 0, 0}, true).chars) {
+        styled.chars.push_back(c);
+    }
+    const std::string rtf = write("styled.lmv", WriteRtf(styled));
+    const std::string plain = write("plain.lmv", "Hello");
+    const std::string fifo = (folder / "fifo.lmv").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+    const CommandRun text = Command("send", {"--dry-run", "--sign", "01", "Hello"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    for (const std::string& document : {rtf, plain}) {
+        const CommandRun r = Command("send", {"--dry-run", "--sign", "01", "--document", document});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, text.out) << document;
+    }
+    // Only regular files are read, and a FIFO without a writer is refused at once.
+    for (const std::string& bad : {fifo, folder.string(), (folder / "missing.lmv").string()}) {
+        const CommandRun r = Command("send", {"--dry-run", "--sign", "01", "--document", bad});
+        EXPECT_EQ(r.status, 1) << bad;
+        EXPECT_EQ(r.out, "") << bad;
+        EXPECT_NE(r.err.find(bad), std::string::npos) << r.err;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

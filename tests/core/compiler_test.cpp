@@ -1,9 +1,14 @@
 #include "core/compiler.h"
+#include "core/tags.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <map>
+#include <optional>
+#include <random>
 
 namespace lumivo {
 namespace {
@@ -88,6 +93,123 @@ TEST(CompileLine, ReplacementsKeepTheScanPositionRight) {
     const auto c = CompileLine("<Inversed Orange>x<Hold>y<COL 001>z<Red>", none);
     ASSERT_TRUE(c.ok());
     EXPECT_EQ(c->compiledLine, "<CN>xy<N01>z<CA>");
+}
+
+// The slow, literal reading of the scan: each finished tag is replaced in place in a copy of the
+// line and the scan position moved by the change of length. What one tag becomes, and which
+// header code it carries, is learnt by compiling that tag alone. nullopt when a tag fails.
+std::optional<Compilation> CompileTagByTagInPlace(std::string_view line, const GraphicSource& g) {
+    Compilation c;
+    c.compiledLine = line;
+    std::string tag;
+    bool inTag = false;
+    std::size_t pos = 0;
+    std::size_t tagStart = 0;
+    for (const char ch : line) {
+        ++pos;
+        if (ch == '<') {
+            tag = "<";
+            tagStart = pos;
+            inTag = true;
+        } else if (inTag && ch == '>') {
+            inTag = false;
+            tag += '>';
+            const Result<Compilation> one = CompileLine(tag, g);
+            if (!one) {
+                return std::nullopt;
+            }
+            c.compiledLine.replace(tagStart - 1, tag.size(), one->compiledLine);
+            pos = pos - tag.size() + one->compiledLine.size();
+            if (!one->leadingEffect.empty() && c.leadingEffect.empty()) {
+                c.leadingEffect = one->leadingEffect;
+            } else if (!one->leadingEffect.empty() && c.closingEffect.empty()) {
+                c.closingEffect = one->leadingEffect;
+            }
+            c.displayEffect = c.displayEffect.empty() ? one->displayEffect : c.displayEffect;
+            c.displayTime = c.displayTime.empty() ? one->displayTime : c.displayTime;
+            c.speed = one->speed.empty() ? c.speed : one->speed;
+            for (std::size_t i = 0; i < c.usedGraphics.size(); ++i) {
+                c.usedGraphics[i] = c.usedGraphics[i] || one->usedGraphics[i];
+            }
+        } else if (inTag) {
+            tag += ch;
+        }
+    }
+    return c;
+}
+
+TEST(CompileLine, OnePassAgreesWithReplacingEachTagInPlace) {
+    MemoryGraphics g;
+    g.graphics["G01"] = Filled(96, 8);
+    g.graphics["G3"] = Filled(40, 8);
+    // Whole tags of every kind, sign codes (which must never be rescanned), broken tags, lone
+    // brackets, line breaks and high bytes, glued together at random and sometimes cut.
+    std::vector<std::string> pieces = {"<COL 009>", "<COL 256>", "<COL 7>", "<Pic:G01>",
+                                       "<Pic:G3>",  "<Pic:G09>", "<",       ">",
+                                       "<<",        "x",         "\r\n",    "\xE9"};
+    for (TagTable table : {InlineTags(), EffectTags(), LowerCaseEffectTags(), DisplayEffectTags(),
+                           SpeedTags(), DisplayTimeTags()}) {
+        for (const TagEntry& entry : table) {
+            pieces.emplace_back(entry.tag);
+            pieces.emplace_back(entry.code);
+        }
+    }
+    std::mt19937 random(20240611);
+    auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    int failed = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string line;
+        for (std::size_t n = below(30); n > 0; --n) {
+            const std::string& piece = pieces[below(pieces.size())];
+            line += below(6) == 0 ? piece.substr(below(piece.size())) : piece;
+        }
+        const std::optional<Compilation> expected = CompileTagByTagInPlace(line, g);
+        const Result<Compilation> got = CompileLine(line, g);
+        ASSERT_EQ(got.ok(), expected.has_value()) << line;
+        if (!expected) {
+            ++failed;
+            continue;
+        }
+        EXPECT_EQ(got->compiledLine, expected->compiledLine) << line;
+        EXPECT_EQ(got->leadingEffect, expected->leadingEffect) << line;
+        EXPECT_EQ(got->closingEffect, expected->closingEffect) << line;
+        EXPECT_EQ(got->displayEffect, expected->displayEffect) << line;
+        EXPECT_EQ(got->displayTime, expected->displayTime) << line;
+        EXPECT_EQ(got->speed, expected->speed) << line;
+        EXPECT_EQ(got->usedGraphics, expected->usedGraphics) << line;
+    }
+    // Both outcomes were tried often.
+    EXPECT_GT(failed, 100);
+    EXPECT_LT(failed, 2900);
+}
+
+TEST(CompileLine, TimeGrowsWithTheLineNotWithTheSquareOfItsTags) {
+    MemoryGraphics g;
+    g.graphics["G01"] = Filled(64, 8);
+    // Each tag alone, repeated to a megabyte, and what one repetition compiles to.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"<Red>", "<CA>"},  {"<Hold>", ""}, {"<COL 010>", "<N0A>"},    {"<Pic:G01>", "<GA1><GA2>"},
+        {"<red>", "<red>"}, {"<<x", "<<x"}, {"ab<Font5x8>", "ab<AF>"},
+    };
+    constexpr std::size_t kMegabyte = 1 << 20;
+    for (const auto& [unit, compiled] : cases) {
+        SCOPED_TRACE(unit);
+        const std::size_t count = kMegabyte / unit.size();
+        std::string line;
+        line.reserve(kMegabyte);
+        for (std::size_t i = 0; i < count; ++i) {
+            line += unit;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const Result<Page> page = BuildPage(line, 0, 'A', "01", g);
+        const auto took = std::chrono::steady_clock::now() - start;
+        ASSERT_TRUE(page.ok());
+        EXPECT_EQ(page->compilation.compiledLine.size(), count * compiled.size());
+        EXPECT_EQ(page->compilation.compiledLine.substr(0, compiled.size()), compiled);
+        EXPECT_LT(took, std::chrono::seconds(1));
+    }
+    // A picture shown many times is read once.
+    EXPECT_EQ(std::count(g.asked.begin(), g.asked.end(), "G01"), 1);
 }
 
 TEST(FolderGraphicSource, NamesThatCouldLeaveTheFolderAreNeverRead) {

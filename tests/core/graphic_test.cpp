@@ -1,13 +1,16 @@
+#include "core/compiler.h"
 #include "core/graphic.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace lumivo {
 namespace {
 
+namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
 TEST(GraphicLines, EveryLineEndAndALastLineWithoutOne) {
@@ -85,6 +88,68 @@ TEST(GraphicFile, MissingFileIsAnError) {
     const auto r = ReadGraphicFile(dir.path() / "G01.txt");
     ASSERT_FALSE(r.ok());
     EXPECT_NE(r.error().message.find("G01.txt"), std::string::npos);
+}
+
+TEST(GraphicFolder, OnlyRegularFilesInsideTheFolderAreReadAndRefusalsNameOnlyTheGraphic) {
+    test::TempDir dir;
+    const fs::path real = dir.path() / "real";
+    const fs::path folder = real / "Graphdata";
+    fs::create_directories(folder / "sub");
+    std::string graphic;
+    for (int y = 0; y < 8; ++y) {
+        graphic += std::string(32, 'A') + "\r\n";
+    }
+    const fs::path outside = dir.path() / "elsewhere.txt";
+    test::WriteBytes(outside, graphic);
+    test::WriteBytes(folder / "G01.txt", graphic);
+    test::WriteBytes(folder / "sub" / "deep.txt", graphic);
+    ASSERT_EQ(mkfifo((folder / "G07.txt").c_str(), 0600), 0);
+    struct Link {
+        const char* name;
+        fs::path target;
+    };
+    for (const Link& link : std::vector<Link>{{"G02", "/etc/passwd"},
+                                              {"G03", outside},
+                                              {"G04", "../../elsewhere.txt"},
+                                              {"G05", dir.path() / "missing.txt"},
+                                              {"G06", "G01.txt"},
+                                              {"G08", "sub/deep.txt"},
+                                              {"G09", "../Graphdata/G01.txt"}}) {
+        fs::create_symlink(link.target, GraphicPath(folder, link.name));
+    }
+    // The folder itself may be reached through a link.
+    const fs::path linkedFolder = dir.path() / "Graphdata";
+    fs::create_directory_symlink(folder, linkedFolder);
+
+    for (const fs::path& root : {folder, linkedFolder}) {
+        SCOPED_TRACE(root.string());
+        const FolderGraphicSource source(root);
+        for (const char* name : {"G01", "G06", "G08", "G09"}) {
+            const Result<Graphic> read = source.load(name);
+            EXPECT_TRUE(read.ok()) << name << ": " << read.error().message;
+        }
+        for (const char* name : {"G02", "G03", "G04", "G05"}) {
+            const Result<Graphic> read = source.load(name);
+            ASSERT_FALSE(read.ok()) << name;
+            EXPECT_EQ(read.error().message,
+                      "Graphic " + std::string(name) +
+                          " cannot be read: not a file inside the graphics folder");
+        }
+        // A FIFO inside the folder is refused at once instead of waiting for a writer.
+        const auto fifo =
+            test::ReadWithinTwoSeconds(folder / "G07.txt", [&] { return source.load("G07"); });
+        ASSERT_TRUE(fifo.has_value()) << "the read waited";
+        ASSERT_FALSE(fifo->ok());
+        EXPECT_EQ(fifo->error().message, "Graphic G07 cannot be read: Cannot read " +
+                                             GraphicPath(root, "G07").string() +
+                                             ": not a regular file");
+        // An ordinary missing graphic still names its file and the reason.
+        const Result<Graphic> missing = source.load("G10");
+        ASSERT_FALSE(missing.ok());
+        EXPECT_EQ(missing.error().message, "Graphic G10 cannot be read: Cannot open " +
+                                               GraphicPath(root, "G10").string() +
+                                               ": No such file or directory");
+    }
 }
 
 TEST(GraphicList, ExactNamesOnlyAndNoFolders) {

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace lumivo::test {
 
@@ -28,5 +33,23 @@ private:
 };
 
 void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
+
+// Runs `read` on another thread and returns what it returned, or nothing when it was still
+// waiting after two seconds. A reader stuck on the FIFO `fifo` is then freed by opening and
+// closing the FIFO's other end, so a reader that blocks fails its test instead of hanging it.
+template <class Read>
+auto ReadWithinTwoSeconds(const std::filesystem::path& fifo, Read read)
+    -> std::optional<decltype(read())> {
+    auto running = std::async(std::launch::async, read);
+    if (running.wait_for(std::chrono::seconds(2)) == std::future_status::ready) {
+        return running.get();
+    }
+    const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (writer >= 0) {
+        ::close(writer);
+    }
+    running.wait();
+    return std::nullopt;
+}
 
 } // namespace lumivo::test

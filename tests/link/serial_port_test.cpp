@@ -6,6 +6,8 @@
 #include "link_test_support.h"
 #include "pty_support.h"
 
+#include <sys/file.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -75,6 +77,25 @@ TEST_F(SerialPortTest, SecondOpenOfAHeldPortFailsUntilItIsClosed) {
     first->close();
     EXPECT_FALSE(first->writeByte('x'));
     EXPECT_NE(SerialPort::open(path()), nullptr);
+}
+
+TEST_F(SerialPortTest, ADeviceLockedByAnotherProgramIsBusyEvenForRoot) {
+    // Another program of ours holds the line: it opened the device plainly and took the lock.
+    // The exclusive flag alone would not stop a second open (nor root); the lock does.
+    const int other = ::open(m_pty.path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    QString why;
+    EXPECT_EQ(SerialPort::open(path(), &why), nullptr);
+    EXPECT_TRUE(why.contains(QStringLiteral("in use"))) << why.toStdString();
+    ::close(other);
+    auto port = SerialPort::open(path(), &why);
+    ASSERT_TRUE(port) << why.toStdString();
+    // While we hold it, the other program's lock is refused in turn.
+    const int again = ::open(m_pty.path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(again, 0);
+    EXPECT_NE(::flock(again, LOCK_EX | LOCK_NB), 0);
+    ::close(again);
 }
 
 TEST_F(SerialPortTest, MissingDeviceCannotBeOpened) {

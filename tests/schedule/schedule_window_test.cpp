@@ -6,6 +6,7 @@
 #include "schedule_test_support.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -94,6 +95,8 @@ private Q_SLOTS:
     void unansweredFrameStopsTheSend();
     void portThatWillNotOpen();
     void startUpFactoriesBindTheMenuItems();
+    void pageFieldFiltersTypedCharactersOnly();
+    void enterPressesTheFocusedButton();
 };
 
 void ScheduleWindowTest::windowAndDialogAsCreated() {
@@ -443,4 +446,60 @@ void ScheduleWindowTest::startUpFactoriesBindTheMenuItems() {
 }
 
 QTEST_MAIN(ScheduleWindowTest)
+void ScheduleWindowTest::pageFieldFiltersTypedCharactersOnly() {
+    Bench b;
+    QTest::mouseClick(b.button("Add"), Qt::LeftButton);
+    QLineEdit* page = b.edit("PageEdit");
+    page->clear();
+    page->setFocus();
+    // Typed and pasted text alike keeps its letters only.
+    const struct {
+        const char* typed;
+        const char* pasted;
+        const char* field;
+    } cases[] = {
+        {"a1 B-c", nullptr, "aBc"},
+        {nullptr, "xy2", "aBc"},
+        {nullptr, "De", "aBcDe"},
+    };
+    for (const auto& c : cases) {
+        if (c.typed != nullptr) {
+            QTest::keyClicks(page, QString::fromLatin1(c.typed));
+        } else {
+            QApplication::clipboard()->setText(QString::fromLatin1(c.pasted));
+            page->end(false);
+            QTest::keySequence(page, QKeySequence::Paste);
+        }
+        QCOMPARE(page->text(), QString::fromLatin1(c.field));
+    }
+
+    // Tab, Enter and Escape do their work from the field.
+    QTest::keyClick(page, Qt::Key_Tab);
+    QVERIFY(b.dialog->focusWidget() != page);
+    QTest::keyClick(page, Qt::Key_Return);
+    QVERIFY(!b.dialog->isVisible());
+    QCOMPARE(b.list()->topLevelItemCount(), 1);
+    QCOMPARE(b.row(0).at(3), QStringLiteral("ABCDE"));
+    QTest::mouseClick(b.button("Add"), Qt::LeftButton);
+    QVERIFY(b.dialog->isVisible());
+    QTest::keyClick(page, Qt::Key_Escape);
+    QVERIFY(!b.dialog->isVisible());
+    QCOMPARE(b.list()->topLevelItemCount(), 1);
+}
+
+void ScheduleWindowTest::enterPressesTheFocusedButton() {
+    Bench b;
+    for (const char* name : {"Add", "Modify", "Delete", "Send"}) {
+        QPushButton* button = b.button(name);
+        QSignalSpy pressed(button, &QPushButton::clicked);
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+        QVERIFY2(pressed.count() == 1, name);
+        b.dialog->hide();
+        if (b.window.isSending()) {
+            QVERIFY(WaitForCommand(&b.window));
+        }
+    }
+}
+
 #include "schedule_window_test.moc"

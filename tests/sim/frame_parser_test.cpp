@@ -152,6 +152,31 @@ TEST(FrameParser, RunawayAndInterruptedFramesAreDropped) {
     EXPECT_EQ(events[1].raw, good);
 }
 
+TEST(FrameParser, FrameLengthBoundHoldsWhateverTheChunking) {
+    // A text frame of `length` bytes in all, followed by a good frame.
+    const auto frameOf = [](std::size_t length) {
+        const std::size_t text = length - BuildFrame("<L1><PA>", "01").size();
+        return BuildFrame("<L1><PA>" + std::string(text, 'x'), "01");
+    };
+    const Bytes good = BuildFrame("<RPB>", "01");
+    const std::size_t bound = FrameParser::kMaxFrameBytes;
+    struct Case {
+        std::size_t length;
+        bool kept;
+    };
+    for (const Case c :
+         {Case{bound, true}, Case{bound + 1, true}, Case{bound + 2, false}, Case{5000, false}}) {
+        SCOPED_TRACE(c.length);
+        const Bytes frame = frameOf(c.length);
+        ASSERT_EQ(frame.size(), c.length);
+        const auto events = FeedEveryWay(frame + good);
+        ASSERT_EQ(events.size(), 2u);
+        EXPECT_EQ(events[0].kind, c.kept ? ParsedKind::Frame : ParsedKind::Dropped);
+        EXPECT_EQ(events[0].raw, c.kept ? frame : frame.substr(0, bound + 1));
+        EXPECT_EQ(events[1].raw, good);
+    }
+}
+
 TEST(FrameParser, BlockOfTheWrongLengthFallsBackToTheEndTag) {
     // Ten pixel bytes instead of 64: counting would run into the frames after it.
     const Bytes shortBlock = BuildFrame("<GA1>" + std::string(10, '\x11'), "01");

@@ -2,7 +2,10 @@
 // pseudo-terminal in raw mode, or a TCP connection.
 #include "core/frame.h"
 #include "core/payloads.h"
+#include "core/version.h"
+#include "support/program_run.h"
 #include "support/sign_process.h"
+#include "support/small_file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +18,17 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <netinet/in.h>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -136,7 +142,7 @@ int Connect(int port) {
     return fd;
 }
 
-TEST(SignProcess, TcpServesOneClientAtATime) {
+TEST(SignProcess, TcpServesSeveralClientsAtOnce) {
     SignProcess sign({"--listen", "127.0.0.1:0", "--id", "2C"});
     const std::string line = sign.firstLine();
     ASSERT_TRUE(line.starts_with("listening on 127.0.0.1:")) << line;
@@ -148,13 +154,18 @@ TEST(SignProcess, TcpServesOneClientAtATime) {
     WriteAll(first, BuildFrame(kPage, "2C"));
     EXPECT_EQ(ReadFor(first, 3, 1500), "ACK");
 
-    // A second client waits while the first is connected, and is served once it leaves.
+    // A second client is served while the first stays connected with half a frame sent; the
+    // halves never mix, and each client gets the answer to its own frame.
+    const Bytes frame = BuildFrame(kPage, "2C");
+    WriteAll(first, frame.substr(0, 10));
     const int second = Connect(port);
     ASSERT_GE(second, 0);
     WriteAll(second, BuildFrame(RunPagePayload('A'), "2C"));
-    EXPECT_EQ(ReadFor(second, 3, 300), "");
-    close(first);
     EXPECT_EQ(ReadFor(second, 3, 1500), "ACK");
+    WriteAll(first, frame.substr(10));
+    EXPECT_EQ(ReadFor(first, 3, 1500), "ACK");
+    EXPECT_EQ(ReadFor(second, 1, 200), "");
+    close(first);
     close(second);
 
     EXPECT_EQ(sign.stop(), 0);
@@ -201,6 +212,253 @@ TEST(SignProcess, BadOptionExitsWithUsage) {
     const std::string err = sign.errorOutput();
     EXPECT_TRUE(Contains(err, "usage: lumivo-sign")) << err;
     EXPECT_TRUE(Contains(err, "--id")) << err;
+}
+
+TEST(SignProcess, HelpVersionAndUnknownOptions) {
+    test::ExpectCommandLines(
+        LUMIVO_SIGN_PATH, {
+                              {{"--help"}, 0, "usage: lumivo-sign ", ""},
+                              {{"--show", "-h"}, 0, "usage: lumivo-sign ", ""},
+                              {{"--version"}, 0, std::string("lumivo-sign ") + kVersion + "\n", ""},
+                              {{"--bogus"}, 2, "", "lumivo-sign: unknown option --bogus\nusage: "},
+                              {{"stray"}, 2, "", "lumivo-sign: unexpected argument 'stray'\n"},
+                              {{"--log"}, 2, "", "lumivo-sign: --log needs a value\n"},
+                          });
+}
+
+TEST(SignProcess, OutputsThatAreNotRegularFilesAreRefusedAtStart) {
+    struct Case {
+        const char* option;
+        const char* name;
+        void (*make)(const std::filesystem::path& at);
+        std::filesystem::file_type typeAfter;
+    };
+    using std::filesystem::file_type;
+    const std::vector<Case> cases = {
+        {"--state", "device",
+         [](const auto& at) { std::filesystem::create_symlink("/dev/full", at); },
+         file_type::symlink},
+        {"--state", "fifo", [](const auto& at) { ASSERT_EQ(mkfifo(at.c_str(), 0600), 0); },
+         file_type::fifo},
+        {"--state", "folder", [](const auto& at) { std::filesystem::create_directory(at); },
+         file_type::directory},
+        {"--log", "fifo", [](const auto& at) { ASSERT_EQ(mkfifo(at.c_str(), 0600), 0); },
+         file_type::fifo},
+        {"--log", "device",
+         [](const auto& at) { std::filesystem::create_symlink("/dev/full", at); },
+         file_type::symlink},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.option) + " " + c.name);
+        TempFolder folder;
+        const auto path = folder / c.name;
+        c.make(path);
+        SignProcess sign({c.option, path.string()});
+        EXPECT_EQ(sign.waitExit(3000), 2);
+        const std::string err = sign.errorOutput();
+        EXPECT_EQ(err, "lumivo-sign: " + std::string(c.option) + ": Cannot write " + path.string() +
+                           ": not a regular file\n");
+        EXPECT_EQ(std::filesystem::symlink_status(path).type(), c.typeAfter);
+    }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+TEST(SignProcess, StateIsReplacedWithoutFollowingALinkPlantedBesideIt) {
+    TempFolder folder;
+    const auto state = folder / "state.json";
+    const auto victim = folder / "victim";
+    std::ofstream(victim) << "keep me";
+    std::filesystem::create_symlink(victim, state.string() + ".tmp");
+    SignProcess sign({"--state", state.string()});
+    const std::string path = sign.firstLine();
+    ASSERT_TRUE(path.starts_with("/dev/pts/")) << path;
+    const int fd = OpenRawTerminal(path);
+    ASSERT_GE(fd, 0);
+    WriteAll(fd, BuildFrame(kPage, "01"));
+    EXPECT_EQ(ReadFor(fd, 3, 1500), "ACK");
+    close(fd);
+    EXPECT_EQ(sign.stop(), 0);
+
+    EXPECT_EQ(ReadLines(victim), std::vector<std::string>{"keep me"});
+    EXPECT_FALSE(std::filesystem::is_symlink(state));
+    const auto saved = ReadLines(state);
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_TRUE(Contains(saved[0], "\"text\":\"Hi\"")) << saved[0];
+}
+
+TEST(SignProcess, AFullDiskUnderTheLogIsReportedOnceAndTheSignGoesOn) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "mounting a small file system needs root";
+    }
+    const test::SmallFileSystem disk;
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "no tmpfs could be mounted here";
+    }
+    const auto log = disk.path() / "sign.jsonl";
+    SignProcess sign({"--log", log.string()});
+    const std::string path = sign.firstLine();
+    ASSERT_TRUE(path.starts_with("/dev/pts/")) << path;
+    disk.fill();
+    const int fd = OpenRawTerminal(path);
+    ASSERT_GE(fd, 0);
+    for (int i = 0; i < 3; ++i) {
+        WriteAll(fd, BuildFrame(kPage, "01"));
+        EXPECT_EQ(ReadFor(fd, 3, 1500), "ACK");
+    }
+    close(fd);
+    EXPECT_EQ(sign.stop(), 0);
+    EXPECT_EQ(sign.errorOutput(), "lumivo-sign: --log: Cannot write " + log.string() + ": " +
+                                      std::strerror(ENOSPC) + "\n");
+}
+
+// A TCP client whose receive buffer is small, so answers it does not read pile up quickly.
+int ConnectNotReading(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int small = 1024;
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+enum class Flood { Closed, Stalled, TimedOut };
+
+// Sends frames without reading a reply for up to `ms`, until the sign closes the connection or
+// takes no more bytes for a while.
+Flood FloodWithoutReading(int fd, int ms) {
+    Bytes frames;
+    while (frames.size() < 16384) {
+        frames += BuildFrame(kPage, "01");
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+    while (MsLeft(deadline) > 0) {
+        pollfd p{fd, POLLOUT, 0};
+        if (poll(&p, 1, std::min(MsLeft(deadline), 500)) == 0) {
+            return MsLeft(deadline) > 0 ? Flood::Stalled : Flood::TimedOut;
+        }
+        if (send(fd, frames.data(), frames.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0 &&
+            errno != EAGAIN && errno != EINTR) {
+            return Flood::Closed;
+        }
+    }
+    return Flood::TimedOut;
+}
+
+int ListeningPort(SignProcess& sign) {
+    const std::string line = sign.firstLine();
+    return std::atoi(line.substr(line.rfind(':') + 1).c_str());
+}
+
+TEST(SignProcess, TcpClientThatNeverReadsHoldsNobodyUp) {
+    SignProcess sign({"--listen", "127.0.0.1:0"});
+    const int port = ListeningPort(sign);
+    ASSERT_GT(port, 0);
+    // The first client connects first, sends a frame and never reads its answer.
+    const int idle = ConnectNotReading(port);
+    ASSERT_GE(idle, 0);
+    WriteAll(idle, BuildFrame(kPage, "01"));
+    const int busy = Connect(port);
+    ASSERT_GE(busy, 0);
+    for (int i = 0; i < 50; ++i) {
+        WriteAll(busy, BuildFrame(BrightnessPayload(i % 4), "01"));
+        ASSERT_EQ(ReadFor(busy, 3, 1500), "ACK") << "frame " << i;
+    }
+    close(busy);
+    close(idle);
+    EXPECT_EQ(sign.stop(), 0);
+}
+
+TEST(SignProcess, TcpClientThatFloodsWithoutReadingIsDroppedAndTheSignServesOn) {
+    SignProcess sign({"--listen", "127.0.0.1:0"});
+    const int port = ListeningPort(sign);
+    ASSERT_GT(port, 0);
+    const int flooding = ConnectNotReading(port);
+    ASSERT_GE(flooding, 0);
+    EXPECT_EQ(FloodWithoutReading(flooding, 10000), Flood::Closed);
+    close(flooding);
+
+    const int next = Connect(port);
+    ASSERT_GE(next, 0);
+    WriteAll(next, BuildFrame(kPage, "01"));
+    EXPECT_EQ(ReadFor(next, 3, 1500), "ACK");
+    close(next);
+    EXPECT_EQ(sign.stop(), 0);
+    EXPECT_TRUE(Contains(sign.errorOutput(), "closed a connection")) << sign.errorOutput();
+}
+
+TEST(SignProcess, StopSignalEndsTheSignWithinASecondWhateverItIsDoing) {
+    const Bytes frame = BuildFrame(kPage, "01");
+    struct Case {
+        const char* state;
+        std::vector<std::string> args;
+        int signal;
+        // Brings the sign into the state; returns the descriptor to keep open, or -1.
+        std::function<int(SignProcess&)> enter;
+    };
+    const auto tcp = [](SignProcess& sign) { return Connect(ListeningPort(sign)); };
+    const auto terminal = [](SignProcess& sign) { return OpenRawTerminal(sign.firstLine()); };
+    const auto halfFrame = [&](int fd) {
+        WriteAll(fd, frame.substr(0, 12));
+        return fd;
+    };
+    const auto wholeFrame = [&](int fd) {
+        WriteAll(fd, frame);
+        return fd;
+    };
+    const std::vector<std::string> listen = {"--listen", "127.0.0.1:0"};
+    const std::vector<std::string> slowListen = {"--listen", "127.0.0.1:0", "--reply-delay",
+                                                 "5000"};
+    const std::vector<Case> cases = {
+        {"waiting for a TCP client", listen, SIGTERM,
+         [](SignProcess& sign) {
+             ListeningPort(sign);
+             return -1;
+         }},
+        {"reading from a silent TCP client", listen, SIGTERM, tcp},
+        {"holding half a TCP frame", listen, SIGINT,
+         [&](SignProcess& s) { return halfFrame(tcp(s)); }},
+        {"answering a TCP client that does not read", listen, SIGTERM,
+         [](SignProcess& sign) {
+             const int fd = ConnectNotReading(ListeningPort(sign));
+             EXPECT_NE(FloodWithoutReading(fd, 5000), Flood::TimedOut);
+             return fd;
+         }},
+        {"delaying a TCP answer", slowListen, SIGTERM,
+         [&](SignProcess& s) { return wholeFrame(tcp(s)); }},
+        {"waiting for a terminal client",
+         {},
+         SIGTERM,
+         [](SignProcess& sign) {
+             sign.firstLine();
+             return -1;
+         }},
+        {"holding half a terminal frame",
+         {},
+         SIGINT,
+         [&](SignProcess& s) { return halfFrame(terminal(s)); }},
+        {"delaying a terminal answer",
+         {"--reply-delay", "5000"},
+         SIGTERM,
+         [&](SignProcess& s) { return wholeFrame(terminal(s)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        SignProcess sign(c.args);
+        const int fd = c.enter(sign);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // let the sign get there
+        const auto start = Clock::now();
+        EXPECT_EQ(sign.stop(c.signal, 1000), 0);
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
 }
 
 } // namespace

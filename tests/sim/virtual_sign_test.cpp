@@ -210,5 +210,40 @@ TEST(VirtualSign, MessageWithGraphicAsTheEditorSendsItIsStoredAndShown) {
     EXPECT_EQ(dots[0][0], kPixelRed);
 }
 
+TEST(VirtualSign, EachLineHasItsOwnParserSoInterleavedBytesNeverMix) {
+    // Two senders' frames cut into small pieces and fed alternately, as two connections
+    // deliver them: each line's frames are applied whole and answered on that line only.
+    const Bytes first = BuildFrame(kPage, "01") + BuildFrame(BrightnessPayload(3), "01");
+    const Bytes second = BuildFrame(RunPagePayload('A'), "01") + BuildFrame(kPage, "02");
+    for (std::size_t piece : {1u, 3u, 7u, 64u}) {
+        SCOPED_TRACE(piece);
+        VirtualSign sign(1);
+        SignLine a;
+        SignLine b;
+        Bytes repliesA;
+        Bytes repliesB;
+        int applied = 0;
+        for (std::size_t at = 0; at < std::max(first.size(), second.size()); at += piece) {
+            for (const auto& [line, bytes, replies] :
+                 {std::tie(a, first, repliesA), std::tie(b, second, repliesB)}) {
+                if (at < bytes.size()) {
+                    for (const Exchange& e : sign.receive(line, bytes.substr(at, piece))) {
+                        EXPECT_EQ(e.frame.kind, ParsedKind::Frame);
+                        EXPECT_TRUE(e.frame.checksumOk);
+                        replies += e.reply;
+                        applied += e.applied ? 1 : 0;
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(repliesA, "ACKACK");
+        EXPECT_EQ(repliesB, "ACK"); // the frame for sign 02 is not answered
+        EXPECT_EQ(applied, 3);
+        EXPECT_EQ(sign.state().brightness, 'D');
+        EXPECT_EQ(sign.state().runningPage, 'A');
+        EXPECT_EQ(a.parser.pendingBytes() + b.parser.pendingBytes(), 0u);
+    }
+}
+
 } // namespace
 } // namespace lumivo::sim

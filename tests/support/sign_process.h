@@ -134,10 +134,11 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    // Asks the program to stop as a user would (SIGTERM) and returns its exit code.
-    std::optional<int> stop() {
-        kill(m_pid, SIGTERM);
-        return waitExit(3000);
+    // Asks the program to stop as a user would (SIGTERM, or SIGINT for Ctrl+C) and returns its
+    // exit code; nullopt when it has not ended within `ms`.
+    std::optional<int> stop(int signal = SIGTERM, int ms = 3000) {
+        kill(m_pid, signal);
+        return waitExit(ms);
     }
 
     std::string errorOutput() { return ReadFor(m_err, 1 << 20, 100); }

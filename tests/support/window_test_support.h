@@ -3,12 +3,12 @@
 // What the window tests share: a connection to a scripted line, a prompter that answers every
 // box, a main window that records what the windows ask of it, and waiting for a command.
 
-#include "app/editor_host.h"
-#include "app/prompter.h"
 #include "link/clock.h"
 #include "link/command_thread.h"
 #include "link/fake_port.h"
 #include "link/sign_connection.h"
+#include "support/scripted_prompter.h"
+#include "widgets/editor_host.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -95,6 +95,8 @@ public:
         commands[itemName] = std::move(handler);
     }
     QWidget* Window(const QString&) const override { return nullptr; }
+    void ReportStatus(const QString& message) override { statusMessages.append(message); }
+    QStringList statusMessages;
 
     // Runs a bound menu item; false when nothing is bound to it.
     bool choose(const char* itemName) {

@@ -2,8 +2,9 @@
 
 #include "app/dialogs/program_icon.h"
 #include "app/dialogs/read_me.h"
-#include "app/editor_host.h"
-#include "app/window_support.h"
+#include "core/version.h"
+#include "widgets/editor_host.h"
+#include "widgets/window_support.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -37,16 +38,21 @@ TAboutBox::TAboutBox(QWidget* parent)
     nameFont.setBold(true);
     name->setFont(nameFont);
 
-    auto* version = new QLabel(QStringLiteral("Version:     2.1"), panel);
+    auto* version =
+        new QLabel(QStringLiteral("Version:     ") + QString::fromLatin1(kVersion), panel);
     version->setObjectName(QStringLiteral("Version"));
     QFont bold = version->font();
     bold.setBold(true);
     version->setFont(bold);
 
+    auto* licence = new QLabel(QStringLiteral("Licensed under the MIT licence"), panel);
+    licence->setObjectName(QStringLiteral("Licence"));
+
     auto* texts = new QVBoxLayout;
     texts->addStretch(1);
     texts->addWidget(name);
     texts->addWidget(version);
+    texts->addWidget(licence);
     texts->addStretch(1);
 
     auto* inside = new QHBoxLayout(panel);

@@ -1,7 +1,7 @@
 #include "app/dialogs/clock_field.h"
 
-#include "app/window_support.h"
 #include "core/payloads.h"
+#include "widgets/window_support.h"
 
 #include <QLineEdit>
 #include <QTime>

@@ -1,7 +1,7 @@
 #include "app/dialogs/input_text_dialog.h"
 
-#include "app/editor_host.h"
-#include "app/window_support.h"
+#include "widgets/editor_host.h"
+#include "widgets/window_support.h"
 
 #include <QFontDialog>
 #include <QFrame>
@@ -82,6 +82,7 @@ TInputTextfrm::TInputTextfrm(QWidget* parent)
 
     m_memo = new QPlainTextEdit(this);
     m_memo->setObjectName(QStringLiteral("Memo1"));
+    m_memo->setAccessibleName(QStringLiteral("Text"));
     m_memo->setFixedHeight(90);
 
     auto* panel = new QFrame(this);
@@ -110,12 +111,17 @@ TInputTextfrm::TInputTextfrm(QWidget* parent)
     auto* fonts = new QGridLayout;
     fonts->setHorizontalSpacing(8);
     fonts->addWidget(new QLabel(QStringLiteral("Font Selection:"), this), 0, 0, 1, 4);
-    fonts->addWidget(new QLabel(QStringLiteral("Font:"), this), 1, 0, Qt::AlignRight);
+    const auto label = [this](const QString& caption, QWidget* field) {
+        auto* text = new QLabel(caption, this);
+        text->setBuddy(field);
+        return text;
+    };
+    fonts->addWidget(label(QStringLiteral("Font:"), m_fontName), 1, 0, Qt::AlignRight);
     fonts->addWidget(m_fontName, 1, 1);
     fonts->addWidget(choose, 1, 2, Qt::AlignLeft);
-    fonts->addWidget(new QLabel(QStringLiteral("Size:"), this), 2, 0, Qt::AlignRight);
+    fonts->addWidget(label(QStringLiteral("Size:"), m_fontSize), 2, 0, Qt::AlignRight);
     fonts->addWidget(m_fontSize, 2, 1, Qt::AlignLeft);
-    fonts->addWidget(new QLabel(QStringLiteral("Height:"), this), 3, 0, Qt::AlignRight);
+    fonts->addWidget(label(QStringLiteral("Height:"), m_lineHeight), 3, 0, Qt::AlignRight);
     fonts->addWidget(m_lineHeight, 3, 1, Qt::AlignLeft);
     fonts->setColumnStretch(3, 1);
 

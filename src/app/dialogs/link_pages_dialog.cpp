@@ -1,8 +1,8 @@
 #include "app/dialogs/link_pages_dialog.h"
 
-#include "app/editor_host.h"
-#include "app/window_support.h"
 #include "link/runners.h"
+#include "widgets/editor_host.h"
+#include "widgets/window_support.h"
 
 #include <QComboBox>
 #include <QGridLayout>

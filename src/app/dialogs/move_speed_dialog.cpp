@@ -1,8 +1,8 @@
 #include "app/dialogs/move_speed_dialog.h"
 
-#include "app/editor_host.h"
-#include "app/list_combo.h"
-#include "app/window_support.h"
+#include "widgets/editor_host.h"
+#include "widgets/list_combo.h"
+#include "widgets/window_support.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -27,7 +27,7 @@ DocumentOpenerScope::~DocumentOpenerScope() {
 }
 
 QString ManualPath() {
-    const std::filesystem::path path = ProgramFolder() / "Manual.txt";
+    const std::filesystem::path path = ReadOnlyDataFile("Manual.txt");
     return QString::fromStdU16String(path.u16string());
 }
 

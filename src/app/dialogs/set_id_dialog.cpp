@@ -1,10 +1,6 @@
 #include "app/dialogs/set_id_dialog.h"
 
 #include "app/dialogs/clock_field.h"
-#include "app/editor_host.h"
-#include "app/list_combo.h"
-#include "app/prompter.h"
-#include "app/window_support.h"
 #include "core/compiler.h"
 #include "core/graphic.h"
 #include "core/payloads.h"
@@ -12,6 +8,10 @@
 #include "link/print/cups_print_job.h"
 #include "link/print/send_via_network.h"
 #include "link/runners.h"
+#include "widgets/editor_host.h"
+#include "widgets/list_combo.h"
+#include "widgets/prompter.h"
+#include "widgets/window_support.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -24,6 +24,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -45,7 +46,8 @@ QWidget* Panel(QWidget* parent, const QString& name) {
 QPushButton* Button(QWidget* parent, const QString& name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setAutoDefault(false);
+    // Enter presses the focused button, and the panel's own button from its lists.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -128,7 +130,8 @@ TSetID::TSetID(SignCommandContext context, QWidget* parent)
                            m_brightPanel, m_networkPanel}) {
         layout->addWidget(panel);
     }
-    showPanel(m_sendMessagePanel, QStringLiteral("Send Message"), m_sendMessButton);
+    showPanel(m_sendMessagePanel, QStringLiteral("Send Message"), m_sendMessButton,
+              m_sendMessButton);
 }
 
 TSetID::~TSetID() {
@@ -256,8 +259,9 @@ std::unique_ptr<QWidget> TSetID::Create(EditorHost& host) {
     context.connection =
         link::MakeSignConnection([&host] { return host.ComPort(); }, host.SettingsPath());
     context.lineText = [&host] { return host.LineText(0); };
-    context.graphicsFolder = [] { return WritableProgramFolder() / kGraphicFolderName; };
+    context.graphicsFolder = [] { return GraphicsFolder(); };
     context.boxParent = host.MainWindow();
+    context.reportStatus = [&host](const QString& message) { host.ReportStatus(message); };
     auto window = std::make_unique<TSetID>(std::move(context));
     TSetID* dialog = window.get();
     host.BindCommand(QStringLiteral("SendMessages1"), [dialog] { dialog->OpenSendMessage(); });
@@ -276,10 +280,12 @@ void TSetID::HidePanels() {
     }
 }
 
-void TSetID::showPanel(QWidget* panel, const QString& caption, QWidget* focus) {
+void TSetID::showPanel(QWidget* panel, const QString& caption, QWidget* focus,
+                       QPushButton* defaultButton) {
     HidePanels();
     panel->show();
     setWindowTitle(caption);
+    defaultButton->setDefault(true);
     if (focus != nullptr) {
         focus->setFocus();
     }
@@ -294,12 +300,12 @@ void TSetID::showModal(QWidget* focus) {
 }
 
 void TSetID::OpenSetId() {
-    showPanel(m_idPanel, QStringLiteral("Set SignID"), m_ok);
+    showPanel(m_idPanel, QStringLiteral("Set SignID"), m_ok, m_ok);
     showModal(m_ok);
 }
 
 void TSetID::OpenSetClock() {
-    showPanel(m_clockPanel, QStringLiteral("Set Clock"), m_dateTimeOk);
+    showPanel(m_clockPanel, QStringLiteral("Set Clock"), m_dateTimeOk, m_dateTimeOk);
     SetClockFieldTime(*m_time, QTime::currentTime());
     if (!m_timer->isActive()) {
         m_timer->start();
@@ -308,23 +314,25 @@ void TSetID::OpenSetClock() {
 }
 
 void TSetID::OpenRunPage() {
-    showPanel(m_runPagePanel, QStringLiteral("Run Page"), m_runPageButton);
+    showPanel(m_runPagePanel, QStringLiteral("Run Page"), m_runPageButton, m_runPageButton);
     showModal(m_runPageButton);
 }
 
 void TSetID::OpenSendMessage() {
-    showPanel(m_sendMessagePanel, QStringLiteral("Send Message"), m_sendMessButton);
+    showPanel(m_sendMessagePanel, QStringLiteral("Send Message"), m_sendMessButton,
+              m_sendMessButton);
     showModal(m_sendMessButton);
 }
 
 void TSetID::OpenSetBrightness() {
-    showPanel(m_brightPanel, QStringLiteral("Set Brightness"), m_brightOk);
+    showPanel(m_brightPanel, QStringLiteral("Set Brightness"), m_brightOk, m_brightOk);
     showModal(m_brightOk);
 }
 
 void TSetID::OpenSendViaNetwork() {
     // No button takes the focus here: the sign ID list does.
-    showPanel(m_networkPanel, QStringLiteral("Set ID&Page to Sent Via Network"), m_networkId);
+    showPanel(m_networkPanel, QStringLiteral("Set ID&Page to Sent Via Network"), m_networkId,
+              m_viaNetOk);
     showModal(m_networkId);
 }
 
@@ -389,6 +397,10 @@ void TSetID::commandFinished(const link::Outcome& outcome) {
     case Running::SendMessage: {
         // The send ends with the dialog closed, after the failure box if there is one.
         ShowOutcome(boxParent(), outcome);
+        if (outcome.success && outcome.box == link::BoxKind::None && m_context.reportStatus) {
+            m_context.reportStatus(QString::fromStdString(outcome.details) + QStringLiteral(", ") +
+                                   QTime::currentTime().toString(QStringLiteral("HH:mm")));
+        }
         m_progress->setValue(0);
         if (isVisible() && m_sendMessagePanel->isVisible()) {
             done(outcome.success ? QDialog::Accepted : QDialog::Rejected);

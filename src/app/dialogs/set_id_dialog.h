@@ -40,6 +40,8 @@ struct SignCommandContext {
     std::function<std::string()> lineText;                 // Line 1 as the compiler reads it
     std::function<std::filesystem::path()> graphicsFolder; // asked at each send
     QWidget* boxParent = nullptr; // boxes that come after the dialog has closed
+    // Says what a command that ends without a box did (the main window's status bar).
+    std::function<void(const QString&)> reportStatus;
 };
 
 // The sign command dialog: six panels of which one shows at a time, one per command (Set ID, Set
@@ -100,7 +102,8 @@ private:
     QWidget* makeSendMessagePanel();
     QWidget* makeBrightnessPanel();
     QWidget* makeNetworkPanel();
-    void showPanel(QWidget* panel, const QString& caption, QWidget* focus);
+    void showPanel(QWidget* panel, const QString& caption, QWidget* focus,
+                   QPushButton* defaultButton);
     void showModal(QWidget* focus);
     void choosePrinterWithDialog(QWidget* parent, std::function<void(const QString&)> chosen);
     void sendViaNetwork(const QString& printerName);

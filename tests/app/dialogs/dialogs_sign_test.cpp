@@ -228,8 +228,11 @@ TEST_F(DialogsSignTest, ASilentSignFailsWhileTheWindowStaysResponsive) {
 
     EXPECT_EQ(lastBox(), QStringLiteral("   Send Message Error   "));
     EXPECT_GE(total, 6000); // "<BE>" and the page each waited for their reply
-    EXPECT_GT(ticks, 500);
-    EXPECT_LE(longestGap, 30);
+    // The figure above is the measure (a few ms on an idle machine). The bounds only catch a
+    // window that froze: a blocked event loop misses the whole 6 s, while a loaded machine (or
+    // a sanitizer build) still ticks well inside them.
+    EXPECT_GT(ticks, 100);
+    EXPECT_LE(longestGap, 250);
     EXPECT_FALSE(setIdWindow->isVisible());
 }
 

@@ -5,13 +5,18 @@
 #include "core/frame.h"
 #include "core/graphic.h"
 #include "dialogs_test_support.h"
-#include "link/print/fake_print_job.h"
+#include "link/port_factory.h"
+#include "support/fake_print_job.h"
 
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTime>
 #include <QTimer>
+
+#include <cstring>
 
 #include <memory>
 
@@ -42,6 +47,7 @@ protected:
     QTemporaryDir graphics;
     std::string text = "Hello";
     QWidget mainWindow;
+    QStringList statusMessages; // what the main window's status bar was told
     std::unique_ptr<ui::TSetID> dialog;
 
     void SetUp() override { dialog = makeDialog(ConnectionTo(line)); }
@@ -54,6 +60,7 @@ protected:
             return std::filesystem::path(graphics.path().toStdString());
         };
         context.boxParent = &mainWindow;
+        context.reportStatus = [this](const QString& message) { statusMessages.append(message); };
         return std::make_unique<ui::TSetID>(std::move(context));
     }
 
@@ -327,6 +334,103 @@ TEST_F(SetIdDialogTest, APortThatWillNotOpenIsReportedAndTheDialogStaysOpen) {
     press("OK");
     EXPECT_TRUE(lastBoxIs(MessageKind::Error, " Open Com Error ", QMessageBox::Yes));
     EXPECT_TRUE(line.written().empty());
+}
+
+TEST_F(SetIdDialogTest, AnOpenComErrorNamesTheDeviceAndTheSystemsReason) {
+    for (const char* target : {"/dev/lumivo-no-such-device", "tcp://127.0.0.1:1", "tcp://x"}) {
+        SCOPED_TRACE(target);
+        link::SignConnection connection = ConnectionTo(line);
+        connection.portOpener = [target] {
+            return link::OpenerForTarget(QString::fromLatin1(target));
+        };
+        dialog = makeDialog(std::move(connection));
+        dialog->OpenRunPage();
+        press("RunPageButton");
+        ASSERT_TRUE(lastBoxIs(MessageKind::Error, " Open Com Error ", QMessageBox::Yes));
+        const QString details = boxes.boxes().back().request.details;
+        EXPECT_TRUE(details.contains(QString::fromLatin1(target))) << details.toStdString();
+        // The reason follows the device and says something.
+        EXPECT_GT(details.size() - details.indexOf(QString::fromLatin1(target)),
+                  static_cast<qsizetype>(std::strlen(target)) + 3)
+            << details.toStdString();
+    }
+    // A line that fails without saying why adds nothing.
+    dialog = makeDialog(ConnectionTo(line));
+    line.setOpenFails();
+    dialog->OpenRunPage();
+    press("RunPageButton");
+    EXPECT_TRUE(boxes.boxes().back().request.details.isEmpty());
+}
+
+TEST_F(SetIdDialogTest, EnterPressesTheFocusedButtonAndTheButtonOfThePanelsLists) {
+    dialog->setPrinterChooser([](QWidget*, std::function<void(const QString&)>) {});
+    const struct {
+        void (ui::TSetID::*open)();
+        const char* button;
+        const char* list;
+    } panels[] = {
+        {&ui::TSetID::OpenSetId, "OK", "ComboBox1"},
+        {&ui::TSetID::OpenSetClock, "DateTimeOK", "ComboBox2"},
+        {&ui::TSetID::OpenRunPage, "RunPageButton", "ComboBox3"},
+        {&ui::TSetID::OpenSendMessage, "SendMessButton", "ComboBox5"},
+        {&ui::TSetID::OpenSetBrightness, "BrightOk", "ComboBox7"},
+        {&ui::TSetID::OpenSendViaNetwork, "SendViaNetOK", "ComboBox9"},
+    };
+    for (const auto& panel : panels) {
+        SCOPED_TRACE(panel.button);
+        QSignalSpy pressed(button(panel.button), &QPushButton::clicked);
+        for (QWidget* target : {static_cast<QWidget*>(button(panel.button)),
+                                static_cast<QWidget*>(combo(panel.list))}) {
+            boxes.setNextAnswer(QMessageBox::No); // Set ID asks first
+            ((*dialog).*panel.open)();
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Return);
+            if (dialog->isRunning()) {
+                ASSERT_TRUE(WaitForCommand(dialog.get()));
+            }
+        }
+        EXPECT_EQ(pressed.count(), 2);
+    }
+}
+
+TEST_F(SetIdDialogTest, ASuccessfulSendSaysInTheStatusBarWhatWasSentAndWhen) {
+    std::vector<std::string> rows(8, Row(40, 0));
+    writeGraphic(2, rows);
+    writeGraphic(5, rows);
+    const struct {
+        std::string line;
+        const char* id;
+        const char* page;
+        const char* said;
+    } cases[] = {
+        {"Hello", "01", "B", "Page B sent to sign 01"},
+        {"<Pic:G02>x<Pic:G02>", "1F", "C", "Page C sent to sign 1F with 1 graphic"},
+        {"<Pic:G05><Pic:G02>", "01", "A", "Page A sent to sign 01 with 2 graphics"},
+        {"Hello", "00", "Z", "Page Z sent to every sign (ID 00)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        statusMessages.clear();
+        text = c.line;
+        dialog->OpenSendMessage();
+        ChooseText(combo("ComboBox5"), QString::fromLatin1(c.id));
+        ChooseText(combo("ComboBox6"), QString::fromLatin1(c.page));
+        press("SendMessButton");
+        ASSERT_TRUE(boxes.boxes().empty()) << boxes.texts().join(u'|').toStdString();
+        ASSERT_EQ(statusMessages.size(), 1);
+        const QString message = statusMessages.constFirst();
+        EXPECT_TRUE(message.startsWith(QString::fromLatin1(c.said) + QStringLiteral(", ")))
+            << message.toStdString();
+        EXPECT_TRUE(QTime::fromString(message.right(5), QStringLiteral("HH:mm")).isValid())
+            << message.toStdString();
+    }
+    // A failed send says nothing there: its box does.
+    statusMessages.clear();
+    line.queueReplies({"ACK", "NAK"});
+    dialog->OpenSendMessage();
+    ChooseText(combo("ComboBox5"), QStringLiteral("01"));
+    press("SendMessButton");
+    EXPECT_TRUE(statusMessages.isEmpty());
 }
 
 TEST_F(SetIdDialogTest, TheButtonWaitsWhileItsCommandRuns) {

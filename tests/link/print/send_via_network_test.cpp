@@ -1,6 +1,6 @@
 #include "link/print/send_via_network.h"
 
-#include "link/print/fake_print_job.h"
+#include "support/fake_print_job.h"
 #include "test_graphics.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,77 @@
+# Installing: the three programs, the files they ship, the desktop entry, the man pages, and the
+# .deb package made from the same rules (cpack -G DEB).
+include(GNUInstallDirs)
+
+set(LUMIVO_APP_ID io.github.lumivo.Lumivo)
+set(LUMIVO_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/lumivo)
+
+# An installed program finds the shared data folder relative to its own folder, so a prefix moved
+# elsewhere keeps working.
+file(RELATIVE_PATH LUMIVO_SHARED_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_DATADIR}/lumivo)
+target_compile_definitions(lumivo_core
+                           PRIVATE LUMIVO_SHARED_DATA_FROM_BIN="${LUMIVO_SHARED_DATA_FROM_BIN}")
+
+foreach(program lumivo lumivo-cli lumivo-sign)
+    if(TARGET ${program})
+        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
+endforeach()
+
+# What the programs read but never change: the manual, the factory pictures and the sample
+# graphics that seed each user's Graphdata folder.
+install(FILES ${PROJECT_SOURCE_DIR}/data/Manual.txt DESTINATION ${LUMIVO_SHARE_DIR})
+file(GLOB LUMIVO_FACTORY_PICTURES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/*.bmp)
+if(LUMIVO_FACTORY_PICTURES)
+    install(FILES ${LUMIVO_FACTORY_PICTURES} DESTINATION ${LUMIVO_SHARE_DIR})
+endif()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/Graphdata DESTINATION ${LUMIVO_SHARE_DIR}
+        FILES_MATCHING PATTERN "G*.txt")
+
+# The desktop entry, its icon and the software centre's description share one id.
+if(TARGET lumivo)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/${LUMIVO_APP_ID}.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/${LUMIVO_APP_ID}.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/${LUMIVO_APP_ID}.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()
+
+# Man pages carry the project's version.
+set(LUMIVO_MAN_PAGES)
+foreach(page lumivo lumivo-cli lumivo-sign)
+    configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1 ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
+    list(APPEND LUMIVO_MAN_PAGES ${CMAKE_BINARY_DIR}/man/${page}.1)
+endforeach()
+install(FILES ${LUMIVO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lumivo
+        RENAME copyright)
+
+# The Debian package: `cpack -G DEB` in the build folder.
+set(CPACK_PACKAGE_NAME lumivo)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Lumivo developers")
+set(CPACK_PACKAGE_CONTACT "Lumivo developers <lumivo@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor and controller for LED moving-message signs")
+# The package's long description keeps these line breaks.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Lumivo writes the lines of LED moving-message signs and sends them over a serial\n"
+    "line or a serial device server: effects, colours, fonts, graphics, schedules,\n"
+    "the sign's clock, brightness and ID. lumivo-cli does the same from scripts and\n"
+    "lumivo-sign is a virtual sign for trying everything without hardware.\n"
+    "License: MIT.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Lumivo developers <lumivo@example.org>")
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)
+
+if(LUMIVO_TESTS)
+    add_subdirectory(tests/install)
+endif()

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/rtf.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace lumivo {
+
+// The largest message document read; a line is 210 characters, so anything near this is not a
+// line.
+inline constexpr std::size_t kMaxDocumentBytes = 4 * 1024 * 1024;
+
+// Why a document could not be read. The editor shows a different box for each.
+enum class DocumentFailure {
+    None,
+    CannotOpen, // missing, not permitted, or not a regular file (a folder, a FIFO, a device)
+    CannotLoad, // opened, but larger than kMaxDocumentBytes or a read failed
+};
+
+struct DocumentRead {
+    DocumentFailure failure = DocumentFailure::None;
+    RtfDocument document; // the line, when failure is None
+    std::string message;  // otherwise: names the file and the reason
+
+    bool ok() const { return failure == DocumentFailure::None; }
+};
+
+// Reads a message document (.lmv) the way the editor opens one: RTF first; a file that is not RTF,
+// or damaged RTF, is read whole as plain text, each byte one character in `plainColour` and
+// `plainBold` (the editor's insertion attributes). Only a regular file is read: the file is opened
+// without blocking and checked before any read, so a FIFO or a device never stalls the caller.
+// On failure nothing is returned, so a bad file never half-replaces a line.
+DocumentRead ReadMessageDocument(const std::filesystem::path& path, RtfColour plainColour = {},
+                                 bool plainBold = false, std::size_t maxBytes = kMaxDocumentBytes);
+
+} // namespace lumivo

@@ -1,0 +1,116 @@
+#include "widgets/prompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace lumivo::ui {
+
+namespace {
+
+QString BoxTitle() {
+    const QString name = QApplication::applicationDisplayName();
+    return name.isEmpty() ? QStringLiteral("Lumivo") : name;
+}
+
+QMessageBox::Icon IconOf(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Plain:
+        return QMessageBox::NoIcon;
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    case MessageKind::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// A filter "*.lmv" is shown as written and lists its pattern; "*.*" lists every file.
+QString QtFilter(const QString& filter) {
+    const QString pattern = filter == QStringLiteral("*.*") ? QStringLiteral("*") : filter;
+    return filter + QStringLiteral(" (") + pattern + QLatin1Char(')');
+}
+
+class DialogPrompter final : public Prompter {
+public:
+    QMessageBox::StandardButton showBox(QWidget* parent, const BoxRequest& request) override {
+        QMessageBox box(IconOf(request.kind), BoxTitle(), request.text, request.buttons, parent);
+        if (!request.details.isEmpty()) {
+            box.setInformativeText(request.details);
+        }
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+    QString askFileName(QWidget* parent, const FileRequest& request) override {
+        QFileDialog dialog(parent, request.caption);
+        QStringList filters;
+        for (const QString& filter : request.filters) {
+            filters.append(QtFilter(filter));
+        }
+        dialog.setNameFilters(filters);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        dialog.setDefaultSuffix(request.defaultSuffix);
+        if (request.mode == FileRequest::Mode::Save) {
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setFileMode(QFileDialog::AnyFile);
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        } else {
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            dialog.setFileMode(QFileDialog::ExistingFile);
+        }
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return {};
+        }
+        return dialog.selectedFiles().constFirst();
+    }
+};
+
+DialogPrompter& RealDialogs() {
+    static DialogPrompter dialogs;
+    return dialogs;
+}
+
+Prompter* g_current = nullptr;
+
+} // namespace
+
+Prompter& CurrentPrompter() {
+    return g_current != nullptr ? *g_current : RealDialogs();
+}
+
+PrompterScope::PrompterScope(Prompter& prompter) : m_previous(g_current) {
+    g_current = &prompter;
+}
+
+PrompterScope::~PrompterScope() {
+    g_current = m_previous;
+}
+
+QMessageBox::StandardButton ShowBox(QWidget* parent, MessageKind kind, const QString& text,
+                                    QMessageBox::StandardButtons buttons) {
+    return CurrentPrompter().showBox(parent, BoxRequest{kind, text, buttons, QString()});
+}
+
+QMessageBox::StandardButton ShowErrorWithDetails(QWidget* parent, const QString& text,
+                                                 const QString& details) {
+    return CurrentPrompter().showBox(
+        parent, BoxRequest{MessageKind::Error, text, QMessageBox::Ok, details});
+}
+
+QString AskFileName(QWidget* parent, const FileRequest& request) {
+    QString name = CurrentPrompter().askFileName(parent, request);
+    // A name typed without an extension gets the default one; a name ending in a dot asks for
+    // none.
+    if (request.mode == FileRequest::Mode::Save && !name.isEmpty() &&
+        !request.defaultSuffix.isEmpty() && !name.endsWith(QLatin1Char('.')) &&
+        QFileInfo(name).suffix().isEmpty()) {
+        name += QLatin1Char('.') + request.defaultSuffix;
+    }
+    return name;
+}
+
+} // namespace lumivo::ui
