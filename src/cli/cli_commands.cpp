@@ -26,8 +26,8 @@ const char* const kSignCommandsUsage =
     "usage: lumivo-cli COMMAND (--port PORT | --dry-run) [--sign XX] [options]\n"
     "\n"
     "Commands and their options:\n"
-    "  send             --page L (default A), --graphics DIR (default Graphdata beside the\n"
-    "                   program), then --text-file FILE (raw 8-bit line), --document FILE.lmv,\n"
+    "  send             --page L (default A), --graphics DIR (default: the editor's Graphdata\n"
+    "                   folder), then --text-file FILE (raw 8-bit line), --document FILE.lmv,\n"
     "                   or TEXT (UTF-8, characters up to U+00FF)\n"
     "  clock            --time \"YYYY-MM-DD hh:mm:ss\" (default: now)\n"
     "  run-page         --page L\n"
@@ -382,6 +382,10 @@ int RunSignCommand(const std::string& name, const std::vector<std::string>& args
             }
         } else if (!outcome.text.empty()) {
             out << outcome.text << "\n";
+        }
+        // What the editor puts in the box's details (the device and the system's reason).
+        if (!outcome.success && !outcome.details.empty()) {
+            err << "lumivo-cli " << name << ": " << outcome.details << "\n";
         }
         out.flush();
         return outcome.success ? kExitOk : kExitFailure;

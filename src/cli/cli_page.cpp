@@ -19,7 +19,7 @@ const char* const kPageUsage =
     "  --sign XX          sign ID, two hexadecimal digits 00..FF (default 00, all signs)\n"
     "  --page L           page letter A..Z (default A)\n"
     "  --graphics DIR     folder of the graphic files G01.txt..G16.txt\n"
-    "                     (default: the folder Graphdata beside the program)\n"
+    "                     (default: the editor's Graphdata folder)\n"
     "  --text-file FILE   read the line from FILE as raw 8-bit bytes, unchanged\n"
     "  TEXT               the line as UTF-8 text; each character must be at most U+00FF\n"
     "  --help             show this help\n"

@@ -29,6 +29,11 @@ TEST(CliProgram, HelpVersionAndUsageErrors) {
              "",
              "lumivo-cli page: unknown option --bogus\nusage: lumivo-cli page "},
             {{"page", "--sign"}, 2, "", "lumivo-cli page: --sign needs a value\n"},
+            // The box text as the editor shows it, and the device and reason behind it.
+            {{"delete-all", "--port", "/dev/lumivo-missing", "--sign", "01"},
+             1,
+             " Open Com Error \n",
+             "lumivo-cli delete-all: Could not open /dev/lumivo-missing: "},
         });
     // The version line is the whole output.
     EXPECT_EQ(RunProgram(LUMIVO_CLI_PATH, {"--version"}).out, version);
