@@ -155,8 +155,11 @@ Outcome RunCommand(int command, const PortOpener& open, Clock& clock, const std:
 
 void CheckFrameCommand(const Outcome& outcome, const std::vector<Turn>& turns, bool broadcast,
                        bool writeFailed) {
+    if (writeFailed) {
+        Check(!outcome.success);
+    }
     if (turns.empty()) {
-        return; // refused before anything was sent
+        return; // refused before anything was sent, or the first frame could not be written
     }
     bool refused = false;
     for (const Turn& turn : turns) {

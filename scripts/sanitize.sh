@@ -17,21 +17,7 @@ FUZZ_JOBS="${FUZZ_JOBS:-2}"
 start=$SECONDS
 
 # --- the compiler and its sanitizer and libFuzzer runtimes
-PACKAGES=(clang libclang-rt-14-dev)
-missing=()
-installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${PACKAGES[@]}" 2>/dev/null || true)"
-for p in "${PACKAGES[@]}"; do
-    if ! grep -q "^$p install ok installed$" <<<"$installed"; then
-        missing+=("$p")
-    fi
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    SUDO=""
-    if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
-fi
+scripts/install-packages.sh clang libclang-rt-14-dev
 
 # Reports stop the program at the first fault; leaks are reported at exit. No leak is
 # suppressed: the tests run offscreen, where Qt leaves nothing behind at exit.

@@ -23,20 +23,7 @@ PACKAGES=(
 PACKAGES+=(${EXTRA_PACKAGES:-})
 
 echo "Checking the Debian packages Lumivo needs..."
-missing=()
-installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${PACKAGES[@]}" 2>/dev/null || true)"
-for p in "${PACKAGES[@]}"; do
-    if ! grep -q "^$p install ok installed$" <<<"$installed"; then
-        missing+=("$p")
-    fi
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    SUDO=""
-    if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
-fi
+scripts/install-packages.sh "${PACKAGES[@]}"
 
 if [ "${CONFIGURE:-}" = always ] || [ ! -f "$BUILD_DIR/build.ninja" ]; then
     echo "Configuring $BUILD_DIR/ ($BUILD_TYPE${CXX:+, $CXX})..."
