@@ -15,6 +15,12 @@ namespace {
 
 constexpr char16_t kLastEightBit = 0xFF;
 
+// Wrapping at word boundaries finds the end of a word before it breaks a row, so on a text
+// without blanks it rereads the rest of the paragraph for every row it lays out: the time grows
+// with the square of the length. A content longer than this (far beyond any line a sign takes)
+// breaks its rows at any character instead, which costs the same for every row.
+constexpr int kLongestWordWrappedContent = 8192;
+
 RtfColour ToRtf(const QColor& colour) {
     return RtfColour{static_cast<std::uint8_t>(colour.red()),
                      static_cast<std::uint8_t>(colour.green()),
@@ -106,11 +112,13 @@ RtfDocument StyledRange(const QTextDocument& document, int from, int to) {
 }
 
 void InsertStyled(QTextCursor& cursor, const RtfDocument& content) {
+    // Characters of one colour and weight go in as one run with one format: building and
+    // comparing a format per character costs more than the insertion itself on a long line.
     QString run;
-    QTextCharFormat runFormat;
+    const StyledChar* runStyle = nullptr;
     auto flush = [&] {
         if (!run.isEmpty()) {
-            cursor.insertText(run, runFormat);
+            cursor.insertText(run, FormatOf(*runStyle));
             run.clear();
         }
     };
@@ -123,10 +131,11 @@ void InsertStyled(QTextCursor& cursor, const RtfDocument& content) {
             }
             c = QLatin1Char('\n');
         }
-        const QTextCharFormat format = FormatOf(chars[i]);
-        if (format != runFormat) {
+        const StyledChar& style = chars[i];
+        if (runStyle == nullptr || style.colour != runStyle->colour ||
+            style.bold != runStyle->bold) {
             flush();
-            runFormat = format;
+            runStyle = &style;
         }
         run.append(c);
     }
@@ -151,6 +160,19 @@ LineEditor::LineEditor(QWidget* parent) : QTextEdit(parent) {
     setTabChangesFocus(true);
     setInsertionColour(Qt::black);
     setInsertionBold(true);
+    // The document announces a change before it lays the change out, so the wrap that suits
+    // the new length is in place for that layout, whatever made the change (opening, pasting,
+    // undo and redo).
+    connect(document(), &QTextDocument::contentsChange, this, &LineEditor::fitWrapToLength);
+}
+
+void LineEditor::fitWrapToLength() {
+    const QTextOption::WrapMode wanted = document()->characterCount() > kLongestWordWrappedContent
+                                             ? QTextOption::WrapAnywhere
+                                             : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != wanted) {
+        setWordWrapMode(wanted);
+    }
 }
 
 void LineEditor::setInsertionColour(const QColor& colour) {

@@ -73,6 +73,9 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // Chooses how rows wrap for the current length (see the source for why).
+    void fitWrapToLength();
+
     QTextCharFormat m_insertion;
     int m_lengthLimit = 0;
 };

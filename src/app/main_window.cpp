@@ -737,7 +737,10 @@ void TForm1::OpenDocument(const QString& name) {
                 QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(name)));
         return;
     case DocumentFailure::CannotLoad:
-        ShowBox(this, MessageKind::Error, QStringLiteral("Failed to Load Stream"));
+        // The details name the file and why: its size against the largest document, or the
+        // system's reason for a failed read.
+        ShowErrorWithDetails(this, QStringLiteral("Failed to Load Stream"),
+                             QString::fromStdString(read.message));
         return;
     case DocumentFailure::None:
         break;

@@ -58,10 +58,11 @@ DocumentRead ReadMessageDocument(const std::filesystem::path& path, RtfColour pl
         return Failed(DocumentFailure::CannotOpen,
                       "Cannot open " + name + ": it is not a regular file");
     }
-    const std::string tooLarge =
-        "Cannot read " + name + ": the file is larger than " + std::to_string(maxBytes) + " bytes";
+    const std::string limit = "is larger than " + std::to_string(maxBytes) + " bytes";
     if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
-        return Failed(DocumentFailure::CannotLoad, tooLarge);
+        return Failed(DocumentFailure::CannotLoad, "Cannot read " + name + ": the file (" +
+                                                       std::to_string(info.st_size) + " bytes) " +
+                                                       limit);
     }
 
     // Read to the end rather than trusting the size: the file may change while it is read.
@@ -81,7 +82,9 @@ DocumentRead ReadMessageDocument(const std::filesystem::path& path, RtfColour pl
         }
         bytes.append(buffer, static_cast<std::size_t>(n));
         if (bytes.size() > maxBytes) {
-            return Failed(DocumentFailure::CannotLoad, tooLarge);
+            // It grew while it was read.
+            return Failed(DocumentFailure::CannotLoad,
+                          "Cannot read " + name + ": the file " + limit);
         }
     }
 

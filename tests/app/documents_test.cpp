@@ -1,15 +1,19 @@
 // Message documents (New, Open, Save) and the clipboard commands, through the window.
 
+#include "app/settings_path.h"
 #include "app_test_support.h"
+#include "core/document.h"
 #include "support/small_file_system.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QTabWidget>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,6 +39,33 @@ protected:
         ASSERT_EQ(Text(), "ab<Red>cd");
     }
 };
+
+// One long paragraph: `header`, `unit` repeated, letters to make up the size, `trailer`.
+struct LongDocument {
+    const char* what;
+    std::string_view header;
+    std::string_view unit;
+    std::string_view trailer;
+};
+
+constexpr LongDocument kLongDocuments[] = {
+    {"plain text without blanks", "", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", ""},
+    {"plain text", "", "Sale now ", ""},
+    {"red tags between black text",
+     "{\\rtf1\\ansi{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue0;}\\b ",
+     "\\cf1 <Red>\\cf2 Sale now ", "}"},
+    {"the weight changing at every character", "{\\rtf1\\ansi ", "\\b a\\b0 b", "}"},
+};
+
+std::string Filled(const LongDocument& document, std::size_t size) {
+    std::string bytes(document.header);
+    while (bytes.size() + document.unit.size() + document.trailer.size() <= size) {
+        bytes += document.unit;
+    }
+    bytes.resize(size - document.trailer.size(), 'x');
+    bytes += document.trailer;
+    return bytes;
+}
 
 TEST_F(DocumentsTest, SaveThenOpenGivesBackTextAndColours) {
     StartQuiet();
@@ -331,6 +362,71 @@ TEST_F(DocumentsTest, CutCopyAndDeleteActOnTheSelectionOnly) {
     EXPECT_EQ(Text(), "");
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("world"));
     EXPECT_EQ(m_main->StatusPanelText(1), QStringLiteral("0"));
+}
+
+TEST_F(DocumentsTest, TheLongestDocumentOpensPaintsAndEditsWithoutFreezing) {
+    TForm1& main = StartQuiet();
+    // Far above what any of these takes on an idle machine, so a loaded one cannot fail it; a
+    // layout whose time grows faster than the length takes many times longer.
+    constexpr qint64 kBoundMs = 3000;
+    const QString path = HomeFile(QStringLiteral("long.lmv"));
+    for (const LongDocument& document : kLongDocuments) {
+        SCOPED_TRACE(document.what);
+        WriteFileBytes(path, Filled(document, kMaxDocumentBytes));
+        const DocumentRead expected = ReadMessageDocument(FileSystemPath(path), kBlack, true);
+        ASSERT_TRUE(expected.ok()) << expected.message;
+        Trigger("New");
+
+        QElapsedTimer clock;
+        clock.start();
+        OpenFile(path);
+        const qint64 open = clock.restart();
+        EXPECT_EQ(Line1().styledContent(), expected.document);
+        clock.restart();
+        main.grab();
+        const qint64 paint = clock.restart();
+        TypeKey(Line1(), Qt::Key_End, Qt::ControlModifier);
+        TypeKey(Line1(), Qt::Key_Backspace);
+        const qint64 edit = clock.restart();
+        EXPECT_EQ(Line1().characterCount() + 1, static_cast<int>(expected.document.chars.size()));
+        Line1().document()->undo(); // the character back
+        Line1().document()->undo(); // the empty line
+        EXPECT_EQ(Text(), "");
+        Line1().document()->redo(); // the document again
+        const qint64 undo = clock.elapsed();
+        EXPECT_EQ(Line1().styledContent(), expected.document);
+
+        std::printf("%s: %zu characters; open %lld ms, first paint %lld ms, backspace %lld ms, "
+                    "undo and redo %lld ms\n",
+                    document.what, expected.document.chars.size(), static_cast<long long>(open),
+                    static_cast<long long>(paint), static_cast<long long>(edit),
+                    static_cast<long long>(undo));
+        EXPECT_LT(open, kBoundMs);
+        EXPECT_LT(paint, kBoundMs);
+        EXPECT_LT(edit, kBoundMs);
+        EXPECT_LT(undo, kBoundMs);
+    }
+}
+
+TEST_F(DocumentsTest, ADocumentOverTheLargestSizeIsRefusedWholeWithItsSize) {
+    StartQuiet();
+    Type(Line1(), QStringLiteral("keep"));
+    const RtfDocument before = Line1().styledContent();
+    const QString path = HomeFile(QStringLiteral("over.lmv"));
+    for (const LongDocument& document : kLongDocuments) {
+        SCOPED_TRACE(document.what);
+        WriteFileBytes(path, Filled(document, kMaxDocumentBytes + 1));
+        m_prompts.clear();
+        OpenFile(path);
+        ASSERT_EQ(m_prompts.boxes().size(), 1u);
+        const BoxRequest& box = m_prompts.boxes().front().request;
+        EXPECT_EQ(box.text, QStringLiteral("Failed to Load Stream"));
+        EXPECT_EQ(box.kind, MessageKind::Error);
+        EXPECT_TRUE(box.details.contains(path)) << box.details.toStdString();
+        EXPECT_TRUE(box.details.contains(QString::number(kMaxDocumentBytes + 1)))
+            << box.details.toStdString();
+        EXPECT_EQ(Line1().styledContent(), before);
+    }
 }
 
 } // namespace
