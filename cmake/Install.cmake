@@ -25,6 +25,10 @@ file(GLOB LUMIVO_FACTORY_PICTURES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/*
 if(LUMIVO_FACTORY_PICTURES)
     install(FILES ${LUMIVO_FACTORY_PICTURES} DESTINATION ${LUMIVO_SHARE_DIR})
 endif()
+# The factory European character picture is written by the build (src/userfont).
+if(TARGET factory_euro_picture)
+    install(FILES ${LUMIVO_FACTORY_EURO_PICTURE} DESTINATION ${LUMIVO_SHARE_DIR})
+endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/Graphdata DESTINATION ${LUMIVO_SHARE_DIR}
         FILES_MATCHING PATTERN "G*.txt")
 

@@ -11,6 +11,8 @@
 #include "app/sign_color.h"
 #include "schedule/delete_dialog.h"
 #include "schedule/schedule_window.h"
+#include "userfont/euro_char_form.h"
+#include "userfont/font_maker.h"
 
 #include "core/command_line.h"
 
@@ -36,13 +38,13 @@ constexpr StartupWindow kStartupWindows[] = {
     {"TDeletefrm", &TDeletefrm::Create},
     {"TSetID", &TSetID::Create},
     {"TGraphicForm", nullptr},
-    {"TuEuropeanCharForm", nullptr},
+    {"TuEuropeanCharForm", &TuEuropeanCharForm::Create},
     {"TLinkpagefrm", &TLinkpagefrm::Create},
     {"TInputTextfrm", &TInputTextfrm::Create},
     {"TBmpSaveLoad", nullptr},
     {"TMoveSpeedfrm", &TMoveSpeedfrm::Create},
     {"TSelectGaphName", nullptr},
-    {"TFontMakefrm", nullptr},
+    {"TFontMakefrm", &TFontMakefrm::Create},
     {"TsignColorfrm", &TsignColorfrm::Create},
 };
 

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/euro_picture.h"
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+class QLabel;
+
+namespace lumivo::ui {
+
+class EditorHost;
+
+// The picture of the European character set, shown unscaled from its top left corner, with the
+// chosen cell's dotted frame inverted over it. A press reports the picture position.
+class EuroPictureArea final : public QWidget {
+    Q_OBJECT
+public:
+    explicit EuroPictureArea(QWidget* parent);
+
+    void setPicture(const OneBitPicture& picture, const std::optional<FrameRect>& frame);
+    // What is on screen: the picture with the frame, if any.
+    const QImage& shownImage() const { return m_image; }
+
+Q_SIGNALS:
+    void pressed(int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_image;
+};
+
+// The European character picker: a press on a cell chooses its code, Insert puts the tag "<Uhh>"
+// into the current line editor ("<>" before any choice) and the window stays open for more.
+class TuEuropeanCharForm final : public QWidget {
+    Q_OBJECT
+public:
+    // `host` receives the inserted tags (null: Insert does nothing). The picture comes from
+    // `pictureFile` when that file exists and can be read, else it is the built-in one.
+    TuEuropeanCharForm(QWidget* parent, EditorHost* host, const std::filesystem::path& pictureFile);
+
+    // "European Char": shows the window without blocking, restored if minimised, centred the
+    // first time.
+    void showPicker();
+
+    // The start-up factory: a top-level window bound to the "European Char" menu item, its
+    // picture "EuroCharForm58204.bmp" looked up among the program's files.
+    static std::unique_ptr<QWidget> Create(EditorHost& host);
+
+    const OneBitPicture& picture() const { return m_picture; }
+    // "U41" once a cell is chosen; empty before.
+    QString chosenCode() const;
+    // Why the picture file was not used, when it exists but could not be read; empty otherwise.
+    const QString& pictureProblem() const { return m_pictureProblem; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void loadPicture(const std::filesystem::path& file);
+    void choose(int x, int y);
+    void insertClick();
+    void refreshPicture();
+
+    EditorHost* m_host = nullptr;
+    OneBitPicture m_picture;
+    std::optional<FrameRect> m_frame;
+    QString m_pictureProblem;
+    EuroPictureArea* m_area = nullptr;
+    QLabel* m_code = nullptr;
+    bool m_shownBefore = false;
+};
+
+} // namespace lumivo::ui

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "userfont/font_maker_model.h"
+
+#include <QMainWindow>
+#include <QWidget>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+
+namespace lumivo::ui {
+
+class EditorHost;
+
+// The drawing area of the font maker: the chosen character's grid of 15-pixel cells, centred.
+// Presses and moves with the left button toggle cells; each release stores the drawing.
+class FontDrawArea final : public QWidget {
+    Q_OBJECT
+public:
+    FontDrawArea(QWidget* parent, userfont::FontMakerModel& model);
+
+Q_SIGNALS:
+    void toggled(int column, int row);
+    void released();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    userfont::FontMakerModel& m_model;
+    bool m_pressed = false;
+};
+
+// The font maker: a list of user characters (codes U40..U7F in the sizes 4x7, 5x7 and 6x7),
+// each drawn dot by dot on an enlarged grid, saved to and opened from font files (.fon).
+class TFontMakefrm final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFontMakefrm(QWidget* parent);
+
+    // "User Font Make...": shows the window without blocking, restored if minimised.
+    void showFontMaker();
+
+    // The start-up factory: a top-level window bound to the "User Font Make..." menu item.
+    static std::unique_ptr<QWidget> Create(EditorHost& host);
+
+    const userfont::FontMakerModel& model() const { return m_model; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void addClick();
+    void deleteClick();
+    void listReleased(int row);
+    void yesClick();
+    void noClick();
+    void saveFont();
+    void openFont();
+    void showToggled(int column, int row);
+    void refreshList();
+    void refreshLabels();
+
+    userfont::FontMakerModel m_model;
+    QComboBox* m_code = nullptr;
+    QComboBox* m_size = nullptr;
+    QListWidget* m_list = nullptr;
+    FontDrawArea* m_area = nullptr;
+    QLabel* m_width = nullptr;
+    QLabel* m_height = nullptr;
+    QLabel* m_statusLeft = nullptr;
+    QLabel* m_position = nullptr;
+    bool m_shownBefore = false;
+};
+
+} // namespace lumivo::ui

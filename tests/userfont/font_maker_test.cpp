@@ -1,0 +1,288 @@
+// The font maker offscreen: adding, drawing with the mouse, NO, Delete, Save and Open.
+
+#include "core/file_io.h"
+#include "support/window_test_support.h"
+#include "userfont/font_maker.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <filesystem>
+
+using namespace lumivo;
+using namespace lumivo::test;
+using lumivo::ui::MessageKind;
+
+namespace {
+
+struct Bench {
+    ui::ScriptedPrompter boxes;
+    ui::PrompterScope scope{boxes};
+    ui::TFontMakefrm window{nullptr};
+    QTemporaryDir dir;
+
+    Bench() { window.showFontMaker(); }
+
+    template <typename T> T* find(const char* name) {
+        return window.findChild<T*>(QString::fromLatin1(name));
+    }
+    QWidget* area() { return find<QWidget>("Image1"); }
+    QListWidget* list() { return find<QListWidget>("ListBox1"); }
+
+    void add(const char* code, const char* size) {
+        find<QComboBox>("ComboBox1")->setCurrentText(QString::fromLatin1(code));
+        find<QComboBox>("ComboBox2")->setCurrentText(QString::fromLatin1(size));
+        QTest::mouseClick(find<QToolButton>("SpeedButton1"), Qt::LeftButton);
+    }
+    void chooseRow(int row) {
+        const QRect cell = list()->visualItemRect(list()->item(row));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    void clickCell(int column, int row) {
+        const auto& model = window.model();
+        QTest::mouseClick(
+            area(), Qt::LeftButton, {},
+            QPoint(model.gridLeft() + column * 15 + 7, model.gridTop() + row * 15 + 7));
+    }
+    QStringList texts() {
+        QStringList result;
+        for (int i = 0; i < list()->count(); ++i) {
+            result.append(list()->item(i)->text());
+        }
+        return result;
+    }
+    void menu(const char* action) { find<QAction>(action)->trigger(); }
+    QString path(const char* name) { return dir.filePath(QString::fromLatin1(name)); }
+    Bytes file(const char* name) {
+        const auto read = ReadWholeFile(std::filesystem::path(path(name).toStdString()));
+        return read ? *read : Bytes("(unreadable)");
+    }
+};
+
+const std::string kMark = "LEDFONTModal58204";
+
+std::string Count(char n) {
+    return std::string(1, n) + std::string(3, '\0');
+}
+
+} // namespace
+
+class FontMakerTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void controlsAsCreated();
+    void duplicateAddRefused();
+    void drawSaveClearAndReopen();
+    void dragWithTheMouseTogglesEachCellOnce();
+    void listShowsTheCharacterAfterItsText();
+    void deleteAsksFirst();
+    void openRefusesAFileWithoutTheMarkAndKeepsTheList();
+    void saveFailureNamesTheFile();
+    void factoryBindsTheMenuItem();
+};
+
+void FontMakerTest::controlsAsCreated() {
+    Bench b;
+    QCOMPARE(b.window.windowTitle(), QStringLiteral("Font Make"));
+    auto* codes = b.find<QComboBox>("ComboBox1");
+    QCOMPARE(codes->count(), 64);
+    QCOMPARE(codes->itemText(0), QStringLiteral("U40"));
+    QCOMPARE(codes->itemText(63), QStringLiteral("U7F"));
+    QCOMPARE(codes->currentText(), QStringLiteral("U40"));
+    auto* sizes = b.find<QComboBox>("ComboBox2");
+    QCOMPARE(sizes->count(), 3);
+    QCOMPARE(sizes->currentText(), QStringLiteral("4x7"));
+    QCOMPARE(b.find<QToolButton>("SpeedButton1")->toolTip(), QStringLiteral("Add Char To Draw"));
+    QCOMPARE(b.find<QToolButton>("SpeedButton2")->toolTip(), QStringLiteral("Delete Char"));
+    QCOMPARE(b.area()->size(), QSize(257, 201));
+    QCOMPARE(b.find<QLabel>("Label4")->text(), QStringLiteral("Width:"));
+    QCOMPARE(b.find<QLabel>("Label5")->text(), QStringLiteral("Height: "));
+    QCOMPARE(b.find<QWidget>("Panel2")->palette().color(QPalette::Window), QColor(255, 255, 230));
+    QVERIFY(!b.find<QAction>("TransfertoSign1")->isEnabled());
+    // Nothing chosen: the drawing area is the off colour only.
+    const QImage empty = b.area()->grab().toImage();
+    QCOMPARE(empty.pixelColor(128, 100), QColor(212, 208, 200));
+}
+
+void FontMakerTest::duplicateAddRefused() {
+    Bench b;
+    b.add("U40", "4x7");
+    b.add("U40", "5x7");
+    QVERIFY(b.boxes.boxes().empty());
+    b.add("U40", "5x7");
+    QCOMPARE(b.boxes.texts(),
+             QStringList{QStringLiteral("    This Char and the same Font Size Exists    ")});
+    QCOMPARE(b.boxes.boxes().back().request.buttons, QMessageBox::Yes);
+    QCOMPARE(b.texts(), (QStringList{QStringLiteral("U40-4x7"), QStringLiteral("U40-5x7")}));
+}
+
+void FontMakerTest::drawSaveClearAndReopen() {
+    Bench b;
+    b.add("U40", "5x7");
+    b.chooseRow(0);
+    QCOMPARE(b.find<QLabel>("Label4")->text(), QStringLiteral("Width: 5"));
+    QCOMPARE(b.find<QLabel>("Label5")->text(), QStringLiteral("Height: 7"));
+    b.clickCell(0, 0);
+    QCOMPARE(b.window.statusBar()->findChild<QLabel*>(QStringLiteral("PositionPanel"))->text(),
+             QStringLiteral("Position: (0, 0)"));
+    const QImage drawn = b.area()->grab().toImage();
+    QCOMPARE(drawn.pixelColor(91 + 7, 48 + 7), QColor(255, 0, 0));
+    QCOMPARE(drawn.pixelColor(91 + 15 + 7, 48 + 7), QColor(212, 208, 200));
+    QCOMPARE(drawn.pixelColor(91, 48 + 7), QColor(0, 128, 64));
+    if (qEnvironmentVariableIsSet("LUMIVO_SCREENSHOT_DIR")) {
+        // Toggles the dots of an "A" (the top left one is on already); the same clicks again take
+        // it back to that one dot.
+        const char* const letter[] = {"####.", "#...#", "#...#", "#####",
+                                      "#...#", "#...#", "#...#"};
+        const auto drawLetter = [&b, &letter] {
+            for (int row = 0; row < 7; ++row) {
+                for (int column = 0; column < 5; ++column) {
+                    if (letter[row][column] == '#') {
+                        b.clickCell(column, row);
+                    }
+                }
+            }
+        };
+        drawLetter();
+        b.window.grab().save(qEnvironmentVariable("LUMIVO_SCREENSHOT_DIR") +
+                             QStringLiteral("/font-maker.png"));
+        drawLetter();
+    }
+
+    b.boxes.setNextFileName(b.path("one.fon"));
+    b.menu("SaveFont1");
+    const std::string record = "U40A" + std::string(1, '\x80') + std::string(47, '\0');
+    QCOMPARE(b.file("one.fon"), kMark + Count(1) + record);
+    QCOMPARE(b.boxes.fileRequests().back().filters,
+             (QStringList{QStringLiteral("font file(*.fon)"), QStringLiteral("All files(*.*)")}));
+
+    QTest::mouseClick(b.find<QPushButton>("Button2"), Qt::LeftButton);
+    QCOMPARE(b.area()->grab().toImage().pixelColor(91 + 7, 48 + 7), QColor(212, 208, 200));
+    b.boxes.setNextFileName(b.path("cleared.fon"));
+    b.menu("SaveFont1");
+    QCOMPARE(b.file("cleared.fon"), kMark + Count(1) + std::string(52, '\0'));
+
+    b.boxes.setNextFileName(b.path("cleared.fon"));
+    b.menu("OpenFont1");
+    QCOMPARE(b.texts(), QStringList{QStringLiteral("-")});
+    b.boxes.setNextFileName(b.path("one.fon"));
+    b.menu("OpenFont1");
+    QCOMPARE(b.texts(), QStringList{QStringLiteral("U40-5x7")});
+    QVERIFY(b.boxes.boxes().empty());
+    // A cancelled dialog changes nothing.
+    b.menu("OpenFont1");
+    QCOMPARE(b.texts(), QStringList{QStringLiteral("U40-5x7")});
+}
+
+void FontMakerTest::dragWithTheMouseTogglesEachCellOnce() {
+    Bench b;
+    b.add("U41", "4x7");
+    b.chooseRow(0);
+    const int left = b.window.model().gridLeft();
+    const int top = b.window.model().gridTop();
+    QTest::mousePress(b.area(), Qt::LeftButton, {}, QPoint(left + 2, top + 2));
+    for (const QPoint step :
+         {QPoint(left + 10, top + 3), QPoint(left + 20, top + 3), QPoint(left + 25, top + 5),
+          QPoint(left + 8, top + 5), QPoint(left + 8, top + 20)}) {
+        QMouseEvent move(QEvent::MouseMove, step, b.area()->mapToGlobal(step), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(b.area(), &move);
+    }
+    QTest::mouseRelease(b.area(), Qt::LeftButton, {}, QPoint(left + 8, top + 20));
+    // (0,0) on, (1,0) on, back to (0,0) off, then (0,1) on.
+    const UserCharRecord& record = b.window.model().entries()[0].record;
+    QCOMPARE(int(record[4]), 0x40);
+    QCOMPARE(int(record[5]), 0x80);
+    QCOMPARE(int(record[3]), int('C'));
+}
+
+void FontMakerTest::listShowsTheCharacterAfterItsText() {
+    Bench b;
+    b.add("U40", "4x7");
+    b.add("U41", "4x7");
+    b.chooseRow(1);
+    b.clickCell(0, 0);
+    b.clickCell(3, 6);
+    QTest::mouseClick(b.find<QPushButton>("Button1"), Qt::LeftButton);
+    const QImage shown = b.list()->viewport()->grab().toImage();
+    const QFontMetrics metrics(b.list()->font());
+    const QRect row0 = b.list()->visualItemRect(b.list()->item(0));
+    const QRect row1 = b.list()->visualItemRect(b.list()->item(1));
+    QCOMPARE(row1.height(), 23);
+    const int left = row1.left() + metrics.horizontalAdvance(QStringLiteral("U41-4x7")) + 6;
+    QCOMPARE(shown.pixelColor(left, row1.top()), QColor(255, 0, 0));
+    QCOMPARE(shown.pixelColor(left + 1, row1.top()), QColor(255, 255, 255));
+    QCOMPARE(shown.pixelColor(left + 3, row1.top() + 6), QColor(255, 0, 0));
+    // The undrawn entry shows no picture.
+    QVERIFY(shown.pixelColor(left, row0.top()) != QColor(255, 0, 0));
+}
+
+void FontMakerTest::deleteAsksFirst() {
+    Bench b;
+    b.add("U40", "4x7");
+    b.add("U41", "4x7");
+    b.chooseRow(0);
+    b.boxes.setNextAnswer(QMessageBox::No);
+    QTest::mouseClick(b.find<QToolButton>("SpeedButton2"), Qt::LeftButton);
+    QCOMPARE(b.texts().size(), 2);
+    b.boxes.setNextAnswer(QMessageBox::Yes);
+    QTest::mouseClick(b.find<QToolButton>("SpeedButton2"), Qt::LeftButton);
+    QCOMPARE(b.texts(), QStringList{QStringLiteral("U41-4x7")});
+    QCOMPARE(b.boxes.texts().front(),
+             QStringLiteral("        Comfirm to delete the Selected Item?        "));
+    QCOMPARE(b.boxes.boxes().front().request.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(b.area()->grab().toImage().pixelColor(98, 48), QColor(212, 208, 200));
+}
+
+void FontMakerTest::openRefusesAFileWithoutTheMarkAndKeepsTheList() {
+    Bench b;
+    b.add("U40", "4x7");
+    QVERIFY(WriteFileReplacing(b.path("other.fon").toStdString(), "LEDFONTModel58204" + Count(0)));
+    b.boxes.setNextFileName(b.path("other.fon"));
+    b.menu("OpenFont1");
+    QCOMPARE(b.boxes.texts(),
+             QStringList{QStringLiteral(" This font file is not for LED Display Modal58204")});
+    QCOMPARE(b.boxes.boxes().back().request.kind, MessageKind::Error);
+    QCOMPARE(b.texts(), QStringList{QStringLiteral("U40-4x7")});
+    // A short file keeps its whole records and says it is damaged.
+    const std::string record = "U7FA" + std::string(48, '\0');
+    QVERIFY(
+        WriteFileReplacing(b.path("short.fon").toStdString(), kMark + Count(2) + record + "U4"));
+    b.boxes.setNextFileName(b.path("short.fon"));
+    b.menu("OpenFont1");
+    QCOMPARE(b.texts(), QStringList{QStringLiteral("U7F-5x7")});
+    QCOMPARE(b.boxes.boxes().size(), std::size_t{2});
+    QVERIFY(!b.boxes.boxes().back().request.details.isEmpty());
+}
+
+void FontMakerTest::saveFailureNamesTheFile() {
+    Bench b;
+    b.add("U40", "4x7");
+    const QString target = b.path("missing-folder/font.fon");
+    b.boxes.setNextFileName(target);
+    b.menu("SaveFont1");
+    QCOMPARE(b.boxes.boxes().size(), std::size_t{1});
+    QCOMPARE(b.boxes.boxes().back().request.kind, MessageKind::Error);
+    QVERIFY(b.boxes.boxes().back().request.details.contains(target));
+    QCOMPARE(b.texts(), QStringList{QStringLiteral("U40-4x7")});
+}
+
+void FontMakerTest::factoryBindsTheMenuItem() {
+    RecordingHost host;
+    const std::unique_ptr<QWidget> window = ui::TFontMakefrm::Create(host);
+    QVERIFY(!window->isVisible());
+    QVERIFY(host.choose("UserFontMake1"));
+    QVERIFY(window->isVisible());
+}
+
+QTEST_MAIN(FontMakerTest)
+#include "font_maker_test.moc"
