@@ -29,8 +29,25 @@ std::string Reason(int error) {
     return std::strerror(error);
 }
 
-Error CannotRead(const fs::path& path, const std::string& why) {
-    return Error{"Cannot read " + path.string() + ": " + why};
+// Notes the step for the caller that asked and words the error.
+class ReadFailureReport {
+public:
+    ReadFailureReport(const fs::path& path, ReadStep* step) : m_path(path), m_step(step) {}
+    Error operator()(ReadStep step, const std::string& why) const {
+        if (m_step != nullptr) {
+            *m_step = step;
+        }
+        return Error{(step == ReadStep::Open ? "Cannot open " : "Cannot read ") + m_path.string() +
+                     ": " + why};
+    }
+
+private:
+    const fs::path& m_path;
+    ReadStep* m_step;
+};
+
+std::string LargerThan(std::size_t maxBytes) {
+    return "larger than " + std::to_string(maxBytes) + " bytes";
 }
 
 WriteFailure CannotWrite(WriteStep step, const fs::path& path, const std::string& why) {
@@ -67,28 +84,29 @@ using detail::TemporaryPath;
 #ifdef _WIN32
 
 // A simple fallback: no links, FIFOs or fsync to care about in the same way.
-Result<Bytes> ReadWholeFile(const fs::path& path, std::size_t maxBytes) {
+Result<Bytes> ReadWholeFile(const fs::path& path, std::size_t maxBytes, ReadStep* failedStep) {
+    const ReadFailureReport fail(path, failedStep);
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {
         if (!fs::exists(path, ec)) {
-            return Error{"Cannot open " + path.string() + ": " + Reason(ENOENT)};
+            return fail(ReadStep::Open, Reason(ENOENT));
         }
-        return CannotRead(path, "not a regular file");
+        return fail(ReadStep::NotRegular, "not a regular file");
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        return Error{"Cannot open " + path.string() + ": " + Reason(errno)};
+        return fail(ReadStep::Open, Reason(errno));
     }
     Bytes data;
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         data.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (data.size() > maxBytes) {
-            return CannotRead(path, "the file is too large");
+            return fail(ReadStep::TooLarge, "the file is " + LargerThan(maxBytes));
         }
     }
     if (in.bad()) {
-        return CannotRead(path, Reason(EIO));
+        return fail(ReadStep::Read, Reason(EIO));
     }
     return data;
 }
@@ -267,25 +285,27 @@ void SyncFolder(const fs::path& folder) {
 
 } // namespace
 
-Result<Bytes> ReadWholeFile(const fs::path& path, std::size_t maxBytes) {
+Result<Bytes> ReadWholeFile(const fs::path& path, std::size_t maxBytes, ReadStep* failedStep) {
+    const ReadFailureReport fail(path, failedStep);
     // O_NONBLOCK: opening a FIFO without a writer or a line device must not wait.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) {
-        return Error{"Cannot open " + path.string() + ": " + Reason(errno)};
+        return fail(ReadStep::Open, Reason(errno));
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) {
-        return CannotRead(path, Reason(errno));
+        return fail(ReadStep::Open, Reason(errno));
     }
     if (!S_ISREG(st.st_mode)) {
-        return CannotRead(path, "not a regular file");
+        return fail(ReadStep::NotRegular, "not a regular file");
     }
     if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
-        return CannotRead(path, "the file is too large");
+        return fail(ReadStep::TooLarge, "the file (" + std::to_string(st.st_size) + " bytes) is " +
+                                            LargerThan(maxBytes));
     }
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        return CannotRead(path, Reason(errno));
+        return fail(ReadStep::Read, Reason(errno));
     }
     Bytes data;
     data.reserve(static_cast<std::size_t>(st.st_size));
@@ -296,14 +316,14 @@ Result<Bytes> ReadWholeFile(const fs::path& path, std::size_t maxBytes) {
             continue;
         }
         if (n < 0) {
-            return CannotRead(path, Reason(errno));
+            return fail(ReadStep::Read, Reason(errno));
         }
         if (n == 0) {
             break;
         }
         // The file may have grown since fstat: the limit holds for what is read.
         if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
-            return CannotRead(path, "the file is too large");
+            return fail(ReadStep::TooLarge, "the file is " + LargerThan(maxBytes));
         }
         data.append(buffer, static_cast<std::size_t>(n));
     }

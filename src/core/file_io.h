@@ -11,11 +11,22 @@
 
 namespace lumivo {
 
+// The step at which reading a whole file failed, for callers that tell "cannot open" from
+// "cannot load" (the editor shows a different box for each).
+enum class ReadStep {
+    Open,       // missing, not permitted
+    NotRegular, // a folder, a FIFO, a device
+    TooLarge,   // more than the limit
+    Read,       // a read failed
+};
+
 // Reads a whole regular file as bytes. The file is opened without waiting (a FIFO or a device
 // never blocks the caller) and anything that is not a regular file is refused. Files larger than
-// `maxBytes` are refused, so a stray huge file never fills memory.
+// `maxBytes` are refused, so a stray huge file never fills memory. On failure the message names
+// the path and the reason, and `failedStep` (when given) says where it failed.
 Result<Bytes> ReadWholeFile(const std::filesystem::path& path,
-                            std::size_t maxBytes = 64 * 1024 * 1024);
+                            std::size_t maxBytes = 64 * 1024 * 1024,
+                            ReadStep* failedStep = nullptr);
 
 // The step at which replacing a file failed.
 enum class WriteStep {

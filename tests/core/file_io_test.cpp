@@ -295,7 +295,9 @@ TEST(ReadWholeFile, ReadsEveryByteUpToTheLimitAndNoMore) {
     EXPECT_EQ(ReadWholeFile(path, bytes.size()).value(), bytes);
     const Result<Bytes> over = ReadWholeFile(path, bytes.size() - 1);
     ASSERT_FALSE(over.ok());
-    EXPECT_EQ(over.error().message, "Cannot read " + path.string() + ": the file is too large");
+    EXPECT_EQ(over.error().message, "Cannot read " + path.string() + ": the file (" +
+                                        std::to_string(bytes.size()) + " bytes) is larger than " +
+                                        std::to_string(bytes.size() - 1) + " bytes");
     const Result<Bytes> missing = ReadWholeFile(dir.path() / "none");
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().message,
