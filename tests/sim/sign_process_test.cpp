@@ -129,8 +129,13 @@ TEST(SignProcess, PseudoTerminalAnswersAppliesAndLogs) {
     EXPECT_TRUE(Contains(shown, "R...R...R...\n")) << shown; // the top row of "Hi"
 }
 
-int Connect(int port) {
+// A loopback client of the sign; `receiveBuffer` (when not 0) shrinks what the kernel takes in
+// for a client that stops reading.
+int Connect(int port, int receiveBuffer = 0) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (receiveBuffer > 0) {
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -313,18 +318,7 @@ TEST(SignProcess, AFullDiskUnderTheLogIsReportedOnceAndTheSignGoesOn) {
 
 // A TCP client whose receive buffer is small, so answers it does not read pile up quickly.
 int ConnectNotReading(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int small = 1024;
-    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    return Connect(port, 1024);
 }
 
 enum class Flood { Closed, Stalled, TimedOut };
