@@ -11,6 +11,7 @@
 #include "app/sign_color.h"
 #include "schedule/delete_dialog.h"
 #include "schedule/schedule_window.h"
+#include "userfont/delete_font_dialog.h"
 #include "userfont/euro_char_form.h"
 #include "userfont/font_maker.h"
 
@@ -134,6 +135,9 @@ std::unique_ptr<TForm1> StartEditor(const EditorOptions& options) {
             main->AdoptWindow(QString::fromLatin1(entry.className), entry.create(*main));
         }
     }
+    // Made anew per use, so it has no line in the table; it finds the picker among the windows
+    // made above.
+    TDeleteFontfrm::BindMenuItem(*main);
     if (options.quitAfterShow) {
         new FirstPaintProbe(main.get());
     }

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstddef>
 #include <string>
+#include <system_error>
 
 namespace lumivo {
 
@@ -287,6 +288,24 @@ Result<OneBitPicture> ReadOneBitBmp(const std::filesystem::path& path) {
         return Error{path.string() + ": " + picture.error().message};
     }
     return picture;
+}
+
+FactoryEuroPicture LoadFactoryEuroPicture(const std::filesystem::path& factoryFile) {
+    std::string problem;
+    std::error_code error;
+    if (!factoryFile.empty() && std::filesystem::exists(factoryFile, error)) {
+        Result<Bytes> bytes = ReadWholeFile(factoryFile, 16 * 1024 * 1024);
+        if (!bytes) {
+            problem = bytes.error().message;
+        } else if (Result<OneBitPicture> picture = DecodeOneBitBmp(*bytes); !picture) {
+            problem = factoryFile.string() + ": " + picture.error().message;
+        } else {
+            return {std::move(picture).value(), std::move(bytes).value(), {}};
+        }
+    }
+    OneBitPicture builtIn = BuiltInEuroPicture();
+    Bytes file = EncodeOneBitBmp(builtIn);
+    return {std::move(builtIn), std::move(file), std::move(problem)};
 }
 
 } // namespace lumivo

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -87,5 +88,16 @@ Result<OneBitPicture> DecodeOneBitBmp(std::string_view bytes);
 // Through the file writer that replaces a file whole or not at all.
 Status WriteOneBitBmp(const std::filesystem::path& path, const OneBitPicture& picture);
 Result<OneBitPicture> ReadOneBitBmp(const std::filesystem::path& path);
+
+// The picture that goes back in place when the sign returns to its default font, with the bytes
+// of the file to save: the factory file unchanged when it reads as a picture, else the built-in
+// picture. `problem` says why an existing factory file was not used (empty when it was used or
+// is missing).
+struct FactoryEuroPicture {
+    OneBitPicture picture;
+    Bytes file;
+    std::string problem;
+};
+FactoryEuroPicture LoadFactoryEuroPicture(const std::filesystem::path& factoryFile);
 
 } // namespace lumivo

@@ -146,6 +146,12 @@ std::unique_ptr<QWidget> TuEuropeanCharForm::Create(EditorHost& host) {
     return window;
 }
 
+void TuEuropeanCharForm::replacePicture(OneBitPicture picture) {
+    m_picture = std::move(picture);
+    m_frame.reset();
+    refreshPicture();
+}
+
 QString TuEuropeanCharForm::chosenCode() const {
     return m_code->text();
 }

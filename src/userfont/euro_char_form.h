@@ -56,6 +56,9 @@ public:
     static std::unique_ptr<QWidget> Create(EditorHost& host);
 
     const OneBitPicture& picture() const { return m_picture; }
+    // Shows `picture` in place of the current one and forgets the selection frame (the new
+    // picture has none to erase); the chosen code stays, so Insert still inserts it.
+    void replacePicture(OneBitPicture picture);
     // "U41" once a cell is chosen; empty before.
     QString chosenCode() const;
     // Why the picture file was not used, when it exists but could not be read; empty otherwise.
