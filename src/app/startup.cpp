@@ -16,9 +16,9 @@
 #include "userfont/font_maker.h"
 
 #include "core/command_line.h"
+#include "link/path_text.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 
 #include <chrono>
@@ -116,7 +116,7 @@ std::optional<int> ReadEditorArguments(const std::vector<std::string>& args, Edi
     }
     options.quitAfterShow = line.has("--quit-after-show");
     if (!line.positionals().empty()) {
-        options.document = QFile::decodeName(QByteArray::fromStdString(line.positionals().front()));
+        options.document = link::PathText(line.positionals().front());
     }
     return std::nullopt;
 }

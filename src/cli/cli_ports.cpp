@@ -1,9 +1,9 @@
 #include "cli/cli_ports.h"
 
 #include "core/command_line.h"
+#include "link/path_text.h"
 #include "link/port_names.h"
 
-#include <QFile>
 #include <QString>
 
 namespace lumivo::cli {
@@ -42,7 +42,7 @@ int RunPortsCommand(const std::vector<std::string>& args, std::ostream& out, std
         return ReportUsageError(err, "lumivo-cli ports",
                                 "unexpected argument " + line.positionals().front(), kPortsUsage);
     }
-    const QString settings = QFile::decodeName(QByteArray::fromStdString(settingsFile.string()));
+    const QString settings = link::PathText(settingsFile);
     const auto describe = [&](int n) {
         return link::ComPortTarget(n, settings).toLocal8Bit().toStdString();
     };

@@ -1,8 +1,7 @@
 #include "link/port_names.h"
 
 #include "core/settings_file.h"
-
-#include <QFile>
+#include "link/path_text.h"
 
 namespace lumivo::link {
 
@@ -27,12 +26,7 @@ QString MappedTarget(int n, const QString& settingsFile) {
     if (settingsFile.isEmpty()) {
         return {};
     }
-#ifdef Q_OS_WIN
-    const SettingsFile settings(std::filesystem::path(settingsFile.toStdWString()));
-#else
-    const SettingsFile settings(
-        std::filesystem::path(QFile::encodeName(settingsFile).toStdString()));
-#endif
+    const SettingsFile settings(FileSystemPath(settingsFile));
     const std::optional<std::string> target =
         settings.readString("Ports", ComPortName(n).toStdString());
     return target ? QString::fromLocal8Bit(QByteArray::fromStdString(*target)).trimmed()

@@ -37,10 +37,6 @@ lumivo::link::PortOpener OpenerFor(const std::string& port, const QString& setti
     return lumivo::link::OpenerForTarget(name);
 }
 
-} // namespace
-
-namespace {
-
 int RunCommandLine(int argc, char** argv) {
     const std::string help = std::string(kUsage) + "\n" + lumivo::cli::kSignCommandsUsage;
     std::vector<std::string> args;
