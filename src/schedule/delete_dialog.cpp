@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace lumivo::ui {
@@ -66,6 +67,12 @@ TDeletefrm::TDeletefrm(QWidget* parent, link::SignConnection connection)
     setObjectName(QStringLiteral("TDeletefrm"));
     m_command = new link::CommandThread(this);
     connect(m_command, &link::CommandThread::finished, this, &TDeletefrm::commandFinished);
+    connect(m_command, &link::CommandThread::progressed, this, [this](int value, int maximum) {
+        if (m_runningButton == m_transFont) {
+            m_fontProgress->setMaximum(maximum);
+            m_fontProgress->setValue(value);
+        }
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -173,31 +180,31 @@ QWidget* TDeletefrm::makeAllPanel() {
 
 QWidget* TDeletefrm::makeFontPanel() {
     QWidget* panel = Panel(this, QStringLiteral("TransferFontPanel"));
-    QComboBox* signId = MakeSignIdCombo(panel, QStringLiteral("ComboBox4"), false);
+    m_fontSignId = MakeSignIdCombo(panel, QStringLiteral("ComboBox4"), false);
 
-    // The transfer needs the font maker's character list, which this window does not have yet.
-    auto* transfer = Button(panel, QStringLiteral("TransFont"), QStringLiteral("Transfer"));
-    transfer->setEnabled(false);
-    transfer->setToolTip(QStringLiteral("Fonts are transferred from the font maker."));
+    // Enabled once the font maker has opened the panel with its characters.
+    m_transFont = Button(panel, QStringLiteral("TransFont"), QStringLiteral("Transfer"));
+    m_transFont->setEnabled(false);
     auto* cancel = Button(panel, QStringLiteral("Button2"), QStringLiteral("Cancel"));
 
     auto* status = new QStatusBar(panel);
     status->setObjectName(QStringLiteral("StatusBar1"));
     status->setSizeGripEnabled(false);
-    auto* progress = new QProgressBar(status);
-    progress->setObjectName(QStringLiteral("ProgressBar1"));
-    progress->setTextVisible(false);
-    progress->setRange(0, 100);
-    progress->setValue(0);
-    status->addWidget(progress, 1);
+    m_fontProgress = new QProgressBar(status);
+    m_fontProgress->setObjectName(QStringLiteral("ProgressBar1"));
+    m_fontProgress->setTextVisible(false);
+    m_fontProgress->setRange(0, 100);
+    m_fontProgress->setValue(0);
+    status->addWidget(m_fontProgress, 1);
 
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(SignIdRow(panel, QStringLiteral("Sign ID:"), signId));
+    layout->addLayout(SignIdRow(panel, QStringLiteral("Sign ID:"), m_fontSignId));
     layout->addSpacing(12);
-    layout->addLayout(ButtonRow(transfer, cancel));
+    layout->addLayout(ButtonRow(m_transFont, cancel));
     layout->addWidget(status);
 
+    connect(m_transFont, &QPushButton::clicked, this, &TDeletefrm::TransFontClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     return panel;
 }
@@ -256,7 +263,11 @@ void TDeletefrm::openDeleteAll() {
     m_allOk->setFocus();
 }
 
-void TDeletefrm::openTransferFont() {
+void TDeletefrm::openTransferFont(UserFontSource& source) {
+    m_fontSource = &source;
+    if (m_runningButton != m_transFont) {
+        m_transFont->setEnabled(true);
+    }
     showTransferFontPanel();
     showWindow(Qt::NonModal);
 }
@@ -314,6 +325,11 @@ void TDeletefrm::run(QPushButton* button, link::CommandThread::Command command,
 }
 
 void TDeletefrm::commandFinished(const link::Outcome& outcome) {
+    if (m_runningButton == m_transFont && m_transFont != nullptr) {
+        m_runningButton = nullptr;
+        fontTransferFinished(outcome);
+        return;
+    }
     QPushButton* button = m_runningButton;
     m_runningButton = nullptr;
     if (button == nullptr) {
@@ -358,6 +374,49 @@ void TDeletefrm::DeleteOkClick() {
         [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_allSignId)](
             const link::Progress&) { return link::RunDeleteAll(opener, *clock, signId); },
         false);
+}
+
+void TDeletefrm::TransFontClick() {
+    if (m_fontSource == nullptr || m_command->isRunning()) {
+        return;
+    }
+    // The list is read once, as it stands when the transfer starts: the worker never touches the
+    // font maker, which stays usable while the characters go out.
+    std::vector<UserCharRecord> records = m_fontSource->FontRecords();
+    m_fontProgress->setValue(0);
+    m_fontProgress->setMaximum(std::max<int>(1, static_cast<int>(records.size())));
+    m_sentCharacters = std::make_shared<std::vector<UserCharRecord>>();
+    link::PortOpener opener = m_connection.portOpener();
+    std::shared_ptr<link::Clock> clock = m_connection.makeClock();
+    run(
+        m_transFont,
+        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_fontSignId),
+         records = std::move(records), sent = m_sentCharacters](const link::Progress& progress) {
+            link::FontTransferResult result =
+                link::RunFontTransfer(opener, *clock, signId, records, progress);
+            *sent = std::move(result.sent);
+            return result.outcome;
+        },
+        false);
+}
+
+void TDeletefrm::fontTransferFinished(const link::Outcome& outcome) {
+    const std::vector<UserCharRecord> sent =
+        m_sentCharacters ? std::move(*m_sentCharacters) : std::vector<UserCharRecord>{};
+    m_sentCharacters.reset();
+    // Every character the sign took is drawn, also after a refusal, so the picker shows what the
+    // sign holds; the picture file is written only when the whole transfer succeeded.
+    if (m_fontSource != nullptr && !sent.empty()) {
+        const QString saveProblem = m_fontSource->DrawSentCharacters(sent, outcome.success);
+        if (!saveProblem.isEmpty()) {
+            ShowOutcome(this, link::Outcome{link::BoxKind::Error,
+                                            " Cannot save the European character picture ", false,
+                                            saveProblem.toStdString()});
+        }
+    }
+    m_transFont->setEnabled(true);
+    m_fontProgress->setValue(0);
+    ShowOutcome(this, outcome);
 }
 
 } // namespace lumivo::ui

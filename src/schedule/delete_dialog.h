@@ -4,6 +4,7 @@
 #include "link/outcome.h"
 #include "link/sign_connection.h"
 #include "schedule/page_tree_marks.h"
+#include "widgets/font_transfer.h"
 
 #include <QDialog>
 
@@ -26,7 +27,7 @@ class PageTreeView;
 // delete everything, and the font transfer panel. Each command runs on a worker thread with its
 // OK button disabled and reports in a box when it ends. The task checks and the page marks keep
 // their state between uses.
-class TDeletefrm final : public QDialog {
+class TDeletefrm final : public QDialog, public FontTransferPanel {
     Q_OBJECT
 public:
     TDeletefrm(QWidget* parent, link::SignConnection connection);
@@ -46,7 +47,7 @@ public:
     void openDeletePage();
     void openDeleteAll();
     // The font maker's "Transfer to Sign...": the font panel, not modal.
-    void openTransferFont();
+    void openTransferFont(UserFontSource& source) override;
 
     // The start-up factory: a top-level window bound to the menu items of the main window.
     static std::unique_ptr<QWidget> Create(EditorHost& host);
@@ -66,6 +67,8 @@ private:
     void ScheduleOkClick();
     void DelPageOKClick();
     void DeleteOkClick();
+    void TransFontClick();
+    void fontTransferFinished(const link::Outcome& outcome);
     void TreeView1Click(QTreeWidgetItem* item);
     void refreshMarks(int page);
 
@@ -93,6 +96,12 @@ private:
     QPushButton* m_scheduleOk = nullptr;
     QPushButton* m_pageOk = nullptr;
     QPushButton* m_allOk = nullptr;
+    QComboBox* m_fontSignId = nullptr;
+    QPushButton* m_transFont = nullptr;
+    QProgressBar* m_fontProgress = nullptr;
+    UserFontSource* m_fontSource = nullptr;
+    // What the running font transfer's sign took; written by the worker before it finishes.
+    std::shared_ptr<std::vector<UserCharRecord>> m_sentCharacters;
 };
 
 } // namespace lumivo::ui

@@ -152,6 +152,19 @@ void TuEuropeanCharForm::replacePicture(OneBitPicture picture) {
     refreshPicture();
 }
 
+void TuEuropeanCharForm::drawCharacters(const std::vector<UserCharRecord>& records) {
+    for (const UserCharRecord& record : records) {
+        DrawUserCharRecord(m_picture, record);
+    }
+    refreshPicture();
+}
+
+Status TuEuropeanCharForm::savePicture(const std::filesystem::path& file) {
+    m_frame.reset();
+    refreshPicture();
+    return WriteOneBitBmp(file, m_picture);
+}
+
 QString TuEuropeanCharForm::chosenCode() const {
     return m_code->text();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/euro_picture.h"
+#include "core/result.h"
+#include "core/userfont.h"
 
 #include <QImage>
 #include <QString>
@@ -9,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QLabel;
 
@@ -59,6 +62,11 @@ public:
     // Shows `picture` in place of the current one and forgets the selection frame (the new
     // picture has none to erase); the chosen code stays, so Insert still inserts it.
     void replacePicture(OneBitPicture picture);
+    // Draws each character into its cell of the picture, a later one over an earlier one of the
+    // same code; the selection frame stays.
+    void drawCharacters(const std::vector<UserCharRecord>& records);
+    // Writes the picture, without the selection frame, which is forgotten; the chosen code stays.
+    Status savePicture(const std::filesystem::path& file);
     // "U41" once a cell is chosen; empty before.
     QString chosenCode() const;
     // Why the picture file was not used, when it exists but could not be read; empty otherwise.

@@ -1,5 +1,7 @@
 #include "userfont/font_maker.h"
 
+#include "core/program_folder.h"
+#include "userfont/euro_char_form.h"
 #include "widgets/editor_host.h"
 #include "widgets/prompter.h"
 #include "widgets/window_support.h"
@@ -310,11 +312,16 @@ TFontMakefrm::TFontMakefrm(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     file->addSeparator();
     QAction* quit = file->addAction(QStringLiteral("&Quit"));
     quit->setObjectName(QStringLiteral("Quit1"));
-    // The font transfer is not part of the program yet: its item stays disabled.
+    // Enabled once the deletion window's font panel is known (connectTransfer).
     QMenu* transfer = menuBar()->addMenu(QStringLiteral("&Transfer"));
-    QAction* toSign = transfer->addAction(QStringLiteral("Transfer to Sign..."));
-    toSign->setObjectName(QStringLiteral("TransfertoSign1"));
-    toSign->setEnabled(false);
+    m_transferToSign = transfer->addAction(QStringLiteral("Transfer to Sign..."));
+    m_transferToSign->setObjectName(QStringLiteral("TransfertoSign1"));
+    m_transferToSign->setEnabled(false);
+    connect(m_transferToSign, &QAction::triggered, this, [this] {
+        if (m_transferPanel != nullptr && m_transferSource) {
+            m_transferPanel->openTransferFont(*m_transferSource);
+        }
+    });
 
     connect(add, &QToolButton::clicked, this, &TFontMakefrm::addClick);
     connect(remove, &QToolButton::clicked, this, &TFontMakefrm::deleteClick);
@@ -338,7 +345,23 @@ std::unique_ptr<QWidget> TFontMakefrm::Create(EditorHost& host) {
     auto window = std::make_unique<TFontMakefrm>(nullptr);
     TFontMakefrm* maker = window.get();
     host.BindCommand(QStringLiteral("UserFontMake1"), [maker] { maker->showFontMaker(); });
+    maker->connectTransfer(
+        dynamic_cast<FontTransferPanel*>(host.Window(QStringLiteral("TDeletefrm"))),
+        [&host] {
+            return qobject_cast<TuEuropeanCharForm*>(
+                host.Window(QStringLiteral("TuEuropeanCharForm")));
+        },
+        WritableProgramFolder() / "EuroCharForm58204.bmp");
     return window;
+}
+
+void TFontMakefrm::connectTransfer(FontTransferPanel* panel,
+                                   std::function<TuEuropeanCharForm*()> picker,
+                                   std::filesystem::path pictureFile) {
+    m_transferPanel = panel;
+    m_transferSource =
+        std::make_unique<FontTransferSource>(m_model, std::move(picker), std::move(pictureFile));
+    m_transferToSign->setEnabled(panel != nullptr);
 }
 
 void TFontMakefrm::keyPressEvent(QKeyEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "userfont/font_maker_model.h"
+#include "userfont/font_transfer_source.h"
 
 #include <QMainWindow>
 #include <QWidget>
@@ -9,6 +10,7 @@
 
 class QComboBox;
 class QLabel;
+class QAction;
 class QListWidget;
 
 namespace lumivo::ui {
@@ -52,6 +54,12 @@ public:
 
     const userfont::FontMakerModel& model() const { return m_model; }
 
+    // "Transfer to Sign..." opens `panel` with this list, the characters the sign took drawn into
+    // the picker's picture and saved as `pictureFile`. Until this is called (or with no panel)
+    // the item stays disabled.
+    void connectTransfer(FontTransferPanel* panel, std::function<TuEuropeanCharForm*()> picker,
+                         std::filesystem::path pictureFile);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -77,6 +85,9 @@ private:
     QLabel* m_height = nullptr;
     QLabel* m_statusLeft = nullptr;
     QLabel* m_position = nullptr;
+    QAction* m_transferToSign = nullptr;
+    FontTransferPanel* m_transferPanel = nullptr;
+    std::unique_ptr<FontTransferSource> m_transferSource;
     bool m_shownBefore = false;
 };
 

@@ -15,7 +15,14 @@ using lumivo::ui::MessageKind;
 
 namespace {
 
+// A font maker with nothing drawn.
+struct NoCharacters final : ui::UserFontSource {
+    std::vector<UserCharRecord> FontRecords() const override { return {}; }
+    QString DrawSentCharacters(const std::vector<UserCharRecord>&, bool) override { return {}; }
+};
+
 struct Bench {
+    NoCharacters font;
     link::FakeLine line;
     ProbePrompter boxes;
     ui::PrompterScope scope{boxes};
@@ -29,6 +36,8 @@ struct Bench {
 
     // Opens a panel the way the menu does.
     void open(void (ui::TDeletefrm::*command)()) { (window.*command)(); }
+    // The font maker's "Transfer to Sign...".
+    void openTransferFont() { window.openTransferFont(font); }
 
     // A click on the mark of page `letter`, or of its line 1 or 2.
     void clickMark(char letter, int line = 0) {
@@ -87,12 +96,19 @@ void DeleteWindowTest::onePanelAtATime() {
         {&ui::TDeletefrm::openDeleteSchedule, "DelSchedulePanel", "Delete Schedule"},
         {&ui::TDeletefrm::openDeletePage, "DelPagePanel", "Delete page"},
         {&ui::TDeletefrm::openDeleteAll, "DeleteAllPanel", "Delete All"},
-        {&ui::TDeletefrm::openTransferFont, "TransferFontPanel", "Transfer Font To Sign"},
+        {nullptr, "TransferFontPanel", "Transfer Font To Sign"},
     };
     const char* const panels[] = {"DelSchedulePanel", "DelPagePanel", "DeleteAllPanel",
                                   "TransferFontPanel"};
+    const auto open = [&b](const Use& use) {
+        if (use.open != nullptr) {
+            b.open(use.open);
+        } else {
+            b.openTransferFont();
+        }
+    };
     for (const Use& use : uses) {
-        b.open(use.open);
+        open(use);
         QCOMPARE(b.window.windowTitle(), QString::fromLatin1(use.caption));
         for (const char* panel : panels) {
             QWidget* widget = b.find<QWidget>(panel);
@@ -104,7 +120,7 @@ void DeleteWindowTest::onePanelAtATime() {
     QCOMPARE(b.window.focusWidget(), b.button("DeleteOk"));
     QVERIFY(!(b.window.windowFlags() & Qt::WindowMinMaxButtonsHint));
     QCOMPARE(b.window.windowModality(), Qt::ApplicationModal);
-    b.open(&ui::TDeletefrm::openTransferFont);
+    b.openTransferFont();
     QCOMPARE(b.window.windowModality(), Qt::NonModal);
     b.open(&ui::TDeletefrm::openDeletePage);
     QCOMPARE(b.window.windowModality(), Qt::ApplicationModal);
@@ -113,7 +129,7 @@ void DeleteWindowTest::onePanelAtATime() {
     // Each Cancel closes the window.
     for (const char* cancel : {"ScheduleCancel", "DelPageCancel", "DeleteCancel", "Button2"}) {
         for (const Use& use : uses) {
-            b.open(use.open);
+            open(use);
             if (b.button(cancel)->isVisible()) {
                 break;
             }
@@ -155,11 +171,12 @@ void DeleteWindowTest::fixedListsAsCreated() {
         QVERIFY(!ui::PageTreeView::isMarked(node));
     }
 
-    // The font panel waits for the font maker: nothing there pretends to transfer.
+    // The font panel waits for the font maker's characters.
     QPushButton* transfer = b.button("TransFont");
     QCOMPARE(transfer->text(), QStringLiteral("Transfer"));
     QVERIFY(!transfer->isEnabled());
-    QVERIFY(!transfer->toolTip().isEmpty());
+    b.openTransferFont();
+    QVERIFY(transfer->isEnabled());
     auto* status = b.find<QStatusBar>("StatusBar1");
     QVERIFY(status != nullptr);
     auto* progress = b.find<QProgressBar>("ProgressBar1");

@@ -61,6 +61,7 @@ public:
     }
 
     void setNextAnswer(QMessageBox::StandardButton answer) { m_boxes.setNextAnswer(answer); }
+    void setNextFileName(const QString& fileName) { m_boxes.setNextFileName(fileName); }
     const std::vector<ui::ScriptedPrompter::ShownBox>& boxes() const { return m_boxes.boxes(); }
     QStringList texts() const { return m_boxes.texts(); }
 
