@@ -104,7 +104,7 @@ constexpr std::array<std::string_view, 20> kBaseLetters = {
     "..... ..... ##### ...#. ..#.. .#... #####",       // z
 };
 
-enum class Mark { Grave, Acute, Circumflex, Tilde, Diaeresis, Ring, Caron, Cedilla, Ogonek };
+using Mark = EuroMark;
 
 constexpr std::array<std::string_view, 9> kMarks = {
     ".#... ..#..",       // grave
@@ -250,6 +250,17 @@ DotGlyph EuroCharGlyph(int code) {
         return ComposeAccented(kAccentedGlyphs[static_cast<std::size_t>(code - 0x40)]);
     }
     return {};
+}
+
+std::optional<EuroAccent> EuroAccentOf(int code) {
+    if (code < 0x40 || code >= 0x80) {
+        return std::nullopt;
+    }
+    // The base letters in the order of the Base enumeration.
+    constexpr std::string_view kLetters = "ACEINOSUYZaceinosuyz";
+    static_assert(kLetters.size() == kBaseLetters.size());
+    const Accented& glyph = kAccentedGlyphs[static_cast<std::size_t>(code - 0x40)];
+    return EuroAccent{kLetters[static_cast<std::size_t>(glyph.base)], glyph.mark};
 }
 
 std::vector<std::string> LabelGlyph(char character) {

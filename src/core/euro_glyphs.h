@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,18 @@ inline constexpr int kGlyphBodyTop = 4;
 // The factory glyph of a European character code 0x00..0x7F: symbols and letters for
 // 0x00..0x3F, accented Latin letters for 0x40..0x7F. An empty glyph for any other code.
 DotGlyph EuroCharGlyph(int code);
+
+// The marks that make the accented letters of codes 0x40..0x7F.
+enum class EuroMark { Grave, Acute, Circumflex, Tilde, Diaeresis, Ring, Caron, Cedilla, Ogonek };
+
+// What an accented letter is made of: its base letter ("i" stands for the dotless i) and its mark.
+struct EuroAccent {
+    char letter = 0;
+    EuroMark mark = EuroMark::Grave;
+};
+
+// The base letter and mark of an accented character code 0x40..0x7F; nothing for other codes.
+std::optional<EuroAccent> EuroAccentOf(int code);
 
 // The 5 x 7 dots of a cell label character: "U", "0".."9", "A".."F"; empty for any other.
 std::vector<std::string> LabelGlyph(char character);

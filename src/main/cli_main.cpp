@@ -1,7 +1,9 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_common.h"
+#include "cli/cli_graphic.h"
 #include "cli/cli_page.h"
 #include "cli/cli_ports.h"
+#include "cli/cli_render.h"
 #include "core/program_folder.h"
 #include "link/port_factory.h"
 
@@ -25,6 +27,8 @@ const char* const kUsage =
     "  delete-lines, delete-all, font-transfer, recall-font\n"
     "           talk to a sign (--port PORT) or show the bytes (--dry-run)\n"
     "  ports    list the device each COM port setting reaches\n"
+    "  graphic  import a picture file as a graphic, or export a graphic as a picture\n"
+    "  render   draw the sign showing a line, at one moment or every frame, as PNG pictures\n"
     "\n"
     "Run 'lumivo-cli COMMAND --help' for the options of a command, 'lumivo-cli --version' for\n"
     "the version.\n";
@@ -50,6 +54,12 @@ int RunCommandLine(int argc, char** argv) {
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "page") {
         return lumivo::cli::RunPageCommand(rest, std::cout, std::cerr, lumivo::GraphicsFolder());
+    }
+    if (args[0] == "graphic") {
+        return lumivo::cli::RunGraphicCommand(rest, std::cout, std::cerr, lumivo::GraphicsFolder());
+    }
+    if (args[0] == "render") {
+        return lumivo::cli::RunRenderCommand(rest, std::cout, std::cerr, lumivo::GraphicsFolder());
     }
     if (args[0] == "ports") {
         return lumivo::cli::RunPortsCommand(rest, std::cout, std::cerr, lumivo::SettingsFilePath());

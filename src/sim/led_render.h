@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/led_render.h"
 #include "sim/sign_state.h"
 
 #include <string>
@@ -10,12 +11,17 @@ namespace lumivo::sim {
 
 inline constexpr int kDotRows = 8;
 
-// The dots one page line lights, as rows of pixel letters ('@' off, 'A' red, 'D' green,
-// 'E' yellow), kDotRows rows of equal length. Text is drawn in a 5x7 font with a blank column
-// after each character; the sign's codes act on what follows: colours (<CA>, <CD>, <CH>, the
-// inverse and mixed ones), columns (<Nhh>), graphic blocks (<Gxn>) from the state, user
-// characters (<Uhh>) from the state, date and time (<KD>, <KT>) from the clock as set. Other
-// codes (fonts, bells) take no room.
+// What the renderer needs of the state: graphic blocks, user characters, clock, brightness.
+led::SignMemory MemoryOfState(const SignState& state);
+
+// The display of the running page (else the first stored page), both its lines; no lines when
+// no page is stored.
+led::SignDisplay DisplayOfState(const SignState& state, led::SignGeometry geometry);
+
+// The static dots one page line lights, as rows of pixel letters ('@' off, 'A' red, 'D' green,
+// 'E' yellow), kDotRows rows of equal length (twice as many for a line in the 7x13 font or with
+// a tall graphic), drawn by the sign's renderer with the state's graphics, user characters and
+// clock.
 std::vector<std::string> RenderLine(const SignState& state, std::string_view text);
 
 // Rows of dots as text, one line per row: '.' off, 'R' red, 'G' green, 'Y' yellow.

@@ -68,5 +68,53 @@ TEST(CliProgram, PortsTellsWhereEachComPortLeads) {
     std::filesystem::remove_all(folder);
 }
 
+TEST(CliProgram, GraphicImportThenExportGivesTheSameDots) {
+    // A BMP and a PNG made by one export import back as the same graphic through the program.
+    char folder[] = "/tmp/lumivo-graphic-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::filesystem::path dir = folder;
+    const std::string graphics = (dir / "Graphdata").string();
+    std::filesystem::create_directory(graphics);
+    std::string rows;
+    for (int y = 0; y < 8; ++y) {
+        std::string row;
+        for (int x = 0; x < 64; ++x) {
+            row += "@ADE"[(x / 3 + y) % 4];
+        }
+        rows += row + "\r\n";
+    }
+    {
+        std::FILE* graphic = std::fopen((dir / "Graphdata" / "G07.txt").c_str(), "wb");
+        ASSERT_NE(graphic, nullptr);
+        std::fputs(rows.c_str(), graphic);
+        std::fclose(graphic);
+    }
+    for (const char* name : {"seven.bmp", "seven.png"}) {
+        SCOPED_TRACE(name);
+        const std::string picture = (dir / name).string();
+        std::filesystem::remove(dir / "Graphdata" / "G12.txt");
+        ExpectCommandLines(
+            LUMIVO_CLI_PATH,
+            {
+                {{"graphic", "export", "--number", "7", "--graphics", graphics, picture},
+                 0,
+                 "",
+                 ""},
+                {{"graphic", "import", "--graphics", graphics, "--number", "12", "--width", "64",
+                  "--height", "8", picture},
+                 0,
+                 "",
+                 ""},
+            });
+        std::FILE* imported = std::fopen((dir / "Graphdata" / "G12.txt").c_str(), "rb");
+        ASSERT_NE(imported, nullptr);
+        std::string back(rows.size() + 1, '\0');
+        back.resize(std::fread(back.data(), 1, back.size(), imported));
+        std::fclose(imported);
+        EXPECT_EQ(back, rows);
+    }
+    std::filesystem::remove_all(dir);
+}
+
 } // namespace
 } // namespace lumivo::test

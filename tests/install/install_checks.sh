@@ -138,7 +138,7 @@ man_pages)
     # Each page is clean roff, and names every option its program's --help lists.
     declare -A help_of=(
         [lumivo]="--help"
-        [lumivo-cli]="--help|page --help"
+        [lumivo-cli]="--help|page --help|graphic --help"
         [lumivo-sign]="--help"
     )
     for page in lumivo lumivo-cli lumivo-sign; do

@@ -97,8 +97,8 @@ TEST(LedRender, CodesColourPlaceAndInsert) {
     EXPECT_EQ(RenderLine(state, "<CD>I")[0], "@DDD@@");
     EXPECT_EQ(RenderLine(state, "<CL>I")[0], "A@@@AA");
     EXPECT_EQ(RenderLine(state, "<CH>I<CA>I")[0], "@EEE@@@AAA@@");
-    // Fonts and bells take no room; a column code moves on to column 0x0A.
-    EXPECT_EQ(RenderLine(state, "<AD><BB>I")[0].size(), 6u);
+    // Font and bell codes take no room; a column code moves on to column 0x0A.
+    EXPECT_EQ(RenderLine(state, "<AA><BB>I")[0].size(), 6u);
     EXPECT_EQ(RenderLine(state, "I<N0A>I")[0], "@AAA@@@@@@@AAA@@");
 
     // A user character is drawn from its rows, bit 7 the leftmost column, in its own width.
@@ -108,8 +108,8 @@ TEST(LedRender, CodesColourPlaceAndInsert) {
     EXPECT_EQ(dots[0], "AAAA@");
     EXPECT_EQ(dots[1], "A@@A@");
     EXPECT_EQ(dots[4], "@@@@@");
-    // One the sign was never sent shows as a box.
-    EXPECT_EQ(RenderLine(state, "<U43>")[0], "AAAAA@");
+    // A code beyond the European set shows as a box.
+    EXPECT_EQ(RenderLine(state, "<U80>")[0], "AAAAA@");
 
     // The clock as set shows in date and time codes.
     ApplyPayload(state, SetClockPayload({2026, 12, 7}, "14:05:09"));
@@ -125,6 +125,28 @@ TEST(LedRender, GraphicBlocksAreInsertedAndMissingOnesStayDark) {
     for (const std::string& row : dots) {
         EXPECT_EQ(row, std::string(32, 'E') + std::string(32, '@'));
     }
+}
+
+TEST(LedRender, TheDisplayRunsThePageWithTheSignsClockAndBrightness) {
+    SignState state;
+    ApplyPayload(state, "<L1><PB><FA><MA><WB><FA>B");
+    ApplyPayload(state, "<L1><PC><FA><MA><WB><FA><KT>");
+    ApplyPayload(state, "<L2><PC><FA><MA><WB><FA><CD>2");
+    ApplyPayload(state, "<RPC>");
+    ApplyPayload(state, SetClockPayload({2026, 12, 7}, "14:05:09"));
+    ApplyPayload(state, "<BC>");
+    EXPECT_EQ(MemoryOfState(state).brightnessPercent, 50);
+
+    // Line 1 (the time) in the top rows, line 2 in the lower rows, 32 columns of each.
+    const std::string frame = led::DotImageText(DisplayOfState(state, {32}).frameAt(0.1));
+    std::string expected;
+    for (const char* text : {"14:05", "<CD>2"}) {
+        for (const std::string& row : RenderLine(state, text)) {
+            expected += DotsText({(row + std::string(32, kPixelOff)).substr(0, 32)});
+        }
+    }
+    EXPECT_EQ(frame, expected);
+    EXPECT_EQ(DisplayOfState(SignState{}, {16}).lines().size(), 0u);
 }
 
 TEST(LedRender, ShowsTheRunningPageOrElseTheFirst) {

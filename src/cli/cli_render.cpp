@@ -1,0 +1,189 @@
+#include "cli/cli_render.h"
+
+#include "cli/cli_common.h"
+#include "core/compiler.h"
+#include "core/led_picture.h"
+#include "core/led_render.h"
+#include "image/picture_file.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+namespace lumivo::cli {
+
+const char* const kRenderUsage =
+    "usage: lumivo-cli render [--width N] [--graphics DIR] [--at SECONDS] (--text-file FILE | "
+    "TEXT)\n"
+    "                         --out FILE.png\n"
+    "       lumivo-cli render [--width N] [--graphics DIR] --frames DIR (--text-file FILE | "
+    "TEXT)\n"
+    "\n"
+    "Draws a sign showing the line as a send would put it on the sign: its leading effect,\n"
+    "display time and closing effect, its fonts, colours, graphics and European characters,\n"
+    "as round LED dots of 6 x 6 pixels (two lines of 8 dots, 96 pixels high).\n"
+    "\n"
+    "  --width N          the sign's width in dots, 16..512 (default 80)\n"
+    "  --graphics DIR     folder of the graphic files G01.txt..G16.txt\n"
+    "                     (default: the editor's Graphdata folder)\n"
+    "  --at SECONDS       the moment of the page's run to draw, from its start (default: when\n"
+    "                     the line first stands in full); later times wrap round the run\n"
+    "  --out FILE.png     the PNG picture to write\n"
+    "  --frames DIR       instead of one picture, every frame of one run, 25 a second, as\n"
+    "                     DIR/frame-0000.png, frame-0001.png ... (DIR is made when missing)\n"
+    "  --text-file FILE   read the line from FILE as raw 8-bit bytes, unchanged\n"
+    "  TEXT               the line as UTF-8 text; each character must be at most U+00FF\n"
+    "  --help             show this help\n"
+    "\n"
+    "Exit status: 0 written, 1 a graphic or file cannot be read or written, 2 usage error.\n";
+
+namespace {
+
+constexpr std::string_view kProgram = "lumivo-cli render";
+constexpr int kFramesPerSecond = 25;
+constexpr int kMaxFrames = 10000; // frame-0000 .. frame-9999
+
+constexpr OptionSpec kRenderOptions[] = {
+    {"--width", OptionKind::Value},
+    {"--graphics", OptionKind::Value},
+    {"--at", OptionKind::Value},
+    {"--frames", OptionKind::Value},
+    {"--out", OptionKind::Value},
+    {"--text-file", OptionKind::Value},
+    kHelpOption,
+};
+
+int Usage(std::ostream& err, std::string_view problem) {
+    return ReportUsageError(err, kProgram, problem, kRenderUsage);
+}
+
+int Failure(std::ostream& err, const std::string& message) {
+    err << kProgram << ": " << message << "\n";
+    return kExitFailure;
+}
+
+// A number of seconds written with digits and at most one point ("2", "1.5"); the same
+// whatever the locale.
+std::optional<double> ParseSeconds(std::string_view text) {
+    if (text.empty() || text.front() == '-' || text.front() == '+')
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+Status WriteFrame(const led::DotImage& dots, const std::filesystem::path& path) {
+    const led::ArgbPicture picture = led::DrawLedPicture(dots);
+    return WritePngFile(path, picture.width, picture.height, picture.pixels);
+}
+
+std::string FrameName(int index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%04d.png", index);
+    return name;
+}
+
+} // namespace
+
+int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const std::filesystem::path& defaultGraphicsFolder) {
+    const CommandLine options = ParseCommandLine(args, kRenderOptions);
+    if (const auto status = AnswerStandardOptions(options, kProgram, kRenderUsage, out, err)) {
+        return *status;
+    }
+    led::SignGeometry geometry;
+    if (const auto value = options.value("--width")) {
+        const int width = ParseDecimal(*value);
+        if (width < led::kMinSignColumns || width > led::kMaxSignColumns) {
+            return Usage(err, "--width takes a number of dots, 16..512");
+        }
+        geometry.columns = width;
+    }
+    std::optional<double> at;
+    if (const auto value = options.value("--at")) {
+        at = ParseSeconds(*value);
+        if (!at) {
+            return Usage(err, "--at takes a number of seconds, such as 2 or 1.5");
+        }
+    }
+    const std::optional<std::string> frames = options.value("--frames");
+    const std::optional<std::string> outFile = options.value("--out");
+    if (frames && at) {
+        return Usage(err, "give either --at SECONDS or --frames DIR");
+    }
+    if (frames.has_value() == outFile.has_value()) {
+        return Usage(err, "give either --out FILE.png or --frames DIR");
+    }
+    const std::optional<std::string> textFile = options.value("--text-file");
+    const std::vector<std::string>& texts = options.positionals();
+    if (texts.size() > 1) {
+        return Usage(err, "give the line once (quote a TEXT with blanks)");
+    }
+    if (textFile.has_value() == !texts.empty()) {
+        return Usage(err, "give either --text-file FILE or TEXT");
+    }
+
+    std::string line;
+    if (textFile) {
+        Result<Bytes> bytes = ReadLineFile(*textFile);
+        if (!bytes) {
+            return Failure(err, bytes.error().message);
+        }
+        line = std::move(bytes).value();
+    } else {
+        auto latin1 = Utf8ToLatin1(texts.front());
+        if (!latin1) {
+            return Usage(err,
+                         "TEXT holds a character above U+00FF, which a sign line cannot carry");
+        }
+        line = std::move(*latin1);
+    }
+
+    const auto graphicsGiven = options.value("--graphics");
+    const FolderGraphicSource source(graphicsGiven ? std::filesystem::path(*graphicsGiven)
+                                                   : defaultGraphicsFolder);
+    const Result<led::PageAnimation> animation = led::AnimateLine(line, source, {}, geometry);
+    if (!animation) {
+        return Failure(err, animation.error().message);
+    }
+
+    if (outFile) {
+        const double seconds = at ? *at : animation->shownAt();
+        if (Status written = WriteFrame(animation->frameAt(seconds), *outFile); !written) {
+            return Failure(err, written.error().message);
+        }
+        return kExitOk;
+    }
+
+    const double count = std::ceil(animation->duration() * kFramesPerSecond);
+    if (count > kMaxFrames) {
+        return Failure(err, "one run of this page lasts " +
+                                std::to_string(static_cast<long>(animation->duration())) +
+                                " seconds, more than the " +
+                                std::to_string(kMaxFrames / kFramesPerSecond) +
+                                " seconds --frames writes");
+    }
+    const std::filesystem::path folder(*frames);
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error) &&
+        !std::filesystem::create_directory(folder, error) && error) {
+        return Failure(err, "cannot make the folder " + folder.string() + ": " + error.message());
+    }
+    const int total = std::max(1, static_cast<int>(count));
+    for (int i = 0; i < total; ++i) {
+        const double seconds = static_cast<double>(i) / kFramesPerSecond;
+        if (Status written = WriteFrame(animation->frameAt(seconds), folder / FrameName(i));
+            !written) {
+            return Failure(err, written.error().message);
+        }
+    }
+    return kExitOk;
+}
+
+} // namespace lumivo::cli

@@ -1,0 +1,119 @@
+#include "cli/cli_render.h"
+
+#include "cli/cli_common.h"
+
+#include "core/led_picture.h"
+#include "core/test_support.h"
+#include "image/picture_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace lumivo::cli {
+namespace {
+
+using test::TempDir;
+using test::WriteBytes;
+
+struct RenderRun {
+    int status;
+    std::string err;
+};
+
+class CliRender : public ::testing::Test {
+protected:
+    RenderRun Run(std::vector<std::string> args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = RunRenderCommand(args, out, err, test::DataDir() / "led" / "Graphdata");
+        EXPECT_EQ(out.str(), "");
+        return {status, err.str()};
+    }
+
+    static Rgb Colour(std::uint32_t argb) {
+        return {static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
+                static_cast<std::uint8_t>(argb)};
+    }
+
+    TempDir m_dir;
+    std::string m_out = (m_dir.path() / "sign.png").string();
+};
+
+TEST_F(CliRender, UsageErrorsWriteNothing) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--out", m_out},
+        {"Hi"},
+        {"Hi", "--out", m_out, "--frames", m_dir.path().string()},
+        {"Hi", "--frames", m_dir.path().string(), "--at", "1"},
+        {"Hi", "there", "--out", m_out},
+        {"Hi", "--text-file", "x", "--out", m_out},
+        {"Hi", "--width", "15", "--out", m_out},
+        {"Hi", "--width", "513", "--out", m_out},
+        {"Hi", "--width", "wide", "--out", m_out},
+        {"Hi", "--at", "-1", "--out", m_out},
+        {"Hi", "--at", "1,5", "--out", m_out},
+        {"Hi", "--at", "soon", "--out", m_out},
+        {"\xE2\x82\xAC", "--out", m_out},
+    };
+    for (const auto& args : cases) {
+        const RenderRun run = Run(args);
+        EXPECT_EQ(run.status, kExitUsage) << ::testing::PrintToString(args);
+        EXPECT_NE(run.err.find("usage: lumivo-cli render"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(m_out));
+}
+
+TEST_F(CliRender, APictureShowsTheLineInLampsOfSixPixels) {
+    // "<Immediate>" shows the line at once; the red "I" has its top bar in columns 1..3 and the
+    // green graphic's frame starts at column 6.
+    ASSERT_EQ(Run({"--width", "40", "--at", "0.2", "<Immediate>I<Pic:G01>", "--out", m_out}).status,
+              kExitOk);
+    const Result<RgbPicture> picture = ReadPictureFile(m_out);
+    ASSERT_TRUE(picture.ok()) << picture.error().message;
+    EXPECT_EQ(picture->width, 40 * 6);
+    EXPECT_EQ(picture->height, 16 * 6);
+    struct Lamp {
+        int column;
+        int row;
+        std::uint32_t colour;
+    };
+    for (const Lamp& lamp :
+         {Lamp{1, 0, led::kRedColour}, Lamp{0, 0, led::kUnlitColour}, Lamp{2, 6, led::kRedColour},
+          Lamp{6, 0, led::kRedColour}, Lamp{13, 1, led::kGreenColour},
+          Lamp{30, 3, led::kYellowColour}, Lamp{39, 15, led::kUnlitColour}}) {
+        EXPECT_EQ(picture->at(lamp.column * 6 + 2, lamp.row * 6 + 2), Colour(lamp.colour))
+            << lamp.column << "," << lamp.row;
+    }
+    EXPECT_EQ(picture->at(5, 5), Colour(led::kBoardColour));
+}
+
+TEST_F(CliRender, FramesCoverOneRunAtTwentyFiveASecond) {
+    const std::filesystem::path frames = m_dir.path() / "frames";
+    WriteBytes(m_dir.path() / "line.txt", "<Immediate><Immediate><0.5Sec>I\r\n");
+    ASSERT_EQ(
+        Run({"--text-file", (m_dir.path() / "line.txt").string(), "--frames", frames.string()})
+            .status,
+        kExitOk);
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(frames)) {
+        EXPECT_EQ(entry.path().extension(), ".png");
+        ++count;
+    }
+    EXPECT_EQ(count, 13); // 0.5 s: frames at 0, 0.04 .. 0.48
+    EXPECT_TRUE(std::filesystem::exists(frames / "frame-0012.png"));
+    const Result<RgbPicture> last = ReadPictureFile(frames / "frame-0012.png");
+    ASSERT_TRUE(last.ok());
+    EXPECT_EQ(last->width, 80 * 6);
+}
+
+TEST_F(CliRender, AGraphicThatCannotBeReadIsNamedAndNothingIsWritten) {
+    const RenderRun run = Run({"Hi<Pic:G09>", "--out", m_out});
+    EXPECT_EQ(run.status, kExitFailure);
+    EXPECT_NE(run.err.find("G09"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(m_out));
+}
+
+} // namespace
+} // namespace lumivo::cli
