@@ -9,6 +9,9 @@
 #include "app/main_window.h"
 #include "app/set_com.h"
 #include "app/sign_color.h"
+#include "graphic/bmp_save_load.h"
+#include "graphic/graphic_form.h"
+#include "graphic/select_graph_name.h"
 #include "schedule/delete_dialog.h"
 #include "schedule/schedule_window.h"
 #include "userfont/delete_font_dialog.h"
@@ -38,13 +41,13 @@ constexpr StartupWindow kStartupWindows[] = {
     {"TScheduleAdd", nullptr}, // made by TSchedule, which owns it
     {"TDeletefrm", &TDeletefrm::Create},
     {"TSetID", &TSetID::Create},
-    {"TGraphicForm", nullptr},
+    {"TGraphicForm", &graphic::TGraphicForm::Create},
     {"TuEuropeanCharForm", &TuEuropeanCharForm::Create},
     {"TLinkpagefrm", &TLinkpagefrm::Create},
     {"TInputTextfrm", &TInputTextfrm::Create},
-    {"TBmpSaveLoad", nullptr},
+    {"TBmpSaveLoad", &graphic::TBmpSaveLoad::Create},
     {"TMoveSpeedfrm", &TMoveSpeedfrm::Create},
-    {"TSelectGaphName", nullptr},
+    {"TSelectGaphName", &graphic::TSelectGaphName::Create},
     {"TFontMakefrm", &TFontMakefrm::Create},
     {"TsignColorfrm", &TsignColorfrm::Create},
 };

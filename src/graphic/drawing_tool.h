@@ -7,6 +7,7 @@
 #include <QString>
 #include <Qt>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -75,8 +76,9 @@ public:
     // Drops the shown floating selection where the overlay lies (a no-op when none is shown).
     virtual void dropFloating() = 0;
 
-    // Opens the text input dialog modally; nothing on Cancel.
-    virtual std::optional<TextRequest> askText() = 0;
+    // Opens the text input dialog and returns at once; `accepted` runs with the answer after OK,
+    // never after Cancel.
+    virtual void askText(std::function<void(const TextRequest&)> accepted) = 0;
 
     // One undoable step: everything the tool changes between beginStep and endStep (store,
     // floating store, overlay) becomes one entry named `name` on the editor's undo stack; a step

@@ -1,0 +1,184 @@
+#pragma once
+
+#include "graphic/drawing_tool.h"
+#include "graphic/graphic_editor_model.h"
+#include "graphic/graphic_undo.h"
+
+#include <QWidget>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+class QAbstractButton;
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+class QScrollArea;
+class QToolButton;
+class QUndoStack;
+
+namespace lumivo::ui {
+class EditorHost;
+}
+
+namespace lumivo::graphic {
+
+class ColourSwatch;
+class FloatingOverlay;
+class GraphicGrid;
+class TBmpSaveLoad;
+class TSelectGaphName;
+
+// The graphic editor ("GraphicForm"): the graphic list with Open, Save and Delete, the size,
+// zoom and colour, the grid with the twelve drawing tools and the floating selection, undo and
+// redo, insertion of the graphic into the current line and the bitmap dialog. Made once at
+// start; closing it only hides it and its state stays.
+class TGraphicForm final : public QWidget {
+    Q_OBJECT
+public:
+    // The list panel's and the tool panel's width limits behind their splitters.
+    static constexpr int kListPanelMin = 40;
+    static constexpr int kListPanelMax = 130;
+    static constexpr int kToolPanelMin = 50;
+    static constexpr int kToolPanelMax = 140;
+    // Swatch places within the colour group: triple colour (red, green, yellow, grey) and single
+    // colour (red, grey).
+    static constexpr int kTripleSwatchX[4] = {17, 42, 67, 92};
+    static constexpr int kSingleRedX = 42;
+    static constexpr int kSingleGreyX = 82;
+
+    // `host` receives the inserted tags and tells the colour mode (null: no insertion);
+    // `graphicsFolder` is where the graphic files are.
+    TGraphicForm(ui::EditorHost* host, std::filesystem::path graphicsFolder,
+                 QWidget* parent = nullptr);
+    ~TGraphicForm() override;
+
+    // The start-up factory: a top-level window over the program's graphics folder, bound to
+    // "Edit Graphic..." and following the colour mode.
+    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
+
+    // "Edit Graphic...": shows the window in its normal state.
+    void ShowEditor();
+    // Single colour: red and grey only.
+    void SetPaletteMode(bool single);
+
+    void setNameDialog(TSelectGaphName* dialog);
+    void setBitmapDialog(TBmpSaveLoad* dialog);
+
+    // The Text tool's question; by default the text input dialog of the editor, opened modally.
+    using TextAsker = std::function<std::optional<TextRequest>()>;
+    void setTextAsker(TextAsker asker) { m_textAsker = std::move(asker); }
+
+    const GraphicEditorModel& model() const { return m_model; }
+    ToolCanvas& canvas();
+    QUndoStack& undoStack() { return *m_undo; }
+    GraphicGrid* grid() const { return m_grid; }
+    FloatingOverlay* overlay() const { return m_overlay; }
+    const std::filesystem::path& graphicsFolder() const { return m_folder; }
+    // The graphic selected in the list; empty when none.
+    QString selectedName() const;
+
+    // The buttons' handlers.
+    void InsertButtonClick();
+    void SaveClick();
+    void DeleteButtonClick();
+    void ClearClick();
+    void BmpButtonClick();
+    void SaveButtonClick(); // export
+    void LoadButtonClick(); // import
+    // Save graphic under a chosen name (after OK of the name dialog).
+    void saveAs(const QString& name);
+    // Open from the list: releasing a button over the list's item `row`.
+    void ListBox1MouseUp(int row);
+
+    // Full redraw of the grid (and the overlay) from the store.
+    void redraw();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    class Canvas;
+    friend class Canvas;
+
+    void buildControls();
+    QWidget* buildListPanel();
+    QWidget* buildCentre();
+    QWidget* buildToolPanel();
+    QGroupBox* buildColourGroup();
+
+    void chooseTool(int number);
+    void chooseColour(char letter);
+    void applyHeight(int index);
+    void applyWidth(int index);
+    void applyZoom(int index);
+    void dropFloatingAsStep();
+    void gridReleased(QPoint position, Qt::MouseButton button);
+    bool currentIsLine2() const;
+    TSelectGaphName& nameDialog();
+
+    EditorSnapshot snapshot() const;
+    void restore(const EditorSnapshot& snapshot);
+    SnapshotRestorer restorer();
+    // A step of the undo stack: the state at its beginning, and at its end when it changed.
+    void beginStep();
+    void undoStep();
+    void redoStep();
+    std::optional<std::pair<EditorSnapshot, EditorSnapshot>> finishStep();
+
+    ui::EditorHost* m_host = nullptr;
+    std::filesystem::path m_folder;
+    GraphicEditorModel m_model;
+    std::unique_ptr<Canvas> m_canvas;
+    std::unique_ptr<DrawingTool> m_tool;
+    QUndoStack* m_undo = nullptr;
+    std::optional<EditorSnapshot> m_stepStart;
+    TextAsker m_textAsker;
+    TSelectGaphName* m_nameDialog = nullptr;
+    std::unique_ptr<TSelectGaphName> m_ownNameDialog;
+    TBmpSaveLoad* m_bitmapDialog = nullptr;
+    bool m_shownBefore = false;
+
+    QListWidget* m_list = nullptr;        // ListBox1
+    QComboBox* m_height = nullptr;        // ComboBox1
+    QComboBox* m_width = nullptr;         // ComboBox2
+    QComboBox* m_zoom = nullptr;          // ComboBox3
+    QScrollArea* m_scroll = nullptr;      // ScrollBox1
+    GraphicGrid* m_grid = nullptr;        // Image1
+    FloatingOverlay* m_overlay = nullptr; // AssistImage
+    QButtonGroup* m_tools = nullptr;      // SpeedButton1..12
+    QToolButton* m_undoButton = nullptr;
+    QToolButton* m_redoButton = nullptr;
+    QGroupBox* m_colourGroup = nullptr;
+    ColourSwatch* m_useSwatch = nullptr; // Shape6
+    ColourSwatch* m_swatches[4] = {};    // Shape7..Shape10: red, green, yellow, grey
+};
+
+// A colour swatch of the colour group: a square ("Use:") or a round one that a mouse release
+// chooses.
+class ColourSwatch final : public QWidget {
+    Q_OBJECT
+public:
+    ColourSwatch(QWidget* parent, const QString& objectName, char letter, bool round);
+    char letter() const { return m_letter; }
+    void setLetter(char letter);
+
+Q_SIGNALS:
+    void chosen(char letter);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    char m_letter;
+    bool m_round;
+};
+
+} // namespace lumivo::graphic

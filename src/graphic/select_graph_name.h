@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+class QComboBox;
+
+namespace lumivo::ui {
+class EditorHost;
+}
+
+namespace lumivo::graphic {
+
+// "Select Graphi Name": the graphic name Save writes, chosen from G01..G16. The dialog lives as
+// long as the program, so it opens with the name chosen last. Shown application-modal without
+// waiting; OK ends it with accepted(), Cancel with rejected().
+class TSelectGaphName final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TSelectGaphName(QWidget* parent = nullptr);
+
+    // The start-up factory: the graphic editor, made before it, is told to use this dialog.
+    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
+
+    void Open();
+    // The chosen entry, "G01".."G16".
+    QString chosenName() const;
+
+private:
+    QComboBox* m_names = nullptr; // ComboBox1
+};
+
+} // namespace lumivo::graphic

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "graphic/tools/mask_shape_tool.h"
+
+namespace lumivo::graphic {
+
+// Tool 6: the outline of the ellipse inscribed in the half-open box of the
+// rectangle tools. The rubber band is an ellipse.
+class EllipseTool : public MaskShapeTool {
+public:
+    EllipseTool();
+};
+
+} // namespace lumivo::graphic

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "graphic/tools/mask_shape_tool.h"
+
+namespace lumivo::graphic {
+
+// Tool 7: the ellipse inscribed in the half-open box of the rectangle tools,
+// outline and inside. The rubber band is an ellipse filled with the current colour.
+class FilledEllipseTool : public MaskShapeTool {
+public:
+    FilledEllipseTool();
+};
+
+} // namespace lumivo::graphic
