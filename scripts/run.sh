@@ -21,7 +21,12 @@ trap cleanup EXIT
 
 if ! com1_mapped && [ -x "$BIN/lumivo-sign" ]; then
     log="${TMPDIR:-/tmp}/lumivo-sign.log"
-    coproc SIGN { exec "$BIN/lumivo-sign" --id 01 --log "$log" --show; }
+    # With a display the sign shows itself in a window; without one it draws on the terminal.
+    sign_args=(--id 01 --log "$log" --show)
+    if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+        sign_args+=(--window)
+    fi
+    coproc SIGN { exec "$BIN/lumivo-sign" "${sign_args[@]}"; }
     sign_pid=$SIGN_PID
     read -r -t 10 device <&"${SIGN[0]}"
     export LUMIVO_COM1="$device"

@@ -7,12 +7,16 @@
 #include "app/sign_color.h"
 #include "core/document.h"
 #include "core/file_io.h"
+#include "core/program_folder.h"
 #include "widgets/placement.h"
+#include "widgets/preview_model.h"
+#include "widgets/preview_strip.h"
 #include "widgets/prompter.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFrame>
@@ -202,6 +206,7 @@ void TForm1::FormCreate() {
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    CreatePreview();
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -504,6 +509,49 @@ void TForm1::CreateStatusBar() {
     m_statusMessage->setIndent(4);
     areaLayout->addWidget(m_statusMessage);
     bar->addWidget(area, 1);
+}
+
+void TForm1::CreatePreview() {
+    m_previewModel =
+        new PreviewModel(std::make_shared<FolderGraphicSource>(GraphicsFolder()), this);
+    m_previewModel->setColumns(m_settings.readInt("Preview", "width", led::kDefaultSignColumns));
+    auto* strip = new PreviewStrip(*m_previewModel);
+    m_previewDock = new QDockWidget(QStringLiteral("Preview"), this);
+    m_previewDock->setObjectName(QStringLiteral("PreviewDock"));
+    m_previewDock->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
+    // Shown and hidden from the View menu only, so the choice is always the one kept.
+    m_previewDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    m_previewDock->setWidget(strip);
+    addDockWidget(Qt::BottomDockWidgetArea, m_previewDock);
+    const bool shown = m_settings.readInt("Preview", "show", 1) != 0;
+    m_previewDock->setVisible(shown);
+
+    // "View" comes after the menus the program has always had, just before "Help".
+    auto* view = new QMenu(QStringLiteral("&View"), menuBar());
+    view->setObjectName(QStringLiteral("View1"));
+    view->menuAction()->setObjectName(QStringLiteral("View1"));
+    QAction* show = NewItem(this, view, "ShowPreview1", QStringLiteral("&Preview"));
+    show->setCheckable(true);
+    show->setChecked(shown);
+    menuBar()->insertMenu(Item(QStringLiteral("Help1")), view);
+
+    connect(show, &QAction::triggered, this, [this](bool shown) {
+        m_previewDock->setVisible(shown);
+        if (Status saved = m_settings.writeInt("Preview", "show", shown ? 1 : 0); !saved) {
+            ReportStatus(QString::fromStdString(saved.error().message));
+        }
+    });
+    connect(strip, &PreviewStrip::columnsChosen, this, [this](int columns) {
+        if (Status saved = m_settings.writeInt("Preview", "width", columns); !saved) {
+            ReportStatus(QString::fromStdString(saved.error().message));
+        }
+    });
+    connect(m_richEdit1, &QTextEdit::textChanged, m_previewModel,
+            [this] { m_previewModel->setText(LineText(1)); });
+    FollowColorMode(m_previewModel,
+                    [this](bool single) { m_previewModel->setSingleColor(single); });
+    m_previewModel->setSingleColor(m_singleColor);
+    m_previewModel->setText(LineText(1));
 }
 
 void TForm1::ReportStatus(const QString& message) {

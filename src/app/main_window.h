@@ -13,6 +13,7 @@
 #include <vector>
 
 class QAction;
+class QDockWidget;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -23,6 +24,8 @@ class QToolBar;
 namespace lumivo::ui {
 
 class LineEditor;
+class PreviewModel;
+class PreviewStrip;
 
 // The longest line the sign takes, in characters (a line break counts two).
 inline constexpr int kMaxLineLength = 210;
@@ -89,6 +92,8 @@ public:
     QString StatusPanelText(int panel) const;
     // What the last command that ended without a box did, right of the panels.
     QString StatusMessage() const;
+    // The preview of Line 1 (under the line editors, shown or hidden from the View menu).
+    PreviewModel& Preview() const { return *m_previewModel; }
 
 Q_SIGNALS:
     void colorModeChanged(bool single);
@@ -104,6 +109,8 @@ private:
     void CreateToolBar();
     void CreateEditors();
     void CreateStatusBar();
+    // The preview strip under the line editors and the View menu that shows or hides it.
+    void CreatePreview();
 
     // Handlers.
     void NewClick();
@@ -129,6 +136,8 @@ private:
     QMenu* m_popupMenu1 = nullptr;
     std::vector<QLabel*> m_statusPanels;
     QLabel* m_statusMessage = nullptr;
+    PreviewModel* m_previewModel = nullptr;
+    QDockWidget* m_previewDock = nullptr;
     bool m_singleColor = false;
     bool m_shownOnce = false;
     std::vector<std::pair<QString, std::unique_ptr<QWidget>>> m_windows;

@@ -159,8 +159,7 @@ Status AppendFile::open(const fs::path& path) {
         return target;
     }
     m_path = path;
-    m_fd = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_APPEND | _O_BINARY,
-                  _S_IREAD | _S_IWRITE);
+    m_fd = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (m_fd < 0) {
         return Error{"Cannot write " + path.string() + ": " + Reason(errno)};
     }
@@ -395,6 +394,24 @@ AppendFile::~AppendFile() {
     }
 }
 
+namespace {
+
+// The last byte of a regular file of `size` bytes; 0 when it cannot be read.
+char LastByte(const fs::path& path, off_t size) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        return 0;
+    }
+    char last = 0;
+    if (::pread(fd, &last, 1, size - 1) != 1) {
+        last = 0;
+    }
+    ::close(fd);
+    return last;
+}
+
+} // namespace
+
 Status AppendFile::open(const fs::path& path) {
     m_path = path;
     // Without O_NONBLOCK a FIFO with no reader would hold the program here.
@@ -414,13 +431,17 @@ Status AppendFile::open(const fs::path& path) {
         return Error{"Cannot write " + path.string() + ": not a regular file"};
     }
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || ::ftruncate(fd, 0) != 0) {
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         return Error{"Cannot write " + path.string() + ": " + Reason(errno)};
     }
     if (m_fd >= 0) {
         ::close(m_fd);
     }
     m_fd = owned.release();
+    // A line an earlier run left unfinished is ended first, so every line after it is whole.
+    if (st.st_size > 0 && LastByte(path, st.st_size) != '\n') {
+        return append("\n");
+    }
     return Ok{};
 }
 

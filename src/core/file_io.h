@@ -55,9 +55,10 @@ Status WriteFileReplacing(const std::filesystem::path& path, std::string_view by
 // not a regular file"). A path that does not exist yet passes.
 Status CheckWritableTarget(const std::filesystem::path& path);
 
-// A file that collects lines for as long as the program runs (a log): emptied when opened, each
-// line appended whole. Links are not followed and only a regular file is taken. A failed write is
-// reported once by the caller; later lines are still tried.
+// A file that collects lines (a log): what it held is kept, and each line is appended whole
+// after it (a last line an earlier run left unfinished is ended first). Links are not followed and
+// only a regular file is taken. A failed write is reported once by the caller; later lines are
+// still tried.
 class AppendFile {
 public:
     AppendFile() = default;

@@ -19,10 +19,15 @@ const char* const kSignUsage =
     "                       on HOST:PORT\" first (port 0 picks a free port). Up to 16 clients\n"
     "                       are served at once, each frame whole and answered to its sender;\n"
     "                       a client that leaves its answers unread is disconnected\n"
-    "  --log FILE           write one JSON line per frame, Set ID and dropped frame: time,\n"
-    "                       event, id, kind, payload, checksum, checksum_ok, applied, reply, note\n"
+    "  --log FILE           append one JSON line per frame, Set ID and dropped frame: time,\n"
+    "                       event, id, kind, payload, checksum, checksum_ok, applied, reply,\n"
+    "                       note; a log that exists already is added to, never emptied\n"
     "  --state FILE         rewrite FILE with the whole sign state as JSON after every event\n"
-    "  --show               draw the shown page as LED dots on standard error after every change\n"
+    "  --show               on standard error, say in one line what each frame changed and\n"
+    "                       draw the sign as LED dots whenever what it shows changed\n"
+    "  --width N            the sign's width in columns, 16..512 (default 80)\n"
+    "  --window             show the sign in a window: the running page animated, dimmed by\n"
+    "                       the brightness, and the last frames received below it\n"
     "  --silent             apply frames but never answer\n"
     "  --refuse             apply nothing and answer every frame with the refusal \"NACK\"\n"
     "  --garbage            apply frames but answer three bytes of noise instead of \"ACK\"\n"
@@ -62,6 +67,8 @@ ParsedArguments ParseSignArguments(const std::vector<std::string>& args) {
         {"--log", OptionKind::Value},
         {"--state", OptionKind::Value},
         {"--show", OptionKind::Flag},
+        {"--width", OptionKind::Value},
+        {"--window", OptionKind::Flag},
         {"--silent", OptionKind::Flag},
         {"--refuse", OptionKind::Flag},
         {"--garbage", OptionKind::Flag},
@@ -114,6 +121,14 @@ ParsedArguments ParseSignArguments(const std::vector<std::string>& args) {
     options.logPath = line.value("--log").value_or("");
     options.statePath = line.value("--state").value_or("");
     options.show = line.has("--show");
+    options.window = line.has("--window");
+    if (const auto value = line.value("--width")) {
+        const std::optional<int> width = NumberInRange(*value, 16, 512);
+        if (!width) {
+            return Fail("--width wants a number of columns 16..512, not '" + *value + "'");
+        }
+        options.width = *width;
+    }
     const bool silent = line.has("--silent");
     const bool refuse = line.has("--refuse");
     const bool garbage = line.has("--garbage");

@@ -16,6 +16,10 @@ struct SignOptions {
     std::string logPath;
     std::string statePath;
     bool show = false;
+    // Columns of the sign's display, as drawn by --show and the window.
+    int width = 80;
+    // Show the sign in a window (the program must have been built with one).
+    bool window = false;
     Fault fault = Fault::None;
     int hangUpAfter = 0; // 0: never
     int replyDelayMs = 0;

@@ -2,11 +2,13 @@
 
 #include "core/file_io.h"
 #include "core/version.h"
+#include "sim/change_note.h"
 #include "sim/json_out.h"
-#include "sim/led_render.h"
+#include "sim/sign_picture.h"
 #include "sim/virtual_sign.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -39,11 +41,15 @@ constexpr int kHangUpGraceMs = 200;
 constexpr int kIdleFlushMs = 300;
 
 int g_signalPipe[2] = {-1, -1};
+// The pipe's writing end for the stop signal and for RequestSignStop, which another thread may
+// call before the pipe exists: the stop is then remembered and sent once the pipe is made.
+std::atomic<int> g_stopWriteEnd{-1};
+std::atomic<bool> g_stopAsked{false};
 
 extern "C" void OnStopSignal(int) {
     const int saved = errno;
     const char byte = 1;
-    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t n = write(g_stopWriteEnd.load(), &byte, 1);
     errno = saved;
 }
 
@@ -51,6 +57,10 @@ bool InstallSignalHandlers(std::string& error) {
     if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
         return false;
+    }
+    g_stopWriteEnd = g_signalPipe[1];
+    if (g_stopAsked) {
+        OnStopSignal(SIGTERM);
     }
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
@@ -102,8 +112,9 @@ class Session {
 public:
     enum class Outcome { Continue, HangUp, Stopped };
 
-    Session(const SignOptions& options, std::ostream& err)
-        : m_options(options), m_err(err), m_sign(options.id, options.fault) {}
+    Session(const SignOptions& options, std::ostream& err, SignWatcher* watcher)
+        : m_options(options), m_err(err), m_watcher(watcher), m_sign(options.id, options.fault),
+          m_shownPicture(SignPictureText(m_sign.state(), led::SignGeometry{options.width})) {}
 
     bool open(std::string& error) {
         if (!m_options.logPath.empty()) {
@@ -163,9 +174,26 @@ private:
         if (!writeState(error)) {
             m_err << "lumivo-sign: " << error << "\n";
         }
-        if (m_options.show && exchange.applied) {
-            m_err << ShowSign(m_sign.state()) << std::flush;
+        if (m_options.show || m_watcher != nullptr) {
+            const std::string note = ChangeNote(exchange, m_sign.state());
+            if (m_options.show) {
+                show(note);
+            }
+            if (m_watcher != nullptr) {
+                m_watcher->exchanged(exchange, note, m_sign.state());
+            }
         }
+    }
+
+    // One line per event; the sign drawn again only when what it shows changed.
+    void show(const std::string& note) {
+        m_err << note << "\n";
+        std::string picture = SignPictureText(m_sign.state(), led::SignGeometry{m_options.width});
+        if (picture != m_shownPicture) {
+            m_err << picture;
+            m_shownPicture = std::move(picture);
+        }
+        m_err << std::flush;
     }
 
     // Replaced whole, so a reader never sees half of it and a failed write keeps the last one.
@@ -184,7 +212,9 @@ private:
 
     const SignOptions& m_options;
     std::ostream& m_err;
+    SignWatcher* m_watcher;
     VirtualSign m_sign;
+    std::string m_shownPicture;
     AppendFile m_log;
     bool m_logFailed = false;
     int m_frames = 0;
@@ -216,7 +246,8 @@ bool HangUpGrace(int fd) {
     }
 }
 
-int ServePseudoTerminal(Session& session, std::ostream& out, std::ostream& err) {
+int ServePseudoTerminal(Session& session, std::ostream& out, std::ostream& err,
+                        SignWatcher* watcher) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         err << "lumivo-sign: cannot open a pseudo-terminal: " << std::strerror(errno) << "\n";
@@ -238,6 +269,9 @@ int ServePseudoTerminal(Session& session, std::ostream& out, std::ostream& err) 
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
 
     out << path << "\n" << std::flush;
+    if (watcher != nullptr) {
+        watcher->serving(path);
+    }
 
     SignLine line;
     const Session::ReplySink reply = [master](std::string_view bytes) { WriteAll(master, bytes); };
@@ -417,16 +451,21 @@ bool AcceptClient(int listener, std::list<TcpClient>& clients) {
 // frames of one client never mix with another's, and each gets the answers to its own frames.
 // No client can hold the others up: sockets never block, and a client that leaves its answers
 // untaken is dropped.
-int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, std::ostream& err) {
+int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, std::ostream& err,
+             SignWatcher* watcher) {
     int port = 0;
     const int listener = OpenListener(options, port, err);
     if (listener < 0) {
         return 1;
     }
     const bool bracket = options.listenHost.find(':') != std::string::npos;
-    out << "listening on " << (bracket ? "[" : "") << options.listenHost << (bracket ? "]" : "")
-        << ":" << port << "\n"
-        << std::flush;
+    const std::string where = "listening on " + std::string(bracket ? "[" : "") +
+                              options.listenHost + (bracket ? "]" : "") + ":" +
+                              std::to_string(port);
+    out << where << "\n" << std::flush;
+    if (watcher != nullptr) {
+        watcher->serving(where);
+    }
 
     std::list<TcpClient> clients;
     TcpClient* hungUp = nullptr;
@@ -521,7 +560,13 @@ int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, st
 }
 } // namespace
 
-int RunSign(const SignOptions& options, std::ostream& out, std::ostream& err) {
+void RequestSignStop() {
+    g_stopAsked = true;
+    OnStopSignal(SIGTERM);
+}
+
+int RunSign(const SignOptions& options, std::ostream& out, std::ostream& err,
+            SignWatcher* watcher) {
     // An output that is a folder, a device or a FIFO is a mistake in the arguments: refused
     // before anything is written.
     for (const auto& [option, path] :
@@ -539,16 +584,18 @@ int RunSign(const SignOptions& options, std::ostream& out, std::ostream& err) {
         err << "lumivo-sign: " << error << "\n";
         return 1;
     }
-    Session session(options, err);
+    Session session(options, err, watcher);
     if (!session.open(error)) {
         err << "lumivo-sign: " << error << "\n";
         return 1;
     }
-    return options.listenHost.empty() ? ServePseudoTerminal(session, out, err)
-                                      : ServeTcp(options, session, out, err);
+    const int status = options.listenHost.empty() ? ServePseudoTerminal(session, out, err, watcher)
+                                                  : ServeTcp(options, session, out, err, watcher);
+    g_stopAsked = false; // served: a later run starts afresh
+    return status;
 }
 
-int SignMain(int argc, char** argv) {
+int SignMain(int argc, char** argv, SignWindowRunner window) {
     const ParsedArguments parsed =
         ParseSignArguments(std::vector<std::string>(argv + 1, argv + argc));
     switch (parsed.action) {
@@ -563,6 +610,13 @@ int SignMain(int argc, char** argv) {
         return 2;
     case ParsedArguments::Action::Run:
         break;
+    }
+    if (parsed.options.window) {
+        if (window == nullptr) {
+            std::cerr << "lumivo-sign: --window: this lumivo-sign was built without windows\n";
+            return 2;
+        }
+        return window(parsed.options, argc, argv);
     }
     return RunSign(parsed.options, std::cout, std::cerr);
 }

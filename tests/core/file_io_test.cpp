@@ -304,25 +304,41 @@ TEST(ReadWholeFile, ReadsEveryByteUpToTheLimitAndNoMore) {
               "Cannot open " + (dir.path() / "none").string() + ": " + std::strerror(ENOENT));
 }
 
-TEST(AppendFile, EmptiesOnOpenAppendsWholeLinesAndRefusesLinks) {
+TEST(AppendFile, KeepsWhatWasThereAppendsWholeLinesAndRefusesLinks) {
     test::TempDir dir;
     const fs::path path = dir.path() / "sign.jsonl";
-    test::WriteBytes(path, "an older run\n");
-    {
-        AppendFile log;
-        ASSERT_TRUE(log.open(path).ok());
-        for (const char* line : {"{\"a\":1}\n", "{\"b\":2}\n"}) {
-            ASSERT_TRUE(log.append(line).ok());
+    const struct {
+        const char* before; // nullptr: no file yet
+        const char* after;
+    } cases[] = {
+        {nullptr, "{\"a\":1}\n{\"b\":2}\n"},
+        {"", "{\"a\":1}\n{\"b\":2}\n"},
+        {"an older run\n", "an older run\n{\"a\":1}\n{\"b\":2}\n"},
+        // A run that stopped mid-line: its line is ended, the new lines stay whole.
+        {"{\"cut\":", "{\"cut\":\n{\"a\":1}\n{\"b\":2}\n"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(path);
+        if (c.before != nullptr) {
+            test::WriteBytes(path, c.before);
         }
+        {
+            AppendFile log;
+            ASSERT_TRUE(log.open(path).ok());
+            for (const char* line : {"{\"a\":1}\n", "{\"b\":2}\n"}) {
+                ASSERT_TRUE(log.append(line).ok());
+            }
+        }
+        EXPECT_EQ(ReadBack(path), c.after) << (c.before ? c.before : "(no file)");
     }
-    EXPECT_EQ(ReadBack(path), "{\"a\":1}\n{\"b\":2}\n");
 
+    const std::string kept = ReadBack(path);
     const fs::path link = dir.path() / "link.jsonl";
     fs::create_symlink(path, link);
     const Status refused = AppendFile().open(link);
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().message, "Cannot write " + link.string() + ": not a regular file");
-    EXPECT_EQ(ReadBack(path), "{\"a\":1}\n{\"b\":2}\n");
+    EXPECT_EQ(ReadBack(path), kept);
 }
 
 } // namespace

@@ -16,12 +16,14 @@ TEST(SignOptions, DefaultsServeSignOneOnAPseudoTerminal) {
     EXPECT_EQ(parsed.options.hangUpAfter, 0);
     EXPECT_EQ(parsed.options.replyDelayMs, 0);
     EXPECT_FALSE(parsed.options.show);
+    EXPECT_EQ(parsed.options.width, 80);
+    EXPECT_FALSE(parsed.options.window);
 }
 
 TEST(SignOptions, EveryOptionIsTaken) {
-    const auto parsed =
-        ParseSignArguments({"--id", "fe", "--listen=[::1]:0", "--log", "l.jsonl", "--state=s.json",
-                            "--show", "--garbage", "--hang-up-after", "3", "--reply-delay=250"});
+    const auto parsed = ParseSignArguments(
+        {"--id", "fe", "--listen=[::1]:0", "--log", "l.jsonl", "--state=s.json", "--show",
+         "--garbage", "--hang-up-after", "3", "--reply-delay=250", "--width", "512", "--window"});
     ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
     const SignOptions& o = parsed.options;
     EXPECT_EQ(o.id, 0xFE);
@@ -33,6 +35,9 @@ TEST(SignOptions, EveryOptionIsTaken) {
     EXPECT_EQ(o.fault, Fault::Garbage);
     EXPECT_EQ(o.hangUpAfter, 3);
     EXPECT_EQ(o.replyDelayMs, 250);
+    EXPECT_EQ(o.width, 512);
+    EXPECT_TRUE(o.window);
+    EXPECT_EQ(ParseSignArguments({"--width=16"}).options.width, 16);
 
     EXPECT_EQ(ParseSignArguments({"--silent"}).options.fault, Fault::Silent);
     EXPECT_EQ(ParseSignArguments({"--refuse"}).options.fault, Fault::Refuse);
@@ -55,6 +60,10 @@ TEST(SignOptions, BadArgumentsAreErrors) {
              {"--silent", "--refuse"},        // one fault at a time
              {"--hang-up-after", "0"},        // at least one frame
              {"--reply-delay", "-5"},
+             {"--width", "15"},  // narrower than any sign
+             {"--width", "513"}, // wider than any sign
+             {"--width", "wide"},
+             {"--window=yes"},
              {"--show=yes"}, // a switch takes no value
              {"--bogus"},
              {"stray"},

@@ -124,9 +124,90 @@ TEST(SignProcess, PseudoTerminalAnswersAppliesAndLogs) {
     EXPECT_TRUE(Contains(saved[0], "\"brightness\":\"C\",\"running_page\":\"A\"")) << saved[0];
     EXPECT_TRUE(Contains(saved[0], "\"text\":\"Hi\"")) << saved[0];
 
+    // One line per event; the sign drawn again only when what it shows changed.
     const std::string shown = sign.errorOutput();
-    EXPECT_TRUE(Contains(shown, "page A (running)\nline 1\n")) << shown;
-    EXPECT_TRUE(Contains(shown, "R...R...R...\n")) << shown; // the top row of "Hi"
+    EXPECT_TRUE(Contains(shown, "page A stored\npage A\n")) << shown;
+    EXPECT_TRUE(Contains(shown, "running page A\npage A (running)\nR...R...R...")) << shown;
+    EXPECT_TRUE(Contains(shown, "\nframe for sign 01 ignored: bad checksum\nbrightness 50 %\n"
+                                "unknown command, nothing changed\n"))
+        << shown;
+}
+
+TEST(SignProcess, LogIsAddedToAndShowSaysEachChangeInOneLine) {
+    TempFolder folder;
+    const auto log = folder / "sign.jsonl";
+    {
+        std::ofstream earlier(log);
+        earlier << "{\"earlier\":true}\n";
+    }
+    SignProcess sign({"--log", log.string(), "--show", "--width", "16"});
+    const int fd = OpenRawTerminal(sign.firstLine());
+    ASSERT_GE(fd, 0);
+    for (const Bytes& payload :
+         {kPage, BrightnessPayload(3), SetClockPayload({2026, 12, 7}, "14:05:09"), kPage}) {
+        WriteAll(fd, BuildFrame(payload, "01"));
+        EXPECT_EQ(ReadFor(fd, 3, 1500), "ACK");
+    }
+    close(fd);
+    EXPECT_EQ(sign.stop(), 0);
+
+    const auto lines = ReadLines(log);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "{\"earlier\":true}");
+    EXPECT_TRUE(Contains(lines[4], "\"kind\":\"page\"")) << lines[4];
+
+    // The sign drawn once at sixteen columns: storing the same page again changes nothing shown.
+    const std::string shown = sign.errorOutput();
+    std::vector<std::string> out;
+    std::istringstream in(shown);
+    for (std::string line; std::getline(in, line);) {
+        out.push_back(line);
+    }
+    ASSERT_EQ(out.size(), 2u + 16u + 3u) << shown;
+    EXPECT_EQ(out[0], "page A stored");
+    EXPECT_EQ(out[1], "page A");
+    for (std::size_t row = 2; row < 18; ++row) {
+        EXPECT_EQ(out[row].size(), 16u) << shown;
+        EXPECT_EQ(out[row].find_first_not_of(".RGY"), std::string::npos) << out[row];
+    }
+    EXPECT_EQ(out[2].substr(0, 5), "R...R") << shown; // the top of the "H"
+    EXPECT_EQ(out[18], "brightness 25 %");
+    EXPECT_EQ(out[19], "clock set to 2026-12-07 14:05:09");
+    EXPECT_EQ(out[20], "page A stored");
+}
+
+TEST(SignProcess, RunsWithoutADisplayAndRefusesAWindowWithoutOne) {
+    const std::vector<std::string> noDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    // Without --window nothing of the window system is touched: the sign serves as ever.
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const std::string& name : noDisplay) {
+        if (const char* value = std::getenv(name.c_str())) {
+            saved.emplace_back(name, value);
+        }
+        unsetenv(name.c_str());
+    }
+    {
+        SignProcess sign({"--show"});
+        const int fd = OpenRawTerminal(sign.firstLine());
+        EXPECT_GE(fd, 0);
+        if (fd >= 0) {
+            WriteAll(fd, BuildFrame(kPage, "01"));
+            EXPECT_EQ(ReadFor(fd, 3, 1500), "ACK");
+            close(fd);
+        }
+        EXPECT_EQ(sign.stop(), 0);
+        EXPECT_TRUE(sign.errorOutput().starts_with("page A stored\npage A\n"));
+    }
+    for (const auto& [name, value] : saved) {
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    test::ExpectCommandLines(
+        LUMIVO_SIGN_PATH,
+        {{{"--window"},
+          2,
+          "",
+          "lumivo-sign: --window needs a display (DISPLAY or WAYLAND_DISPLAY)\n"}},
+        noDisplay);
 }
 
 // A loopback client of the sign; `receiveBuffer` (when not 0) shrinks what the kernel takes in
