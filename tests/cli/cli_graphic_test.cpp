@@ -33,8 +33,8 @@ protected:
         // Columns: red, green, yellow, white; rows 0..1 only, 4 pixels wide.
         const Rgb colours[] = {{255, 0, 0}, {0, 255, 0}, {255, 255, 0}, {255, 255, 255}};
         RgbPicture picture{4, 2, {}};
-        for (int y = 0; y < 2; ++y) {
-            picture.pixels.insert(picture.pixels.end(), std::begin(colours), std::end(colours));
+        for (int i = 0; i < 8; ++i) {
+            picture.pixels.push_back(colours[i % 4]);
         }
         ASSERT_TRUE(WritePictureFile(m_picture, picture).ok());
     }
