@@ -70,7 +70,8 @@ public:
     void setNameDialog(TSelectGaphName* dialog);
     void setBitmapDialog(TBmpSaveLoad* dialog);
 
-    // The Text tool's question; by default the text input dialog of the editor, opened modally.
+    // The Text tool's question, answered at once; by default the editor's text input dialog
+    // answers, shown modally without waiting.
     using TextAsker = std::function<std::optional<TextRequest>()>;
     void setTextAsker(TextAsker asker) { m_textAsker = std::move(asker); }
 
