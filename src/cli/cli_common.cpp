@@ -119,4 +119,28 @@ Result<Bytes> ReadLineFile(const std::string& path) {
     return bytes;
 }
 
+LineArgument ReadLineArgument(const CommandLine& options) {
+    const std::optional<std::string> textFile = options.value("--text-file");
+    const std::vector<std::string>& texts = options.positionals();
+    if (texts.size() > 1) {
+        return {std::nullopt, true, "give the line once (quote a TEXT with blanks)"};
+    }
+    if (textFile.has_value() == !texts.empty()) {
+        return {std::nullopt, true, "give either --text-file FILE or TEXT"};
+    }
+    if (textFile) {
+        Result<Bytes> bytes = ReadLineFile(*textFile);
+        if (!bytes) {
+            return {std::nullopt, false, bytes.error().message};
+        }
+        return {std::move(bytes).value(), false, {}};
+    }
+    std::optional<std::string> latin1 = Utf8ToLatin1(texts.front());
+    if (!latin1) {
+        return {std::nullopt, true,
+                "TEXT holds a character above U+00FF, which a sign line cannot carry"};
+    }
+    return {std::move(latin1), false, {}};
+}
+
 } // namespace lumivo::cli

@@ -64,4 +64,14 @@ inline constexpr std::size_t kMaxLineFileBytes = 1024 * 1024;
 // that says so.
 Result<Bytes> ReadLineFile(const std::string& path);
 
+// The line a command takes as `--text-file FILE` (raw bytes) or as its one TEXT argument (UTF-8,
+// made 8-bit). Either the line, or why not: a mistake in the arguments (`usageMistake`) or a file
+// that could not be read.
+struct LineArgument {
+    std::optional<std::string> line;
+    bool usageMistake = false;
+    std::string problem;
+};
+LineArgument ReadLineArgument(const CommandLine& options);
+
 } // namespace lumivo::cli

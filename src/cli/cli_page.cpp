@@ -69,31 +69,15 @@ int RunPageCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const auto graphicsGiven = options.value("--graphics");
     const std::filesystem::path graphics =
         graphicsGiven ? std::filesystem::path(*graphicsGiven) : defaultGraphicsFolder;
-    const std::optional<std::string> textFile = options.value("--text-file");
-    const std::vector<std::string>& texts = options.positionals();
-    if (texts.size() > 1) {
-        return Usage(err, "give the line once (quote a TEXT with blanks)");
-    }
-    if (textFile.has_value() == !texts.empty()) {
-        return Usage(err, "give either --text-file FILE or TEXT");
-    }
-
-    std::string line;
-    if (textFile) {
-        Result<Bytes> bytes = ReadLineFile(*textFile);
-        if (!bytes) {
-            err << "lumivo-cli page: " << bytes.error().message << "\n";
-            return kExitFailure;
+    LineArgument argument = ReadLineArgument(options);
+    if (!argument.line) {
+        if (argument.usageMistake) {
+            return Usage(err, argument.problem);
         }
-        line = std::move(bytes).value();
-    } else {
-        auto latin1 = Utf8ToLatin1(texts.front());
-        if (!latin1) {
-            return Usage(err,
-                         "TEXT holds a character above U+00FF, which a sign line cannot carry");
-        }
-        line = std::move(*latin1);
+        err << "lumivo-cli page: " << argument.problem << "\n";
+        return kExitFailure;
     }
+    const std::string line = std::move(*argument.line);
 
     const FolderGraphicSource source(graphics);
     Result<Page> built = BuildPage(line, 0, page, sign, source);

@@ -120,30 +120,12 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (frames.has_value() == outFile.has_value()) {
         return Usage(err, "give either --out FILE.png or --frames DIR");
     }
-    const std::optional<std::string> textFile = options.value("--text-file");
-    const std::vector<std::string>& texts = options.positionals();
-    if (texts.size() > 1) {
-        return Usage(err, "give the line once (quote a TEXT with blanks)");
+    LineArgument argument = ReadLineArgument(options);
+    if (!argument.line) {
+        return argument.usageMistake ? Usage(err, argument.problem)
+                                     : Failure(err, argument.problem);
     }
-    if (textFile.has_value() == !texts.empty()) {
-        return Usage(err, "give either --text-file FILE or TEXT");
-    }
-
-    std::string line;
-    if (textFile) {
-        Result<Bytes> bytes = ReadLineFile(*textFile);
-        if (!bytes) {
-            return Failure(err, bytes.error().message);
-        }
-        line = std::move(bytes).value();
-    } else {
-        auto latin1 = Utf8ToLatin1(texts.front());
-        if (!latin1) {
-            return Usage(err,
-                         "TEXT holds a character above U+00FF, which a sign line cannot carry");
-        }
-        line = std::move(*latin1);
-    }
+    const std::string line = std::move(*argument.line);
 
     const auto graphicsGiven = options.value("--graphics");
     const FolderGraphicSource source(graphicsGiven ? std::filesystem::path(*graphicsGiven)

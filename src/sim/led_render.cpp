@@ -2,6 +2,7 @@
 
 #include "core/graphic.h"
 #include "core/userfont.h"
+#include "sim/sign_picture.h"
 
 #include <algorithm>
 
@@ -19,24 +20,13 @@ led::SignMemory MemoryOfState(const SignState& state) {
     }
     if (state.clock)
         memory.clock = led::ClockFromDigits(*state.clock);
-    if (state.brightness && *state.brightness >= 'A' && *state.brightness <= 'D')
-        memory.brightnessPercent = 100 - 25 * (*state.brightness - 'A');
+    if (state.brightness)
+        memory.brightnessPercent = BrightnessPercent(*state.brightness);
     return memory;
 }
 
 led::SignDisplay DisplayOfState(const SignState& state, led::SignGeometry geometry) {
-    std::vector<led::StoredLine> lines;
-    if (!state.pages.empty()) {
-        auto page = state.pages.begin();
-        if (state.runningPage) {
-            const auto found = state.pages.find(*state.runningPage);
-            if (found != state.pages.end())
-                page = found;
-        }
-        for (const auto& [number, line] : page->second.lines)
-            lines.push_back({number, line.header + line.text});
-    }
-    return led::SignDisplay(lines, MemoryOfState(state), geometry);
+    return led::SignDisplay(ShownLines(state), MemoryOfState(state), geometry);
 }
 
 std::vector<std::string> RenderLine(const SignState& state, std::string_view text) {
@@ -94,22 +84,14 @@ std::string DotsText(const std::vector<std::string>& rows) {
 }
 
 std::string ShowSign(const SignState& state) {
-    if (state.pages.empty()) {
+    const std::optional<char> shown = ShownPage(state);
+    if (!shown) {
         return "no pages stored\n";
     }
-    auto page = state.pages.begin();
-    bool running = false;
-    if (state.runningPage) {
-        const auto found = state.pages.find(*state.runningPage);
-        if (found != state.pages.end()) {
-            page = found;
-            running = true;
-        }
-    }
     std::string out = "page ";
-    out += page->first;
-    out += running ? " (running)\n" : "\n";
-    for (const auto& [number, line] : page->second.lines) {
+    out += *shown;
+    out += state.runningPage == shown ? " (running)\n" : "\n";
+    for (const auto& [number, line] : state.pages.at(*shown).lines) {
         out += "line " + std::to_string(number) + "\n";
         out += DotsText(RenderLine(state, line.text));
     }
