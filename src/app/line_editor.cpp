@@ -1,5 +1,7 @@
 #include "app/line_editor.h"
 
+#include "core/document.h"
+
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -57,6 +59,16 @@ QString LatinText(std::string_view bytes) {
             QChar(static_cast<char16_t>(static_cast<unsigned char>(bytes[i])));
     }
     return text;
+}
+
+// The characters a text takes once inserted: a CR or an LF each starts a paragraph, whose break
+// the line counts as two.
+std::size_t InsertedCharacters(const QString& text) {
+    std::size_t count = 0;
+    for (QChar c : text) {
+        count += (c == QLatin1Char('\r') || c == QLatin1Char('\n')) ? 2 : 1;
+    }
+    return count;
 }
 
 } // namespace
@@ -191,9 +203,28 @@ bool LineEditor::insertionBold() const {
     return m_insertion.fontWeight() >= QFont::Bold;
 }
 
+bool LineEditor::holdsWithSelectionReplacedBy(std::size_t added) const {
+    const std::size_t selected = LineCharacters(styledSelection());
+    const std::size_t now = static_cast<std::size_t>(characterCount());
+    return now - selected + added <= kMaxLineCharacters;
+}
+
+bool LineEditor::acceptsReplacement(std::size_t added) {
+    if (holdsWithSelectionReplacedBy(added)) {
+        return true;
+    }
+    Q_EMIT documentLimitRefused(static_cast<std::size_t>(characterCount()) -
+                                LineCharacters(styledSelection()) + added);
+    return false;
+}
+
 void LineEditor::replaceSelection(const QString& text) {
+    const QString kept = KeepEightBit(text);
+    if (!acceptsReplacement(InsertedCharacters(kept))) {
+        return;
+    }
     QTextCursor cursor = textCursor();
-    cursor.insertText(KeepEightBit(text), m_insertion);
+    cursor.insertText(kept, m_insertion);
     setTextCursor(cursor);
     ensureCursorVisible();
 }
@@ -219,6 +250,10 @@ RtfDocument LineEditor::styledSelection() const {
 }
 
 void LineEditor::setStyledContent(const RtfDocument& content) {
+    if (const std::size_t count = LineCharacters(content); count > kMaxLineCharacters) {
+        Q_EMIT documentLimitRefused(count);
+        return;
+    }
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
@@ -261,6 +296,12 @@ void LineEditor::keyPressEvent(QKeyEvent* event) {
 
 void LineEditor::inputMethodEvent(QInputMethodEvent* event) {
     const QString commit = event->commitString();
+    if (!commit.isEmpty() && !acceptsReplacement(InsertedCharacters(KeepEightBit(commit)))) {
+        QInputMethodEvent cleared;
+        QTextEdit::inputMethodEvent(&cleared);
+        event->accept();
+        return;
+    }
     if (!commit.isEmpty() && isFull()) {
         // The composition ends without its text.
         QInputMethodEvent cleared;
@@ -306,6 +347,9 @@ void LineEditor::insertFromMimeData(const QMimeData* source) {
         const Result<RtfDocument> content =
             ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         if (content.ok()) {
+            if (!acceptsReplacement(LineCharacters(content.value()))) {
+                return;
+            }
             QTextCursor cursor = textCursor();
             cursor.beginEditBlock();
             cursor.removeSelectedText();

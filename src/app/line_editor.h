@@ -49,7 +49,8 @@ public:
 
     RtfDocument styledContent() const;
     RtfDocument styledSelection() const;
-    // Replaces the whole content in one change.
+    // Replaces the whole content in one change, which Undo takes back (a content longer than a
+    // document holds is refused). An empty content clears the line undoably.
     void setStyledContent(const RtfDocument& content);
 
     bool hasSelection() const;
@@ -62,8 +63,15 @@ public:
     void setLengthLimit(int limit) { m_lengthLimit = limit; }
     bool isFull() const { return m_lengthLimit > 0 && characterCount() >= m_lengthLimit; }
 
+    // Whether the line still holds no more than a message document does (kMaxLineCharacters)
+    // once `added` characters replace the selection. No text that would pass it is taken, by
+    // command, paste, drop or opening: whatever the editor holds can be saved and opened again.
+    bool holdsWithSelectionReplacedBy(std::size_t added) const;
+
 Q_SIGNALS:
     void lengthRefused();
+    // A change was refused because the line would hold `characters`, more than a document does.
+    void documentLimitRefused(std::size_t characters);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -75,6 +83,8 @@ protected:
 private:
     // Chooses how rows wrap for the current length (see the source for why).
     void fitWrapToLength();
+    // Refuses (and reports) a change that would make the line longer than a document holds.
+    bool acceptsReplacement(std::size_t added);
 
     QTextCharFormat m_insertion;
     int m_lengthLimit = 0;

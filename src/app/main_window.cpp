@@ -232,6 +232,17 @@ void TForm1::FormCreate() {
         editor->setLengthLimit(kMaxLineLength);
         connect(editor, &LineEditor::lengthRefused, this,
                 [this] { ShowBox(this, MessageKind::Plain, kMaxLengthText); });
+        // Nothing that would make a line the editor could not save and open again is taken.
+        connect(editor, &LineEditor::documentLimitRefused, this, [this](std::size_t characters) {
+            CurrentPrompter().showBox(
+                this,
+                BoxRequest{
+                    MessageKind::Plain,
+                    QStringLiteral("A line holds at most %1 characters").arg(kMaxLineCharacters),
+                    QMessageBox::Ok,
+                    QStringLiteral("The text was not taken: the line would have %1.")
+                        .arg(characters)});
+        });
     }
 
     // Key preview: the window sees every key before its controls.
@@ -764,8 +775,9 @@ FileRequest DocumentRequest(FileRequest::Mode mode) {
 } // namespace
 
 void TForm1::NewClick() {
-    m_richEdit1->clear();
-    m_richEdit2->clear();
+    // Emptied as one change of each line, which Undo takes back.
+    m_richEdit1->setStyledContent({});
+    m_richEdit2->setStyledContent({});
 }
 
 void TForm1::OpenClick() {

@@ -128,8 +128,15 @@ std::span<const StartupWindow> StartupWindows() {
     return kStartupWindows;
 }
 
-std::unique_ptr<TForm1> StartEditor(const EditorOptions& options) {
+void NameApplication() {
+    // The executable's name for the system (settings, window classes); the program's name as
+    // users read it for the titles of boxes and windows.
     QApplication::setApplicationName(QStringLiteral("lumivo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Lumivo"));
+}
+
+std::unique_ptr<TForm1> StartEditor(const EditorOptions& options) {
+    NameApplication();
     QApplication::setWindowIcon(ApplicationIcon());
 
     auto main = std::make_unique<TForm1>();

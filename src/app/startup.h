@@ -55,6 +55,9 @@ std::span<const StartupWindow> StartupWindows();
 // one (the same boxes when it cannot be read). With quitAfterShow the milliseconds from process
 // start to the first paint of the main window are printed on standard output and the event loop
 // quits (a start-up timing switch for tests and measurements).
+// Names the application: "lumivo" to the system, "Lumivo" in the titles users read.
+void NameApplication();
+
 std::unique_ptr<TForm1> StartEditor(const EditorOptions& options = {});
 
 } // namespace lumivo::ui

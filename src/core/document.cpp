@@ -18,7 +18,27 @@ DocumentFailure FailureOf(ReadStep step) {
     return DocumentFailure::CannotLoad;
 }
 
+DocumentRead CannotLoad(const std::filesystem::path& path, const std::string& why) {
+    DocumentRead failed;
+    failed.failure = DocumentFailure::CannotLoad;
+    failed.message = "Cannot read " + path.string() + ": " + why;
+    return failed;
+}
+
 } // namespace
+
+std::size_t LineCharacters(const RtfDocument& document) {
+    const std::vector<StyledChar>& chars = document.chars;
+    std::size_t count = chars.size();
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        if (chars[i].byte == '\r' && i + 1 < chars.size() && chars[i + 1].byte == '\n') {
+            ++i; // a CR LF pair counts its two characters
+        } else if (chars[i].byte == '\r' || chars[i].byte == '\n') {
+            ++count;
+        }
+    }
+    return count;
+}
 
 DocumentRead ReadMessageDocument(const std::filesystem::path& path, RtfColour plainColour,
                                  bool plainBold, std::size_t maxBytes) {
@@ -31,16 +51,26 @@ DocumentRead ReadMessageDocument(const std::filesystem::path& path, RtfColour pl
         return failed;
     }
     const Bytes& bytes = *file;
+    if (bytes.find('\0') != Bytes::npos) {
+        return CannotLoad(path, "it holds NUL bytes, so it is not a message document");
+    }
 
     DocumentRead read;
+    bool readAsRtf = false;
     if (LooksLikeRtf(bytes)) {
-        Result<RtfDocument> rtf = ReadRtf(bytes);
-        if (rtf.ok()) {
+        if (Result<RtfDocument> rtf = ReadRtf(bytes); rtf.ok()) {
             read.document = std::move(rtf).value();
-            return read;
+            readAsRtf = true;
         }
     }
-    read.document = RtfDocument::FromText(bytes, plainColour, plainBold);
+    if (!readAsRtf) {
+        read.document = RtfDocument::FromText(bytes, plainColour, plainBold);
+    }
+    if (const std::size_t count = LineCharacters(read.document); count > kMaxLineCharacters) {
+        return CannotLoad(path, "its line has " + std::to_string(count) +
+                                    " characters, more than the " +
+                                    std::to_string(kMaxLineCharacters) + " a line holds");
+    }
     return read;
 }
 

@@ -6,12 +6,12 @@
 
 namespace lumivo::ui {
 
-namespace {
-
 QString BoxTitle() {
     const QString name = QApplication::applicationDisplayName();
     return name.isEmpty() ? QStringLiteral("Lumivo") : name;
 }
+
+namespace {
 
 QMessageBox::Icon IconOf(MessageKind kind) {
     switch (kind) {
@@ -35,6 +35,34 @@ QString QtFilter(const QString& filter) {
     return filter + QStringLiteral(" (") + pattern + QLatin1Char(')');
 }
 
+bool HasNoSuffix(const QString& name) {
+    return !name.endsWith(QLatin1Char('.')) && QFileInfo(name).suffix().isEmpty();
+}
+
+// The file dialog. Opening, it takes a typed name as it is when that file exists and adds the
+// default extension only when it does not; saving, the dialog itself adds the extension.
+class FileDialog final : public QFileDialog {
+public:
+    FileDialog(QWidget* parent, const FileRequest& request)
+        : QFileDialog(parent, request.caption),
+          m_openSuffix(request.mode == FileRequest::Mode::Open ? request.defaultSuffix
+                                                               : QString()) {}
+
+    void accept() override {
+        const QStringList typed = selectedFiles();
+        if (!m_openSuffix.isEmpty() && typed.size() == 1) {
+            const QString chosen = OpenedFileName(typed.constFirst(), m_openSuffix);
+            if (chosen != typed.constFirst()) {
+                selectFile(chosen);
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QString m_openSuffix;
+};
+
 class DialogPrompter final : public Prompter {
 public:
     QMessageBox::StandardButton showBox(QWidget* parent, const BoxRequest& request) override {
@@ -46,26 +74,11 @@ public:
     }
 
     QString askFileName(QWidget* parent, const FileRequest& request) override {
-        QFileDialog dialog(parent, request.caption);
-        QStringList filters;
-        for (const QString& filter : request.filters) {
-            filters.append(QtFilter(filter));
-        }
-        dialog.setNameFilters(filters);
-        dialog.setOption(QFileDialog::HideNameFilterDetails);
-        dialog.setDefaultSuffix(request.defaultSuffix);
-        if (request.mode == FileRequest::Mode::Save) {
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setFileMode(QFileDialog::AnyFile);
-            dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        } else {
-            dialog.setAcceptMode(QFileDialog::AcceptOpen);
-            dialog.setFileMode(QFileDialog::ExistingFile);
-        }
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(parent, request);
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
             return {};
         }
-        return dialog.selectedFiles().constFirst();
+        return dialog->selectedFiles().constFirst();
     }
 };
 
@@ -77,6 +90,34 @@ DialogPrompter& RealDialogs() {
 Prompter* g_current = nullptr;
 
 } // namespace
+
+QString OpenedFileName(const QString& typed, const QString& defaultSuffix) {
+    if (defaultSuffix.isEmpty() || QFileInfo::exists(typed) || !HasNoSuffix(typed)) {
+        return typed;
+    }
+    const QString suffixed = typed + QLatin1Char('.') + defaultSuffix;
+    return QFileInfo::exists(suffixed) ? suffixed : typed;
+}
+
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileRequest& request) {
+    auto dialog = std::make_unique<FileDialog>(parent, request);
+    QStringList filters;
+    for (const QString& filter : request.filters) {
+        filters.append(QtFilter(filter));
+    }
+    dialog->setNameFilters(filters);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    if (request.mode == FileRequest::Mode::Save) {
+        dialog->setDefaultSuffix(request.defaultSuffix);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    return dialog;
+}
 
 Prompter& CurrentPrompter() {
     return g_current != nullptr ? *g_current : RealDialogs();
@@ -103,11 +144,15 @@ QMessageBox::StandardButton ShowErrorWithDetails(QWidget* parent, const QString&
 
 QString AskFileName(QWidget* parent, const FileRequest& request) {
     QString name = CurrentPrompter().askFileName(parent, request);
+    if (name.isEmpty() || request.defaultSuffix.isEmpty()) {
+        return name;
+    }
+    if (request.mode == FileRequest::Mode::Open) {
+        return OpenedFileName(name, request.defaultSuffix);
+    }
     // A name typed without an extension gets the default one; a name ending in a dot asks for
     // none.
-    if (request.mode == FileRequest::Mode::Save && !name.isEmpty() &&
-        !request.defaultSuffix.isEmpty() && !name.endsWith(QLatin1Char('.')) &&
-        QFileInfo(name).suffix().isEmpty()) {
+    if (HasNoSuffix(name)) {
         name += QLatin1Char('.') + request.defaultSuffix;
     }
     return name;

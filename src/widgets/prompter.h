@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QFileDialog;
 class QWidget;
 
 namespace lumivo::ui {
@@ -31,7 +34,9 @@ struct FileRequest {
     QString caption;
     // Each entry is shown as it is written and lists the files of its patterns ("*.lmv").
     QStringList filters;
-    // Appended (with a dot) to a name chosen for saving that has no extension of its own.
+    // Appended (with a dot) to a name chosen for saving that has no extension of its own. When
+    // opening, a name is taken as typed when such a file exists, and with the suffix only when
+    // it does not (see OpenedFileName).
     QString defaultSuffix;
 };
 
@@ -60,6 +65,17 @@ public:
 private:
     Prompter* m_previous;
 };
+
+// The file an open dialog means by the name `typed`: the name itself when such a file exists,
+// else, for a name without an extension, the name with `defaultSuffix` when that file exists;
+// otherwise the name as typed, which the caller reports as missing.
+QString OpenedFileName(const QString& typed, const QString& defaultSuffix);
+
+// The real file dialog for a request, as the prompter shows it.
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileRequest& request);
+
+// The title of every message box: the program's name as users read it.
+QString BoxTitle();
 
 // Shorthands for the boxes the windows show.
 QMessageBox::StandardButton ShowBox(QWidget* parent, MessageKind kind, const QString& text,

@@ -9,8 +9,13 @@
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTabWidget>
+
+#include <fstream>
+#include <sstream>
 
 #include <cerrno>
 #include <cstdio>
@@ -40,29 +45,32 @@ protected:
     }
 };
 
-// One long paragraph: `header`, `unit` repeated, letters to make up the size, `trailer`.
+// One long paragraph: `header`, `unit` repeated, letters to make up the length, `trailer`.
 struct LongDocument {
     const char* what;
     std::string_view header;
     std::string_view unit;
+    std::size_t unitCharacters; // what one unit puts in the line
     std::string_view trailer;
 };
 
 constexpr LongDocument kLongDocuments[] = {
-    {"plain text without blanks", "", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", ""},
-    {"plain text", "", "Sale now ", ""},
+    {"plain text without blanks", "", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", 26, ""},
+    {"plain text", "", "Sale now ", 9, ""},
     {"red tags between black text",
      "{\\rtf1\\ansi{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue0;}\\b ",
-     "\\cf1 <Red>\\cf2 Sale now ", "}"},
-    {"the weight changing at every character", "{\\rtf1\\ansi ", "\\b a\\b0 b", "}"},
+     "\\cf1 <Red>\\cf2 Sale now ", 14, "}"},
+    {"the weight changing at every character", "{\\rtf1\\ansi ", "\\b a\\b0 b", 2, "}"},
 };
 
-std::string Filled(const LongDocument& document, std::size_t size) {
+// A document whose line has `characters` characters.
+std::string Filled(const LongDocument& document, std::size_t characters) {
     std::string bytes(document.header);
-    while (bytes.size() + document.unit.size() + document.trailer.size() <= size) {
+    std::size_t count = 0;
+    for (; count + document.unitCharacters <= characters; count += document.unitCharacters) {
         bytes += document.unit;
     }
-    bytes.resize(size - document.trailer.size(), 'x');
+    bytes.append(characters - count, 'x');
     bytes += document.trailer;
     return bytes;
 }
@@ -128,9 +136,10 @@ TEST_F(DocumentsTest, PlainTextOpensInTheInsertionColourByteForByte) {
     EXPECT_EQ(Text(), "<Red>abc");
     EXPECT_TRUE(Coloured(Line1().styledContent(), 0, 8, kBlack)); // the tag is not red
 
-    // Every byte but the line ends is one character and comes back as it was.
+    // Every byte but the line ends (and NUL, which no text holds) is one character and comes
+    // back as it was.
     std::string bytes;
-    for (int b = 0; b < 256; ++b) {
+    for (int b = 1; b < 256; ++b) {
         if (b != '\r' && b != '\n') {
             bytes.push_back(static_cast<char>(b));
         }
@@ -372,7 +381,7 @@ TEST_F(DocumentsTest, TheLongestDocumentOpensPaintsAndEditsWithoutFreezing) {
     const QString path = HomeFile(QStringLiteral("long.lmv"));
     for (const LongDocument& document : kLongDocuments) {
         SCOPED_TRACE(document.what);
-        WriteFileBytes(path, Filled(document, kMaxDocumentBytes));
+        WriteFileBytes(path, Filled(document, kMaxLineCharacters));
         const DocumentRead expected = ReadMessageDocument(FileSystemPath(path), kBlack, true);
         ASSERT_TRUE(expected.ok()) << expected.message;
         Trigger("New");
@@ -415,7 +424,7 @@ TEST_F(DocumentsTest, ADocumentOverTheLargestSizeIsRefusedWholeWithItsSize) {
     const QString path = HomeFile(QStringLiteral("over.lmv"));
     for (const LongDocument& document : kLongDocuments) {
         SCOPED_TRACE(document.what);
-        WriteFileBytes(path, Filled(document, kMaxDocumentBytes + 1));
+        WriteFileBytes(path, Filled(document, kMaxLineCharacters + 1));
         m_prompts.clear();
         OpenFile(path);
         ASSERT_EQ(m_prompts.boxes().size(), 1u);
@@ -423,10 +432,137 @@ TEST_F(DocumentsTest, ADocumentOverTheLargestSizeIsRefusedWholeWithItsSize) {
         EXPECT_EQ(box.text, QStringLiteral("Failed to Load Stream"));
         EXPECT_EQ(box.kind, MessageKind::Error);
         EXPECT_TRUE(box.details.contains(path)) << box.details.toStdString();
-        EXPECT_TRUE(box.details.contains(QString::number(kMaxDocumentBytes + 1)))
+        EXPECT_TRUE(box.details.contains(QString::number(kMaxLineCharacters + 1)))
             << box.details.toStdString();
         EXPECT_EQ(Line1().styledContent(), before);
     }
+}
+
+TEST_F(DocumentsTest, NewAndOpenAreUndoneAndRedoneInTheLineEditor) {
+    StartQuiet();
+    WriteTaggedLine();
+    const RtfDocument tagged = Line1().styledContent();
+    const QString path = HomeFile(QStringLiteral("other.lmv"));
+    WriteFileBytes(path, "other");
+    auto undo = [this] { TypeKey(Line1(), Qt::Key_Z, Qt::ControlModifier); };
+    auto redo = [this] { TypeKey(Line1(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
+
+    Trigger("New");
+    EXPECT_EQ(Text(), "");
+    undo();
+    EXPECT_EQ(Line1().styledContent(), tagged); // colours and all
+    redo();
+    EXPECT_EQ(Text(), "");
+    undo();
+    OpenFile(path);
+    EXPECT_EQ(Text(), "other");
+    undo();
+    EXPECT_EQ(Line1().styledContent(), tagged);
+    redo();
+    EXPECT_EQ(Text(), "other");
+    EXPECT_TRUE(m_prompts.boxes().empty());
+}
+
+TEST_F(DocumentsTest, APictureOrALineTooLongToSaveIsNotLoaded) {
+    StartQuiet();
+    Type(Line1(), QStringLiteral("keep"));
+    const RtfDocument before = Line1().styledContent();
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    } files[] = {
+        {"picture.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + "data", "NUL bytes"},
+        {"long.txt", std::string(70000, '\xE9'), "has 70000 characters"},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const QString path = HomeFile(QString::fromLatin1(file.name));
+        WriteFileBytes(path, file.bytes);
+        m_prompts.clear();
+        OpenFile(path);
+        ASSERT_EQ(m_prompts.boxes().size(), 1u);
+        const BoxRequest& box = m_prompts.boxes().front().request;
+        EXPECT_EQ(box.text, QStringLiteral("Failed to Load Stream"));
+        EXPECT_TRUE(box.details.contains(path)) << box.details.toStdString();
+        EXPECT_TRUE(box.details.contains(QString::fromLatin1(file.reason)))
+            << box.details.toStdString();
+        EXPECT_EQ(Line1().styledContent(), before);
+    }
+}
+
+TEST_F(DocumentsTest, TheLongestLineIsSavedAndOpenedAgainByteForByteAndTakesNoMore) {
+    StartQuiet();
+    RtfDocument longest; // escaped bytes, the colour and the weight changing often
+    for (std::size_t i = 0; i < kMaxLineCharacters; ++i) {
+        longest.chars.push_back(
+            {static_cast<char>(0x80 + i % 128), i % 3 == 0 ? kRed : kBlack, i % 2 == 0});
+    }
+    const std::string written = WriteRtf(longest);
+    const QString first = HomeFile(QStringLiteral("first.lmv"));
+    const QString saved = HomeFile(QStringLiteral("saved.lmv"));
+    WriteFileBytes(first, written);
+    OpenFile(first);
+    ASSERT_EQ(Line1().styledContent(), longest);
+    SaveAs(saved);
+    EXPECT_EQ(ReadFileBytes(saved), written);
+    Trigger("New");
+    OpenFile(saved);
+    EXPECT_EQ(Line1().styledContent(), longest);
+
+    // Nothing more is taken, by command or by paste.
+    m_prompts.clear();
+    Trigger("Red1");
+    Trigger("New");
+    QApplication::clipboard()->setText(Repeat('y', static_cast<int>(kMaxLineCharacters) + 1));
+    Trigger("Paste");
+    EXPECT_EQ(Text(), "");
+    ASSERT_EQ(m_prompts.boxes().size(), 2u);
+    EXPECT_TRUE(m_prompts.boxes()[1].request.details.contains(QStringLiteral("6001")));
+    for (const auto& shown : m_prompts.boxes()) {
+        EXPECT_EQ(shown.request.text, QStringLiteral("A line holds at most 6000 characters"));
+    }
+}
+
+TEST(OpenDialog, TakesATypedNameAsItIsBeforeAddingTheDefaultExtension) {
+    std::ifstream table(LUMIVO_TEST_DATA_DIR "/documents/open_names.txt");
+    ASSERT_TRUE(table.is_open());
+    FileRequest request;
+    request.defaultSuffix = QStringLiteral("lmv");
+    int cases = 0;
+    for (std::string line; std::getline(table, line);) {
+        if (line.empty() || line.front() == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        std::string present, typed, opened;
+        std::getline(fields, present, '|');
+        fields >> typed;
+        fields.ignore(line.size(), '|');
+        fields >> opened;
+        SCOPED_TRACE(line);
+        QTemporaryDir folder;
+        std::istringstream names(present);
+        for (std::string name; names >> name;) {
+            WriteFileBytes(folder.filePath(QString::fromStdString(name)), "x");
+        }
+        const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(nullptr, request);
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        dialog->setDirectory(folder.path());
+        dialog->show();
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(typed));
+        static_cast<QDialog*>(dialog.get())->accept(); // the Open button
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        EXPECT_EQ(dialog->selectedFiles(),
+                  QStringList{folder.filePath(QString::fromStdString(opened))});
+        EXPECT_EQ(
+            OpenedFileName(folder.filePath(QString::fromStdString(typed)), request.defaultSuffix),
+            folder.filePath(QString::fromStdString(opened)));
+        ++cases;
+    }
+    EXPECT_EQ(cases, 4);
 }
 
 } // namespace

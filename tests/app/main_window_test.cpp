@@ -11,11 +11,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <cstring>
@@ -613,6 +615,23 @@ TEST_F(MainWindowTest, ShowColorSettingIsDrawnGreyWhetherHighlightedOrNot) {
         EXPECT_GT(dark, 20);
     }
     functions->hide();
+}
+
+TEST(ProgramName, BoxesAreTitledWithTheNameUsersRead) {
+    NameApplication();
+    EXPECT_EQ(QApplication::applicationName(), QStringLiteral("lumivo"));
+    QString title;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            box->done(QMessageBox::Ok);
+        }
+    });
+    closer.start(10);
+    // The real box, as every window shows it.
+    ShowBox(nullptr, MessageKind::Information, QStringLiteral("   Link page OK   "));
+    EXPECT_EQ(title, QStringLiteral("Lumivo"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -62,6 +63,8 @@ TEST_F(DocumentTest, RtfFirstAndEverythingElseAsPlainTextInTheGivenAttributes) {
          RtfDocument::FromText("{\\rtf1" + std::string(5000, '{'), kPlainColour, true)},
         {"exactly the largest size", std::string(64, 'x'),
          RtfDocument::FromText(std::string(64, 'x'), kPlainColour, true), 64},
+        {"the longest line", std::string(kMaxLineCharacters, 'x'),
+         RtfDocument::FromText(std::string(kMaxLineCharacters, 'x'), kPlainColour, true)},
     };
     for (const Case& c : cases) {
         const fs::path path = Write("doc.lmv", c.bytes);
@@ -77,6 +80,11 @@ TEST_F(DocumentTest, RefusesWhatIsNotARegularFileOfALinesSize) {
     fs::create_directory(m_folder / "folder.lmv");
     const fs::path huge = Write("huge.lmv", std::string(kMaxDocumentBytes + 1, 'x'));
     const fs::path small = Write("small.lmv", std::string(65, 'x'));
+    const fs::path picture = Write("picture.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR"s);
+    const fs::path longLine = Write("long.lmv", std::string(kMaxLineCharacters + 1, 'x'));
+    // A lone LF becomes a line break of two characters in the editor.
+    const fs::path longBreaks =
+        Write("breaks.lmv", std::string(kMaxLineCharacters - 1, 'x') + "\n");
     const fs::path locked = Write("locked.lmv", "text");
     fs::permissions(locked, fs::perms::none);
     const bool runningAsRoot = ::geteuid() == 0;
@@ -95,6 +103,9 @@ TEST_F(DocumentTest, RefusesWhatIsNotARegularFileOfALinesSize) {
         {"/dev/null", kMaxDocumentBytes, DocumentFailure::CannotOpen, "not a regular file"},
         {huge, kMaxDocumentBytes, DocumentFailure::CannotLoad, "larger than"},
         {small, 64, DocumentFailure::CannotLoad, "larger than 64 bytes"},
+        {picture, kMaxDocumentBytes, DocumentFailure::CannotLoad, "NUL bytes"},
+        {longLine, kMaxDocumentBytes, DocumentFailure::CannotLoad, "has 6001 characters"},
+        {longBreaks, kMaxDocumentBytes, DocumentFailure::CannotLoad, "has 6001 characters"},
     };
     if (!runningAsRoot) {
         cases.push_back({locked, kMaxDocumentBytes, DocumentFailure::CannotOpen, "Permission"});
@@ -121,6 +132,34 @@ TEST_F(DocumentTest, RefusesWhatIsNotARegularFileOfALinesSize) {
         EXPECT_NE(read.message.find(c.path.string()), std::string::npos) << read.message;
         EXPECT_NE(read.message.find(c.reason), std::string::npos) << read.message;
     }
+}
+
+// The worst line for the writer: every character escaped, in a colour of its own and the other
+// weight than the one before.
+RtfDocument WorstLine(std::size_t length) {
+    RtfDocument line;
+    for (std::size_t i = 0; i < length; ++i) {
+        const RtfColour colour{static_cast<std::uint8_t>(100 + i % 150),
+                               static_cast<std::uint8_t>(100 + i / 150 % 150), 255};
+        line.chars.push_back({static_cast<char>(0x80 + i % 128), colour, i % 2 == 0});
+    }
+    return line;
+}
+
+TEST_F(DocumentTest, TheLongestLineInTheWorstCaseIsSavedAndOpenedAgainWhole) {
+    const RtfDocument longest = WorstLine(kMaxLineCharacters);
+    const std::string written = WriteRtf(longest);
+    EXPECT_LE(written.size(), kMaxDocumentBytes);
+    std::printf("the worst line of %zu characters is %zu bytes as a document\n",
+                longest.chars.size(), written.size());
+    const DocumentRead read = ReadMessageDocument(Write("longest.lmv", written));
+    ASSERT_TRUE(read.ok()) << read.message;
+    EXPECT_EQ(read.document, longest);
+    EXPECT_EQ(WriteRtf(read.document), written);
+
+    const DocumentRead over =
+        ReadMessageDocument(Write("over.lmv", WriteRtf(WorstLine(kMaxLineCharacters + 1))));
+    EXPECT_EQ(over.failure, DocumentFailure::CannotLoad) << over.message;
 }
 
 } // namespace

@@ -83,7 +83,7 @@ std::unique_ptr<QWidget> TAboutBox::Create(EditorHost& host) {
     auto window = std::make_unique<TAboutBox>();
     TAboutBox* box = window.get();
     host.BindCommand(QStringLiteral("About1"), [box] { box->Open(); });
-    host.BindCommand(QStringLiteral("ReadMe1"), [] { ReadMe1Click(); });
+    host.BindCommand(QStringLiteral("ReadMe1"), [&host] { ReadMe1Click(host.MainWindow()); });
     return window;
 }
 

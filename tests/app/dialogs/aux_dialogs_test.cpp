@@ -9,6 +9,7 @@
 #include "core/program_folder.h"
 #include "dialogs_test_support.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -381,7 +382,10 @@ TEST_F(InputTextTest, OkAndCancelAnswerTheTextTool) {
 
 TEST(ReadMe, OpensTheManualBesideTheProgram) {
     QList<QUrl> opened;
-    ui::DocumentOpenerScope scope([&](const QUrl& url) { opened.append(url); });
+    ui::DocumentOpenerScope scope([&](const QUrl& url) {
+        opened.append(url);
+        return true;
+    });
     RecordingHost host;
     std::unique_ptr<QWidget> about = ui::TAboutBox::Create(host);
 
@@ -389,18 +393,50 @@ TEST(ReadMe, OpensTheManualBesideTheProgram) {
     ASSERT_TRUE(host.choose("ReadMe1"));
     ASSERT_EQ(opened.size(), 1);
     const QString manual = opened.back().toLocalFile();
-    EXPECT_EQ(QFileInfo(manual).fileName(), QStringLiteral("Manual.txt"));
-    EXPECT_EQ(QFileInfo(manual).absolutePath(),
-              QFileInfo(QString::fromStdString(ExecutableFolder().string())).absoluteFilePath());
+    const QString beside =
+        QFileInfo(QString::fromStdString(ExecutableFolder().string())).absoluteFilePath() +
+        QStringLiteral("/Manual.txt");
+    EXPECT_EQ(manual, beside);
     // The build puts the manual there.
     EXPECT_TRUE(QFileInfo::exists(manual)) << manual.toStdString();
     EXPECT_FALSE(about->isVisible()); // Read Me shows no window of its own
 
+    // A program folder with a manual of its own opens that one; without one, the manual the
+    // program ships is found all the same.
     QTemporaryDir home;
     qputenv("LUMIVO_HOME", home.path().toLocal8Bit());
     host.choose("ReadMe1");
+    EXPECT_EQ(opened.back().toLocalFile(), beside);
+    QFile own(home.filePath(QStringLiteral("Manual.txt")));
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+    own.close();
+    host.choose("ReadMe1");
     qunsetenv("LUMIVO_HOME");
     EXPECT_EQ(opened.back().toLocalFile(), home.filePath(QStringLiteral("Manual.txt")));
+}
+
+TEST(ReadMe, ShowsTheManualItselfWhenNoProgramOpensIt) {
+    int asked = 0;
+    ui::DocumentOpenerScope scope([&](const QUrl&) {
+        ++asked;
+        return false;
+    });
+    QWidget main;
+    RecordingHost host;
+    host.mainWindow = &main;
+    std::unique_ptr<QWidget> about = ui::TAboutBox::Create(host);
+    qunsetenv("LUMIVO_HOME");
+    for (int time = 0; time < 2; ++time) {
+        host.choose("ReadMe1");
+    }
+    EXPECT_EQ(asked, 2);
+    const QList<ui::ManualWindow*> windows = main.findChildren<ui::ManualWindow*>();
+    ASSERT_EQ(windows.size(), 1); // shown again, not made again
+    EXPECT_TRUE(windows.front()->isVisible());
+    QFile manual(ui::ManualPath());
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    EXPECT_EQ(windows.front()->text(), QString::fromUtf8(manual.readAll()));
+    EXPECT_FALSE(windows.front()->text().isEmpty());
 }
 
 TEST(AboutBox, ShowsTheIconAndTheVersionAndOkClosesIt) {
