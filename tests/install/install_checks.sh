@@ -124,7 +124,7 @@ deb_package)
         exit 77
     fi
     status=0
-    lintian --no-tag-display-limit "$deb" >"$tmp/lintian.log" 2>&1 || status=$?
+    lintian --tag-display-limit 0 "$deb" >"$tmp/lintian.log" 2>&1 || status=$?
     if [ "$status" -gt 1 ]; then
         cat "$tmp/lintian.log" >&2
         fail "lintian could not check the package (exit $status)"
