@@ -42,14 +42,53 @@ if(TARGET lumivo)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 
+set(LUMIVO_MAINTAINER "Lumivo developers <lumivo@example.org>")
+
+# Shipped documents are compressed as Debian wants them: gzip at its best, without the file's name
+# and time in the header, so the same source always gives the same bytes.
+find_program(LUMIVO_GZIP gzip REQUIRED)
+set(LUMIVO_COMPRESSED_DOCS)
+function(lumivo_gzip_at_build plain)
+    add_custom_command(OUTPUT ${plain}.gz
+                       COMMAND ${LUMIVO_GZIP} -9nkf ${plain}
+                       DEPENDS ${plain}
+                       COMMENT "Compressing ${plain}"
+                       VERBATIM)
+    set(LUMIVO_COMPRESSED_DOCS ${LUMIVO_COMPRESSED_DOCS} ${plain}.gz PARENT_SCOPE)
+endfunction()
+
 # Man pages carry the project's version.
 set(LUMIVO_MAN_PAGES)
 foreach(page lumivo lumivo-cli lumivo-sign)
     configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1 ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
-    list(APPEND LUMIVO_MAN_PAGES ${CMAKE_BINARY_DIR}/man/${page}.1)
+    lumivo_gzip_at_build(${CMAKE_BINARY_DIR}/man/${page}.1)
+    list(APPEND LUMIVO_MAN_PAGES ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
 endforeach()
 install(FILES ${LUMIVO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The package's changelog: one entry for this version, dated by SOURCE_DATE_EPOCH when the build
+# sets it, else by the last commit, so rebuilding the same source gives the same file.
+set(LUMIVO_CHANGELOG_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
+if(NOT LUMIVO_CHANGELOG_EPOCH)
+    find_package(Git QUIET)
+    if(GIT_FOUND)
+        execute_process(COMMAND ${GIT_EXECUTABLE} -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct
+                        OUTPUT_VARIABLE LUMIVO_CHANGELOG_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE
+                        ERROR_QUIET)
+    endif()
+endif()
+set(LUMIVO_SAVED_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
+if(LUMIVO_CHANGELOG_EPOCH)
+    set(ENV{SOURCE_DATE_EPOCH} ${LUMIVO_CHANGELOG_EPOCH})
+endif()
+string(TIMESTAMP LUMIVO_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+set(ENV{SOURCE_DATE_EPOCH} "${LUMIVO_SAVED_EPOCH}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
+lumivo_gzip_at_build(${CMAKE_BINARY_DIR}/doc/changelog)
+
+add_custom_target(compressed_docs ALL DEPENDS ${LUMIVO_COMPRESSED_DOCS})
+
+install(FILES ${CMAKE_BINARY_DIR}/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lumivo)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lumivo
         RENAME copyright)
 
@@ -57,21 +96,23 @@ install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}
 set(CPACK_PACKAGE_NAME lumivo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Lumivo developers")
-set(CPACK_PACKAGE_CONTACT "Lumivo developers <lumivo@example.org>")
+set(CPACK_PACKAGE_CONTACT "${LUMIVO_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor and controller for LED moving-message signs")
-# The package's long description keeps these line breaks.
+# The package's long description keeps these line breaks; the package file indents each line by
+# one blank, and Debian wants them at most 80 characters wide then.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Lumivo writes the lines of LED moving-message signs and sends them over a serial\n"
-    "line or a serial device server: effects, colours, fonts, graphics, schedules,\n"
-    "the sign's clock, brightness and ID. lumivo-cli does the same from scripts and\n"
-    "lumivo-sign is a virtual sign for trying everything without hardware.\n"
+    "Lumivo writes the lines of LED moving-message signs and sends them over\n"
+    "a serial line or a serial device server: effects, colours, fonts,\n"
+    "graphics, schedules, the sign's clock, brightness and ID. lumivo-cli\n"
+    "does the same from scripts and lumivo-sign is a virtual sign for trying\n"
+    "everything without hardware.\n"
     "License: MIT.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Lumivo developers <lumivo@example.org>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${LUMIVO_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)

@@ -17,7 +17,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcups2-dev cups-daemon cups-client
     xvfb xauth
-    appstream desktop-file-utils groff-base
+    appstream desktop-file-utils groff-base lintian
 )
 # shellcheck disable=SC2206
 PACKAGES+=(${EXTRA_PACKAGES:-})

@@ -52,4 +52,18 @@ std::string AsciiUpper(std::string_view text) {
     return out;
 }
 
+std::string PrintableText(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<std::uint8_t>(c);
+        if (b >= 0x20 && b < 0x7F && c != '\\') {
+            out += c;
+        } else {
+            out += "\\x" + Hex2(b);
+        }
+    }
+    return out;
+}
+
 } // namespace lumivo

@@ -21,4 +21,9 @@ int ParseDecimal(std::string_view text);
 // Upper-cases the ASCII letters a..z and leaves every other byte as it is.
 std::string AsciiUpper(std::string_view text);
 
+// Bytes from a file made fit to quote in a message: printable ASCII stays, every other byte and
+// the backslash become "\xHH" (two upper-case digits), so a terminal or a box never receives a
+// raw control or 8-bit byte and the quoted bytes can be told apart exactly.
+std::string PrintableText(std::string_view bytes);
+
 } // namespace lumivo

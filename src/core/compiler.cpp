@@ -9,7 +9,7 @@ namespace lumivo {
 
 Result<Graphic> FolderGraphicSource::load(std::string_view name) const {
     if (!IsSafeGraphicName(name)) {
-        return Error{"Graphic \"" + std::string(name) + "\" cannot be read: not a graphic name"};
+        return Error{"Graphic \"" + PrintableText(name) + "\" cannot be read: not a graphic name"};
     }
     Result<Graphic> graphic = ReadGraphicInFolder(m_folder, name);
     if (!graphic) {

@@ -3,6 +3,7 @@
 #include "link/runner_common.h"
 #include "link/runners.h"
 
+#include "core/bytes.h"
 #include "core/frame.h"
 
 #include <optional>
@@ -14,7 +15,7 @@ using namespace detail;
 namespace {
 
 std::string CharacterError(const UserCharRecord& record) {
-    return "   Transfer " + RecordCodeText(record) + " Font Error   ";
+    return "   Transfer " + PrintableText(RecordCodeText(record)) + " Font Error   ";
 }
 
 // A bracket frame that could not be written: the line is gone, whatever the characters did.
@@ -36,7 +37,7 @@ FontTransferResult RunFontTransfer(const PortOpener& open, Clock& clock, const s
         }
         std::optional<Bytes> payload = FontCharPayload(record);
         if (!payload) {
-            return {ErrorFailure(" Character " + RecordEntryText(record) +
+            return {ErrorFailure(" Character " + PrintableText(RecordEntryText(record)) +
                                  " has no character on the sign: nothing was sent "),
                     {}};
         }

@@ -3,12 +3,81 @@
 #include <QSerialPort>
 
 #ifndef Q_OS_WIN
+#include "core/file_io.h"
+
 #include <cerrno>
 #include <cstring>
+#include <sstream>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 #endif
 
 namespace lumivo::link {
+
+#ifndef Q_OS_WIN
+namespace {
+
+// The program that holds an advisory lock on the device, as "NAME, process PID", from the
+// kernel's list of locks; empty when no lock on it is listed.
+std::string LockHolder(const std::string& path) {
+    struct stat device {};
+    if (::stat(path.c_str(), &device) != 0) {
+        return {};
+    }
+    const Result<Bytes> locks = ReadWholeFile("/proc/locks", 1024 * 1024);
+    if (!locks) {
+        return {};
+    }
+    // Each line: "1: FLOCK  ADVISORY  WRITE 1234 00:19:5 0 EOF", the file as MAJOR:MINOR:INODE
+    // with the numbers of the device in hexadecimal; a waiter's line holds "->".
+    char wanted[64];
+    std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", ::major(device.st_dev),
+                  ::minor(device.st_dev), static_cast<unsigned long long>(device.st_ino));
+    std::istringstream lines(*locks);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string previous;
+        bool waiter = false;
+        for (std::string word; words >> word; previous = word) {
+            waiter = waiter || word == "->";
+            if (word != wanted || waiter) {
+                continue;
+            }
+            const int pid = ParseDecimal(previous);
+            if (pid <= 0) {
+                break;
+            }
+            const Result<Bytes> comm = ReadWholeFile("/proc/" + std::to_string(pid) + "/comm", 256);
+            std::string name = comm ? *comm : std::string("a program");
+            if (!name.empty() && name.back() == '\n') {
+                name.pop_back();
+            }
+            return PrintableText(name) + ", process " + std::to_string(pid);
+        }
+    }
+    return {};
+}
+
+// What to say when a device that exists is held by another program.
+QString InUseReason(const std::string& path) {
+    QString reason = QStringLiteral("the device is in use by another program");
+    if (const std::string holder = LockHolder(path); !holder.empty()) {
+        reason += QStringLiteral(" (") + QString::fromStdString(holder) + QLatin1Char(')');
+    }
+    return reason;
+}
+
+// The device file of a port name, as the serial port looks it up: a bare name is below /dev.
+std::string DevicePath(const QString& device) {
+    const QString path =
+        device.startsWith(QLatin1Char('/')) ? device : QStringLiteral("/dev/") + device;
+    return path.toLocal8Bit().toStdString();
+}
+
+} // namespace
+#endif
 
 std::unique_ptr<SerialPort> SerialPort::open(const QString& device, QString* error) {
     auto port = std::make_unique<QSerialPort>();
@@ -23,6 +92,15 @@ std::unique_ptr<SerialPort> SerialPort::open(const QString& device, QString* err
     if (!port->open(QIODevice::ReadWrite)) {
         if (error != nullptr) {
             *error = port->errorString();
+#ifndef Q_OS_WIN
+            // A lock file held by another program, or a device it opened exclusively, comes
+            // back as a permission error; when we may read and write the device, it is in use.
+            const std::string path = DevicePath(device);
+            if (port->error() == QSerialPort::PermissionError &&
+                ::access(path.c_str(), R_OK | W_OK) == 0) {
+                *error = InUseReason(path);
+            }
+#endif
         }
         return nullptr;
     }
@@ -33,9 +111,8 @@ std::unique_ptr<SerialPort> SerialPort::open(const QString& device, QString* err
     if (::flock(static_cast<int>(port->handle()), LOCK_EX | LOCK_NB) != 0) {
         const int reason = errno;
         if (error != nullptr) {
-            *error = reason == EWOULDBLOCK
-                         ? QStringLiteral("the device is in use by another program (locked)")
-                         : QString::fromLocal8Bit(std::strerror(reason));
+            *error = reason == EWOULDBLOCK ? InUseReason(DevicePath(device))
+                                           : QString::fromLocal8Bit(std::strerror(reason));
         }
         port->close();
         return nullptr;

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <functional>
 #include <iostream>
@@ -126,8 +127,9 @@ public:
         return writeState(error);
     }
 
-    // Takes the answers to the frames of one line.
-    using ReplySink = std::function<void(std::string_view)>;
+    // Takes the answer to one frame of a line; the transport keeps the reply delay. False when
+    // the sign was stopped while the answer waited.
+    using ReplySink = std::function<bool(std::string_view)>;
 
     // Bytes arrived on a line.
     Outcome handle(SignLine& line, std::string_view bytes, const ReplySink& reply) {
@@ -145,12 +147,8 @@ private:
             // Log and state first: whoever has the answer may read them at once and must find
             // the frame there.
             record(exchange);
-            if (!exchange.reply.empty()) {
-                // The sign is busy answering: nothing else is served meanwhile, as on one line.
-                if (m_options.replyDelayMs > 0 && !PauseUnlessStopped(m_options.replyDelayMs)) {
-                    return Outcome::Stopped;
-                }
-                reply(exchange.reply);
+            if (!exchange.reply.empty() && !reply(exchange.reply)) {
+                return Outcome::Stopped;
             }
             if (exchange.frame.kind != ParsedKind::Dropped && m_options.hangUpAfter > 0 &&
                 ++m_frames >= m_options.hangUpAfter) {
@@ -246,8 +244,8 @@ bool HangUpGrace(int fd) {
     }
 }
 
-int ServePseudoTerminal(Session& session, std::ostream& out, std::ostream& err,
-                        SignWatcher* watcher) {
+int ServePseudoTerminal(const SignOptions& options, Session& session, std::ostream& out,
+                        std::ostream& err, SignWatcher* watcher) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         err << "lumivo-sign: cannot open a pseudo-terminal: " << std::strerror(errno) << "\n";
@@ -274,7 +272,15 @@ int ServePseudoTerminal(Session& session, std::ostream& out, std::ostream& err,
     }
 
     SignLine line;
-    const Session::ReplySink reply = [master](std::string_view bytes) { WriteAll(master, bytes); };
+    // One line: while the sign waits to answer it reads nothing, as a sign on its own wire.
+    const Session::ReplySink reply = [master,
+                                      delay = options.replyDelayMs](std::string_view bytes) {
+        if (delay > 0 && !PauseUnlessStopped(delay)) {
+            return false;
+        }
+        WriteAll(master, bytes);
+        return true;
+    };
     for (;;) {
         pollfd fds[2] = {{g_signalPipe[0], POLLIN, 0}, {master, POLLIN, 0}};
         const int ready = poll(fds, 2, line.wantsIdle() ? kIdleFlushMs : -1);
@@ -378,10 +384,18 @@ constexpr int kStalledClientMs = 3000;
 // What the system keeps in flight for one client beside the queue: small, as on a serial line.
 constexpr int kClientSendBuffer = 4096;
 
+// An answer held back by the reply delay until it is due.
+struct DelayedAnswer {
+    Clock::time_point due;
+    std::string bytes;
+};
+
 // One TCP connection: its own line into the sign and the answers it has not taken yet.
 struct TcpClient {
     int fd = -1;
     SignLine line;
+    std::deque<DelayedAnswer> delayed; // not due yet, in the order of the frames
+    std::size_t delayedBytes = 0;
     std::string queued;
     Clock::time_point lastInput;    // for the idle settling of a frame begun and left alone
     Clock::time_point stalledSince; // the last time the queue was empty or shrank
@@ -431,6 +445,31 @@ void QueueReply(TcpClient& client, std::string_view bytes) {
     }
 }
 
+// Holds an answer back for the reply delay. Each client is a line of its own: its answers take
+// the delay one after another, while the other clients are served meanwhile.
+void DelayReply(TcpClient& client, std::string_view bytes, int delayMs) {
+    if (!client.dropReason.empty() || client.closed) {
+        return;
+    }
+    const Clock::time_point now = Clock::now();
+    const Clock::time_point start =
+        client.delayed.empty() ? now : std::max(now, client.delayed.back().due);
+    client.delayed.push_back({start + std::chrono::milliseconds(delayMs), std::string(bytes)});
+    client.delayedBytes += bytes.size();
+    if (client.delayedBytes + client.queued.size() > kMaxQueuedReplyBytes) {
+        client.dropReason = "it sends frames faster than the sign answers them";
+    }
+}
+
+// Sends the held-back answers that are due by `now`.
+void ReleaseDueReplies(TcpClient& client, Clock::time_point now) {
+    while (!client.delayed.empty() && client.delayed.front().due <= now) {
+        client.delayedBytes -= client.delayed.front().bytes.size();
+        QueueReply(client, client.delayed.front().bytes);
+        client.delayed.pop_front();
+    }
+}
+
 bool AcceptClient(int listener, std::list<TcpClient>& clients) {
     const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) {
@@ -449,8 +488,9 @@ bool AcceptClient(int listener, std::list<TcpClient>& clients) {
 
 // Serves every connected client at once, each through its own line into the one sign: the
 // frames of one client never mix with another's, and each gets the answers to its own frames.
-// No client can hold the others up: sockets never block, and a client that leaves its answers
-// untaken is dropped.
+// No client can hold the others up: sockets never block, a reply delay holds back only the
+// answers of the client whose frame it is, and a client that leaves its answers untaken is
+// dropped.
 int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, std::ostream& err,
              SignWatcher* watcher) {
     int port = 0;
@@ -485,6 +525,9 @@ int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, st
             if (client.line.wantsIdle()) {
                 wakeAt(client.lastInput + std::chrono::milliseconds(kIdleFlushMs));
             }
+            if (!client.delayed.empty()) {
+                wakeAt(client.delayed.front().due);
+            }
             if (!client.queued.empty()) {
                 wakeAt(client.stalledSince + std::chrono::milliseconds(kStalledClientMs));
             }
@@ -505,10 +548,18 @@ int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, st
             if (stopped || hungUp) {
                 break;
             }
+            ReleaseDueReplies(client, now);
             if (revents & POLLOUT) {
                 FlushClient(client, now);
             }
-            const auto reply = [&client](std::string_view bytes) { QueueReply(client, bytes); };
+            const auto reply = [&client, delay = options.replyDelayMs](std::string_view bytes) {
+                if (delay > 0) {
+                    DelayReply(client, bytes, delay);
+                } else {
+                    QueueReply(client, bytes);
+                }
+                return true;
+            };
             Session::Outcome outcome = Session::Outcome::Continue;
             if (revents & (POLLIN | POLLHUP | POLLERR)) {
                 char buffer[4096];
@@ -548,6 +599,11 @@ int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, st
         }
     }
     if (hungUp) {
+        // The answers still held back go out before the line drops, unless a stop came first.
+        if (hungUp->delayed.empty() ||
+            PauseUnlessStopped(MsUntil(hungUp->delayed.back().due, Clock::now()))) {
+            ReleaseDueReplies(*hungUp, Clock::time_point::max());
+        }
         FlushClient(*hungUp, Clock::now());
         HangUpGrace(hungUp->fd);
     }
@@ -589,8 +645,9 @@ int RunSign(const SignOptions& options, std::ostream& out, std::ostream& err,
         err << "lumivo-sign: " << error << "\n";
         return 1;
     }
-    const int status = options.listenHost.empty() ? ServePseudoTerminal(session, out, err, watcher)
-                                                  : ServeTcp(options, session, out, err, watcher);
+    const int status = options.listenHost.empty()
+                           ? ServePseudoTerminal(options, session, out, err, watcher)
+                           : ServeTcp(options, session, out, err, watcher);
     g_stopAsked = false; // served: a later run starts afresh
     return status;
 }

@@ -91,6 +91,8 @@ TEST(Golden, EveryCaseGivesItsExactBytes) {
                 FontCharPayload(MakeUserCharRecord(std::stoi(f[2], nullptr, 16), f[3][0], rows));
             ASSERT_TRUE(payload);
             EXPECT_EQ(BuildFrame(*payload, f[1]), expected);
+        } else if (f[0] == "printable") {
+            EXPECT_EQ(PrintableText(test::Unescape(f[1])), f.back());
         } else {
             ADD_FAILURE() << "unknown kind " << f[0];
         }

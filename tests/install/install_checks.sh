@@ -116,6 +116,22 @@ deb_package)
         grep -q "^usage: $program" <<<"$out" || fail "$program --help: $out"
     done
     check_finds_shipped_graphics "$tmp/root/usr/bin" "$tmp/user"
+
+    # Debian's own checker finds no error and no warning in the package.
+    if ! command -v lintian >/dev/null; then
+        [ "$failures" -ne 0 ] && exit 1
+        echo "skipped: lintian is not installed (every other package check passed)"
+        exit 77
+    fi
+    status=0
+    lintian --tag-display-limit 0 "$deb" >"$tmp/lintian.log" 2>&1 || status=$?
+    if [ "$status" -gt 1 ]; then
+        cat "$tmp/lintian.log" >&2
+        fail "lintian could not check the package (exit $status)"
+    elif grep -q '^[EW]: ' "$tmp/lintian.log"; then
+        cat "$tmp/lintian.log" >&2
+        fail "lintian reports errors or warnings"
+    fi
     ;;
 
 desktop_entry)

@@ -467,6 +467,38 @@ TEST(SignProcess, TcpClientThatFloodsWithoutReadingIsDroppedAndTheSignServesOn) 
     EXPECT_TRUE(Contains(sign.errorOutput(), "closed a connection")) << sign.errorOutput();
 }
 
+TEST(SignProcess, TcpReplyDelayIsKeptPerClientWithoutHoldingTheOthersUp) {
+    SignProcess sign({"--listen", "127.0.0.1:0", "--reply-delay", "1000"});
+    const int port = ListeningPort(sign);
+    ASSERT_GT(port, 0);
+    std::vector<int> clients;
+    for (int i = 0; i < 8; ++i) {
+        clients.push_back(Connect(port));
+        ASSERT_GE(clients.back(), 0);
+    }
+    const auto start = Clock::now();
+    for (const int fd : clients) {
+        WriteAll(fd, BuildFrame(kPage, "01"));
+    }
+    // The first client sends a second frame at once: its own line answers it a delay later.
+    WriteAll(clients[0], BuildFrame(RunPagePayload('A'), "01"));
+    const auto elapsedMs = [&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+        EXPECT_EQ(ReadFor(clients[i], 3, MsLeft(start + std::chrono::milliseconds(1500))), "ACK")
+            << "client " << i << " after " << elapsedMs() << " ms";
+    }
+    EXPECT_GE(elapsedMs(), 950);
+    EXPECT_EQ(ReadFor(clients[0], 3, 300), "");
+    EXPECT_EQ(ReadFor(clients[0], 3, 1000), "ACK");
+    EXPECT_GE(elapsedMs(), 1950);
+    for (const int fd : clients) {
+        close(fd);
+    }
+    EXPECT_EQ(sign.stop(), 0);
+}
+
 TEST(SignProcess, StopSignalEndsTheSignWithinASecondWhateverItIsDoing) {
     const Bytes frame = BuildFrame(kPage, "01");
     struct Case {
