@@ -7,7 +7,9 @@
 #include "graphic/graphic_grid.h"
 #include "graphic/select_graph_name.h"
 #include "image/picture_file.h"
+#include "link/fake_port.h"
 #include "link/path_text.h"
+#include "link/runners.h"
 #include "support/scripted_prompter.h"
 #include "widgets/editor_host.h"
 
@@ -309,9 +311,34 @@ TEST_F(GraphicFormTest, OpenFromTheListSetsListedSizesAndRefusesBadFilesWhole) {
     const PixelStore before = m_form->model().store();
     openFromList("G03");
     ASSERT_EQ(m_prompter.boxes().size(), 1u);
-    EXPECT_TRUE(m_prompter.boxes()[0].request.text.contains(QStringLiteral("G03.txt")));
+    // The box says what is wrong with the file, and its details name the file.
+    EXPECT_EQ(m_prompter.boxes()[0].request.text,
+              QStringLiteral("Graphic G03 has rows of unequal length: row 2 has 2 dots, the first "
+                             "row has 3."));
+    EXPECT_TRUE(m_prompter.boxes()[0].request.details.endsWith(QStringLiteral("G03.txt")));
     EXPECT_EQ(m_form->model().store(), before);
     EXPECT_EQ(m_form->model().width(), 64);
+}
+
+TEST_F(GraphicFormTest, NineRowGraphicGoesIntoLine1AndIsRefusedAtSendBeforeAnyFrame) {
+    write("G04", Rows(32, 9, kPixelRed));
+    open();
+    openFromList("G04");
+    EXPECT_TRUE(m_prompter.boxes().empty());
+    EXPECT_EQ(m_form->model().store().at(31, 8), kPixelRed);
+
+    select("G04");
+    child<QPushButton>("InsertButton")->click();
+    ASSERT_EQ(m_host.tags, QStringList{QStringLiteral("<Pic:G04>")});
+
+    const FolderGraphicSource graphics(m_folder);
+    link::FakeLine line;
+    const link::Outcome sent = link::RunSendMessage(
+        line.opener(), line.clock(), {"Hi " + m_host.tags[0].toStdString(), "01", 'A', &graphics});
+    EXPECT_FALSE(sent.success);
+    EXPECT_EQ(sent.text,
+              "Graphic G04 has 9 rows; the sign takes 7 or 8 rows, or 16 across both lines");
+    EXPECT_TRUE(line.events().empty()); // not even opened: no "<BE>"
 }
 
 TEST_F(GraphicFormTest, ZoomButtonsStopAtTheEndsAndSizeChangesKeepTheStore) {
