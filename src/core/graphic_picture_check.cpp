@@ -40,7 +40,7 @@ constexpr std::uint32_t kBmpRle4 = 2;
 constexpr std::uint32_t kBmpBitFields = 3;
 constexpr std::uint32_t kBmpAlphaBitFields = 6;
 
-Status CheckBmp(std::string_view bytes) {
+Status CheckBmp(std::string_view bytes, const PictureLimits& limits) {
     const std::uint64_t size = bytes.size();
     if (size < kBmpFileHeaderSize + 4) {
         return Error{"the file ends inside its header"};
@@ -77,6 +77,10 @@ Status CheckBmp(std::string_view bytes) {
         bitCount = LittleEndian(bytes, 28, 2);
         compression = LittleEndian(bytes, 30, 4);
         dataSize = LittleEndian(bytes, 34, 4);
+    }
+    if (!limits.allows(width, height)) {
+        return Error{"the picture (" + Text(width) + " x " + Text(height) +
+                     " pixels) is too large"};
     }
     const std::uint64_t available = size - dataOffset;
     if (compression == kBmpRgb || compression == kBmpBitFields ||
@@ -123,19 +127,18 @@ std::uint64_t FilteredRows(std::uint64_t width, std::uint64_t height, std::uint6
     return height * (1 + (width * bitsPerPixel + 7) / 8);
 }
 
-// Inflates the image data of a PNG, refusing it when it gives more or fewer bytes than the
-// picture needs. The output goes nowhere: only its amount counts, and it stops one buffer past
-// the expected size.
-class ImageDataInflater {
+// Inflates one zlib stream with its output bounded; the output goes nowhere, only its amount
+// counts, and inflating stops one buffer past the bound.
+class BoundedInflater {
 public:
-    explicit ImageDataInflater(std::uint64_t expected) : m_expected(expected) {
+    explicit BoundedInflater(std::uint64_t limit) : m_limit(limit) {
         m_ok = inflateInit(&m_stream) == Z_OK;
     }
-    ~ImageDataInflater() { inflateEnd(&m_stream); }
-    ImageDataInflater(const ImageDataInflater&) = delete;
-    ImageDataInflater& operator=(const ImageDataInflater&) = delete;
+    ~BoundedInflater() { inflateEnd(&m_stream); }
+    BoundedInflater(const BoundedInflater&) = delete;
+    BoundedInflater& operator=(const BoundedInflater&) = delete;
 
-    // Feeds one chunk's data. False once the data is refused (see error()).
+    // Feeds more of the stream. False once the output passed the bound or the stream is damaged.
     bool feed(std::string_view data) {
         m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
         m_stream.avail_in = static_cast<uInt>(data.size());
@@ -144,61 +147,71 @@ public:
             m_stream.avail_out = static_cast<uInt>(m_buffer.size());
             const int result = inflate(&m_stream, Z_NO_FLUSH);
             m_produced += m_buffer.size() - m_stream.avail_out;
-            if (m_produced > m_expected) {
-                return refuse("the image data inflates to more than the " + Text(m_expected) +
-                              " bytes its picture holds");
-            }
-            if (result == Z_STREAM_END) {
+            if (m_produced > m_limit) {
+                m_exceeded = true;
+                m_ok = false;
+            } else if (result == Z_STREAM_END) {
                 m_ended = true;
             } else if (result != Z_OK) {
-                return refuse("the image data is damaged");
+                m_ok = false;
             }
         }
         return m_ok;
     }
 
-    Status finish() {
-        if (m_ok && m_produced < m_expected) {
-            refuse("the pixel data is cut short: its image data gives " + Text(m_produced) +
-                   " of the " + Text(m_expected) + " bytes the picture needs");
-        }
-        return m_ok ? Status{Ok{}} : Status{Error{m_error}};
-    }
+    std::uint64_t produced() const { return m_produced; }
+    bool exceeded() const { return m_exceeded; }
 
 private:
-    bool refuse(std::string why) {
-        if (m_ok) {
-            m_error = std::move(why);
-        }
-        m_ok = false;
-        return false;
-    }
-
     z_stream m_stream{};
     std::array<Bytef, 64 * 1024> m_buffer{};
-    std::uint64_t m_expected;
+    std::uint64_t m_limit;
     std::uint64_t m_produced = 0;
     bool m_ok = false;
     bool m_ended = false;
-    std::string m_error = "the image data cannot be inflated";
+    bool m_exceeded = false;
 };
 
-bool IsCompressedMetadata(std::string_view type) {
-    return type == "zTXt" || type == "iTXt" || type == "iCCP";
+// Where the compressed text of a metadata chunk begins: after its keyword and, for colour
+// profiles and text, the compression method; international text only when its flag says so.
+// npos when the chunk holds nothing compressed.
+std::size_t CompressedPart(std::string_view type, std::string_view data) {
+    const std::size_t keywordEnd = data.find('\0');
+    if (keywordEnd == std::string_view::npos) {
+        return std::string_view::npos;
+    }
+    if (type == "zTXt" || type == "iCCP") {
+        return keywordEnd + 2;
+    }
+    if (type == "iTXt" && keywordEnd + 2 < data.size() && data[keywordEnd + 1] == 1) {
+        const std::size_t languageEnd = data.find('\0', keywordEnd + 3);
+        const std::size_t translatedEnd = languageEnd == std::string_view::npos
+                                              ? std::string_view::npos
+                                              : data.find('\0', languageEnd + 1);
+        return translatedEnd == std::string_view::npos ? translatedEnd : translatedEnd + 1;
+    }
+    return std::string_view::npos;
 }
 
-Status CheckPng(std::string_view bytes) {
+Status CheckPng(std::string_view bytes, const PictureLimits& limits) {
     constexpr std::size_t kHeaderEnd = 8 + kChunkFrame + 13;
     if (bytes.size() < kHeaderEnd || bytes.substr(12, 4) != "IHDR" || BigEndian32(bytes, 8) != 13) {
         return Ok{}; // not a PNG header: the reader refuses it at once
     }
-    const std::uint64_t expected = PngImageDataBytes(
-        BigEndian32(bytes, 16), BigEndian32(bytes, 20), static_cast<unsigned char>(bytes[24]),
-        static_cast<unsigned char>(bytes[25]), bytes[28] != 0);
+    const std::uint64_t width = BigEndian32(bytes, 16);
+    const std::uint64_t height = BigEndian32(bytes, 20);
+    if (!limits.allows(width, height)) {
+        return Error{"the picture (" + Text(width) + " x " + Text(height) +
+                     " pixels) is too large"};
+    }
+    const std::uint64_t expected =
+        PngImageDataBytes(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
+                          static_cast<unsigned char>(bytes[24]),
+                          static_cast<unsigned char>(bytes[25]), bytes[28] != 0);
     if (expected == 0) {
         return Ok{}; // a header no PNG has: the reader refuses it at once
     }
-    ImageDataInflater inflater(expected);
+    BoundedInflater image(expected);
     std::uint64_t metadata = 0;
     std::size_t at = kPngSignature.size();
     while (true) {
@@ -214,19 +227,29 @@ Status CheckPng(std::string_view bytes) {
         if (type == "IEND") {
             break;
         }
-        if (type == "IDAT" && !inflater.feed(data)) {
-            return inflater.finish();
-        }
-        if (IsCompressedMetadata(type)) {
-            metadata += length;
-            if (metadata > kMaxPngCompressedMetadataBytes) {
-                return Error{"it carries more than " + Text(kMaxPngCompressedMetadataBytes / 1024) +
-                             " KiB of compressed text and colour profiles"};
+        if (type == "IDAT" && !image.feed(data)) {
+            if (image.exceeded()) {
+                return Error{"the image data inflates to more than the " + Text(expected) +
+                             " bytes its picture holds"};
             }
+            return Error{"the image data is damaged"};
+        }
+        if (const std::size_t from = CompressedPart(type, data); from < data.size()) {
+            BoundedInflater text(kMaxPngMetadataBytes - metadata);
+            text.feed(data.substr(from));
+            if (text.exceeded()) {
+                return Error{"its text and colour profiles inflate to more than " +
+                             Text(kMaxPngMetadataBytes / (1024 * 1024)) + " MiB"};
+            }
+            metadata += text.produced();
         }
         at += kChunkFrame + static_cast<std::size_t>(length);
     }
-    return inflater.finish();
+    if (image.produced() < expected) {
+        return Error{"the pixel data is cut short: its image data gives " + Text(image.produced()) +
+                     " of the " + Text(expected) + " bytes the picture needs"};
+    }
+    return Ok{};
 }
 
 } // namespace
@@ -262,12 +285,12 @@ std::uint64_t PngImageDataBytes(std::uint32_t width, std::uint32_t height, int b
     return total;
 }
 
-Status CheckPictureBytes(std::string_view bytes) {
+Status CheckPictureBytes(std::string_view bytes, const PictureLimits& limits) {
     if (bytes.substr(0, 2) == "BM") {
-        return CheckBmp(bytes);
+        return CheckBmp(bytes, limits);
     }
     if (bytes.substr(0, kPngSignature.size()) == kPngSignature) {
-        return CheckPng(bytes);
+        return CheckPng(bytes, limits);
     }
     return Ok{};
 }

@@ -81,6 +81,12 @@ Result<RgbPicture> DecodePicture(const Bytes& bytes, const std::string& what) {
     if (!reader.canRead()) {
         return CannotRead(what, "not a picture in a format this program reads");
     }
+    // The bytes first: a file that lacks pixels would be filled in blank, and compressed data
+    // beyond what the picture needs would be inflated to its end, however long that takes (a
+    // PNG's metadata already while its size is read).
+    if (Status whole = CheckPictureBytes(bytes, {kMaxPictureSide, kMaxPicturePixels}); !whole) {
+        return CannotRead(what, whole.error().message);
+    }
     // The size the file claims is checked before any pixel is decoded, so a small file that
     // claims a huge picture never fills memory or takes long.
     const QSize claimed = reader.size();
@@ -89,11 +95,7 @@ Result<RgbPicture> DecodePicture(const Bytes& bytes, const std::string& what) {
          qint64{claimed.width()} * claimed.height() > kMaxPicturePixels)) {
         return CannotRead(what, "the picture (" + SizeText(claimed) + ") is too large");
     }
-    // Then the bytes: a file that lacks pixels would be filled in blank, and compressed data
-    // beyond what the picture needs would be inflated to its end, however long that takes.
-    if (Status whole = CheckPictureBytes(bytes); !whole) {
-        return CannotRead(what, whole.error().message);
-    }
+
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         return CannotRead(what, "the picture is damaged (" +
