@@ -1,5 +1,7 @@
 #include "graphic/floating_selection.h"
 
+#include "graphic/cell_mapping.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -18,11 +20,6 @@ bool InStore(int x, int y) {
     return x >= 0 && x < kStoreSize && y >= 0 && y < kStoreSize;
 }
 
-// Grid pixels to a cell index, truncated toward zero.
-int CellOf(int gridPixel, int zoom) {
-    return zoom > 0 ? gridPixel / zoom : 0;
-}
-
 // 96 dots per inch in dots per metre: the text mask renders a point size the same on every screen.
 constexpr int kTextDotsPerMetre = 3780;
 
@@ -39,8 +36,9 @@ QRect CutSelection(PixelStore& store, PixelStore& floating, QPoint a, QPoint b, 
     const int x2 = std::max(a.x(), b.x());
     const int y1 = std::min(a.y(), b.y());
     const int y2 = std::max(a.y(), b.y());
-    const QRect cells(CellOf(x1, zoom), CellOf(y1, zoom), CellOf(x2 - x1, zoom),
-                      CellOf(y2 - y1, zoom));
+    const CellMapping mapping(zoom);
+    const QRect cells(mapping.cellOf(x1), mapping.cellOf(y1), mapping.cellOf(x2 - x1),
+                      mapping.cellOf(y2 - y1));
     for (int k = 0; k < cells.width() && k < kStoreSize; ++k) {
         for (int l = 0; l < cells.height() && l < kStoreSize; ++l) {
             const int x = cells.x() + k;
@@ -55,7 +53,7 @@ QRect CutSelection(PixelStore& store, PixelStore& floating, QPoint a, QPoint b, 
 }
 
 QRect OverlayOfCells(const QRect& cells, int zoom) {
-    return QRect(cells.x() * zoom, cells.y() * zoom, cells.width() * zoom, cells.height() * zoom);
+    return CellMapping(zoom).pixelsOf(cells);
 }
 
 QRect CutToFloating(ToolCanvas& canvas, QPoint a, QPoint b) {
@@ -73,19 +71,19 @@ void DropSelection(PixelStore& store, const PixelStore& floating, QPoint overlay
                    QSize overlaySize, int zoom) {
     if (zoom <= 0)
         return;
-    const int x = overlayTopLeft.x();
-    const int y = overlayTopLeft.y();
-    const int skipColumns = x < 0 ? -x / zoom : 0;
-    const int skipRows = y < 0 ? -y / zoom : 0;
-    const int targetColumn = x > 0 ? x / zoom : 0;
-    const int targetRow = y > 0 ? y / zoom : 0;
+    // Floating cell (k, l) lands on the cell whose pixels the overlay shows it on: k cells right
+    // of the landing corner's cell. Cells left of or above the grid are skipped.
+    const CellMapping mapping(zoom);
+    const QPoint first = mapping.cellAt(mapping.landingCorner(overlayTopLeft));
+    const int skipColumns = std::max(0, -first.x());
+    const int skipRows = std::max(0, -first.y());
     // The floating store holds only 160 x 160 cells; a larger overlay has nothing beyond them.
-    const int columns = std::min(overlaySize.width() / zoom, kStoreSize);
-    const int rows = std::min(overlaySize.height() / zoom, kStoreSize);
+    const int columns = std::min(mapping.cellOf(overlaySize.width()), kStoreSize);
+    const int rows = std::min(mapping.cellOf(overlaySize.height()), kStoreSize);
     for (int k = skipColumns; k < columns; ++k) {
         for (int l = skipRows; l < rows; ++l) {
-            const int toX = targetColumn + k - skipColumns;
-            const int toY = targetRow + l - skipRows;
+            const int toX = first.x() + k;
+            const int toY = first.y() + l;
             if (InStore(toX, toY))
                 store.set(toX, toY, floating.at(k, l));
         }

@@ -662,7 +662,8 @@ TEST_F(GraphicFormTest, TheOverlayScrollsWithTheGridAndDropsWhereItLies) {
         scroll->horizontalScrollBar()->setValue(scrolled);
         EXPECT_EQ(m_form->overlay()->pos(), m_form->grid()->pos() + QPoint(300, 10)) << scrolled;
     }
-    // A left drag moves it by the pointer's way, unsnapped.
+    // A left drag moves its place by the pointer's way, unsnapped; it is shown on the cells the
+    // drop fills.
     FloatingOverlay* overlay = m_form->overlay();
     QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(5, 5));
     QMouseEvent move(QEvent::MouseMove, QPointF(12, 5), overlay->mapToGlobal(QPointF(12, 5)),
@@ -670,6 +671,7 @@ TEST_F(GraphicFormTest, TheOverlayScrollsWithTheGridAndDropsWhereItLies) {
     QApplication::sendEvent(overlay, &move);
     QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(12, 5));
     EXPECT_EQ(overlay->gridGeometry(), QRect(307, 10, 20, 10));
+    EXPECT_EQ(overlay->pos(), m_form->grid()->pos() + QPoint(300, 10));
     EXPECT_EQ(m_form->model().store(), PixelStore());
 
     QTest::mouseClick(overlay, Qt::RightButton, {}, QPoint(3, 3));
