@@ -3,6 +3,7 @@
 #include "graphic/cell_mapping.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -194,6 +195,37 @@ QSize RenderTextSelection(PixelStore& floating, const TextRequest& request, int 
     QImage mask;
     const RenderedText extent = DrawTextMask(request, width, height, mask);
     return TakeTextDots(floating, mask, extent, colour);
+}
+
+QFont FirstTextFont(int graphicHeight) {
+    constexpr int kLargestSize = 20;
+    // Capitals, a descender and an accent: the tallest a line of text usually reaches.
+    const QString sample = QStringLiteral("\u00c4Hgy");
+    const QString desktop = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    QStringList families = QFontDatabase::families();
+    if (families.removeAll(desktop) > 0) {
+        families.prepend(desktop);
+    }
+    for (const QString& family : families) {
+        for (int size = kLargestSize; size >= 1; --size) {
+            TextRequest request;
+            request.lines = {sample};
+            request.fontFamily = family;
+            request.pointSize = size;
+            request.heightField = QString::number(kDefaultTextLineStep);
+            PixelStore dots;
+            const QSize cells =
+                RenderTextSelection(dots, request, kTextMaskScale, kDefaultTextLineStep, kPixelRed);
+            if (cells.height() > 0 && cells.height() <= graphicHeight && cells.width() > 0) {
+                QFont font(family);
+                font.setPointSize(size);
+                return font;
+            }
+        }
+    }
+    QFont font(desktop);
+    font.setPointSize(1);
+    return font;
 }
 
 } // namespace lumivo::graphic

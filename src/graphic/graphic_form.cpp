@@ -160,6 +160,10 @@ public:
         if (dialog == nullptr) {
             return;
         }
+        // Until the user has seen the dialog, it offers an installed font that fits the graphic.
+        if (!dialog->isVisible()) {
+            dialog->setFirstFont(FirstTextFont(height()));
+        }
         // The dialog is shown modally without waiting for it; its answer arrives once.
         auto connection = std::make_shared<QMetaObject::Connection>();
         *connection =

@@ -2,6 +2,7 @@
 // Save and Delete, size, zoom and palette, insertion into the lines, picture export and import,
 // and undo. Boxes and file dialogs are answered by the scripted prompter.
 
+#include "app/dialogs/input_text_dialog.h"
 #include "graphic/bmp_save_load.h"
 #include "graphic/graphic_form.h"
 #include "graphic/graphic_grid.h"
@@ -15,7 +16,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -49,6 +53,7 @@ public:
     bool single = false;
     QStringList tags;
     std::vector<std::function<void(bool)>> followers;
+    QWidget* inputText = nullptr;
 
     QWidget* MainWindow() override { return nullptr; }
     QTextEdit* CurrentEditor() const override {
@@ -73,7 +78,9 @@ public:
         followers.push_back(std::move(apply));
     }
     void BindCommand(const QString&, std::function<void()>) override {}
-    QWidget* Window(const QString&) const override { return nullptr; }
+    QWidget* Window(const QString& name) const override {
+        return name == QStringLiteral("TInputTextfrm") ? inputText : nullptr;
+    }
     void ReportStatus(const QString&) override {}
 
 private:
@@ -339,6 +346,27 @@ TEST_F(GraphicFormTest, NineRowGraphicGoesIntoLine1AndIsRefusedAtSendBeforeAnyFr
     EXPECT_EQ(sent.text,
               "Graphic G04 has 9 rows; the sign takes 7 or 8 rows, or 16 across both lines");
     EXPECT_TRUE(line.events().empty()); // not even opened: no "<BE>"
+}
+
+TEST_F(GraphicFormTest, TextToolFirstOffersAnInstalledFontThatFitsTheGraphic) {
+    ui::TInputTextfrm dialog;
+    m_host.inputText = &dialog;
+    open(); // 7 rows
+    child<QToolButton>("SpeedButton11")->click();
+    QTest::mousePress(m_form->grid(), Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseRelease(m_form->grid(), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(dialog.isVisible());
+    const QString family = dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text();
+    EXPECT_TRUE(QFontDatabase::families().contains(family)) << family.toStdString();
+    EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("Edit3"))->text(), QStringLiteral("16"));
+
+    dialog.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->setPlainText(QStringLiteral("Hgy"));
+    dialog.findChild<QPushButton*>(QStringLiteral("OK"))->click();
+    ASSERT_FALSE(m_form->overlay()->isHidden());
+    const int zoom = m_form->model().zoom();
+    EXPECT_GT(m_form->overlay()->width() / zoom, 3); // three letters, not a blob or nothing
+    EXPECT_GE(m_form->overlay()->height() / zoom, 4);
+    EXPECT_LE(m_form->overlay()->height() / zoom, 7);
 }
 
 TEST_F(GraphicFormTest, ZoomButtonsStopAtTheEndsAndSizeChangesKeepTheStore) {

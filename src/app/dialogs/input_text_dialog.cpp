@@ -3,6 +3,7 @@
 #include "widgets/editor_host.h"
 #include "widgets/window_support.h"
 
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFrame>
 #include <QGridLayout>
@@ -175,8 +176,16 @@ void TInputTextfrm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+void TInputTextfrm::setFirstFont(const QFont& font) {
+    m_firstFont = font;
+}
+
 void TInputTextfrm::firstActivation() {
-    applyFont(QFont(QStringLiteral("Arial"), 10));
+    if (m_firstFont.family().isEmpty()) {
+        m_firstFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        m_firstFont.setPointSize(10);
+    }
+    applyFont(m_firstFont);
 }
 
 void TInputTextfrm::applyFont(const QFont& font) {

@@ -58,6 +58,11 @@ public:
     int LineHeight() const;
     const QImage& PreviewImage() const { return m_preview; }
 
+    // The font shown at the first activation, when the dialog has not been shown yet (by
+    // default the desktop's own font at 10 points): the graphic editor gives one that fits its
+    // graphic. The line height stays as it is.
+    void setFirstFont(const QFont& font);
+
     // "..." opens the font dialog; a test answers it here instead.
     void setFontChooser(FontChooser chooser) { m_chooser = std::move(chooser); }
 
@@ -75,6 +80,7 @@ private:
 
     FontChooser m_chooser;
     QFont m_font;
+    QFont m_firstFont;
     QColor m_colour = Qt::black;
     QImage m_preview;
     bool m_activated = false;
