@@ -199,8 +199,8 @@ QSize RenderTextSelection(PixelStore& floating, const TextRequest& request, int 
 
 QFont FirstTextFont(int graphicHeight) {
     constexpr int kLargestSize = 20;
-    // Capitals, a descender and an accent: the tallest a line of text usually reaches.
-    const QString sample = QStringLiteral("\u00c4Hgy");
+    // A capital and descenders: the height a line of text usually takes.
+    const QString sample = QStringLiteral("Hgy");
     const QString desktop = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     QStringList families = QFontDatabase::families();
     if (families.removeAll(desktop) > 0) {
