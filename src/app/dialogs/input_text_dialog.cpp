@@ -3,7 +3,6 @@
 #include "widgets/editor_host.h"
 #include "widgets/window_support.h"
 
-#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFrame>
 #include <QGridLayout>
@@ -181,11 +180,7 @@ void TInputTextfrm::setFirstFont(const QFont& font) {
 }
 
 void TInputTextfrm::firstActivation() {
-    if (m_firstFont.family().isEmpty()) {
-        m_firstFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-        m_firstFont.setPointSize(10);
-    }
-    applyFont(m_firstFont);
+    applyFont(m_firstFont.family().isEmpty() ? QFont(QStringLiteral("Arial"), 10) : m_firstFont);
 }
 
 void TInputTextfrm::applyFont(const QFont& font) {

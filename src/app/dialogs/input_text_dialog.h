@@ -58,9 +58,9 @@ public:
     int LineHeight() const;
     const QImage& PreviewImage() const { return m_preview; }
 
-    // The font shown at the first activation, when the dialog has not been shown yet (by
-    // default the desktop's own font at 10 points): the graphic editor gives one that fits its
-    // graphic. The line height stays as it is.
+    // The font shown at the first activation, when the dialog has not been shown yet (without
+    // one, Arial at 10 points, which a machine may not have): the graphic editor gives an
+    // installed one that fits its graphic. The line height stays as it is.
     void setFirstFont(const QFont& font);
 
     // "..." opens the font dialog; a test answers it here instead.
