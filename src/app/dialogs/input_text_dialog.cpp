@@ -180,7 +180,7 @@ void TInputTextfrm::setFirstFont(const QFont& font) {
 }
 
 void TInputTextfrm::firstActivation() {
-    applyFont(m_firstFont.family().isEmpty() ? QFont(QStringLiteral("Arial"), 10) : m_firstFont);
+    applyFont(m_firstFont.value_or(QFont(QStringLiteral("Arial"), 10)));
 }
 
 void TInputTextfrm::applyFont(const QFont& font) {

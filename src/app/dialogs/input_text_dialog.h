@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QFontDialog;
 class QLabel;
@@ -80,7 +81,7 @@ private:
 
     FontChooser m_chooser;
     QFont m_font;
-    QFont m_firstFont;
+    std::optional<QFont> m_firstFont;
     QColor m_colour = Qt::black;
     QImage m_preview;
     bool m_activated = false;
