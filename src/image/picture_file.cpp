@@ -70,6 +70,12 @@ Status WriteEncoded(const std::filesystem::path& path, const QByteArray& encoded
 } // namespace
 
 Result<RgbPicture> DecodePicture(const Bytes& bytes, const std::string& what) {
+    // The bytes first, before the reader looks at them: a file that lacks pixels would be filled
+    // in blank, and compressed data beyond what the picture needs would be inflated to its end,
+    // however long that takes (a PNG's metadata already while its size is read).
+    if (Status whole = CheckPictureBytes(bytes, {kMaxPictureSide, kMaxPicturePixels}); !whole) {
+        return CannotRead(what, whole.error().message);
+    }
     // The reader works on a copy-free view of the bytes, which outlive it.
     const QByteArray data =
         QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -80,12 +86,6 @@ Result<RgbPicture> DecodePicture(const Bytes& bytes, const std::string& what) {
     reader.setAllocationLimit(kPictureAllocationLimitMiB);
     if (!reader.canRead()) {
         return CannotRead(what, "not a picture in a format this program reads");
-    }
-    // The bytes first: a file that lacks pixels would be filled in blank, and compressed data
-    // beyond what the picture needs would be inflated to its end, however long that takes (a
-    // PNG's metadata already while its size is read).
-    if (Status whole = CheckPictureBytes(bytes, {kMaxPictureSide, kMaxPicturePixels}); !whole) {
-        return CannotRead(what, whole.error().message);
     }
     // The size the file claims is checked before any pixel is decoded, so a small file that
     // claims a huge picture never fills memory or takes long.
