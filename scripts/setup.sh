@@ -15,7 +15,7 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libcups2-dev cups-daemon cups-client
+    libcups2-dev cups-daemon cups-client zlib1g-dev
     xvfb xauth
     appstream desktop-file-utils groff-base lintian
 )

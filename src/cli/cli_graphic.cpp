@@ -15,19 +15,24 @@
 namespace lumivo::cli {
 
 const char* const kGraphicUsage =
-    "usage: lumivo-cli graphic import --number N --width W --height H [--graphics DIR] PICTURE\n"
+    "usage: lumivo-cli graphic import --number N --width W --height H [--colours nearest]\n"
+    "                                 [--graphics DIR] PICTURE\n"
     "       lumivo-cli graphic export --number N [--graphics DIR] OUT\n"
     "\n"
     "import  makes graphic N (G01..G16) from the top-left W x H pixels of PICTURE (BMP, PNG,\n"
     "        GIF, JPEG or any other picture format the program reads); each pixel becomes an\n"
     "        off, red, green or yellow dot by its colour, and dots beyond a smaller picture\n"
-    "        are off. A graphic of that number is replaced.\n"
+    "        are off. A graphic of that number is replaced. A damaged picture, or one too\n"
+    "        large to read, is refused and the graphic stays as it was.\n"
     "export  writes graphic N at its own size as a picture: PNG when OUT ends in .png,\n"
     "        otherwise a 24-bit BMP; off dots are grey.\n"
     "\n"
     "  --number N         graphic number 1..16\n"
     "  --width W          32, 64, 96, 120 or 128 dots\n"
     "  --height H         7 or 8 rows\n"
+    "  --colours RULE     rule (the default): only clear reds, greens and yellows light a\n"
+    "                     dot, everything else is off; nearest: each pixel takes the\n"
+    "                     nearest of off (black, grey or white), red, green and yellow\n"
     "  --graphics DIR     folder of the graphic files G01.txt..G16.txt\n"
     "                     (default: the editor's Graphdata folder)\n"
     "  --help             show this help\n"
@@ -43,11 +48,9 @@ constexpr std::array<int, 5> kWidths = {32, 64, 96, 120, 128};
 constexpr std::array<int, 2> kHeights = {7, 8};
 
 constexpr OptionSpec kGraphicOptions[] = {
-    {"--number", OptionKind::Value},
-    {"--width", OptionKind::Value},
-    {"--height", OptionKind::Value},
-    {"--graphics", OptionKind::Value},
-    kHelpOption,
+    {"--number", OptionKind::Value},   {"--width", OptionKind::Value},
+    {"--height", OptionKind::Value},   {"--colours", OptionKind::Value},
+    {"--graphics", OptionKind::Value}, kHelpOption,
 };
 
 int Usage(std::ostream& err, std::string_view problem) {
@@ -113,6 +116,12 @@ int Import(const CommandLine& line, const std::filesystem::path& folder, std::os
     if (!height) {
         return Usage(err, "import needs --height 7 or 8");
     }
+    const std::optional<std::string> coloursText = line.value("--colours");
+    if (coloursText && *coloursText != "rule" && *coloursText != "nearest") {
+        return Usage(err, "--colours takes rule or nearest");
+    }
+    const PictureColours colours =
+        coloursText == "nearest" ? PictureColours::Nearest : PictureColours::ConversionRule;
     if (line.positionals().size() != 2) {
         return Usage(err, "import takes one PICTURE file");
     }
@@ -122,7 +131,7 @@ int Import(const CommandLine& line, const std::filesystem::path& folder, std::os
         return Failure(err, "import", picture.error().message);
     }
     PixelStore store;
-    ImportGraphicPicture(store, *picture, *width, *height);
+    ImportGraphicPicture(store, *picture, *width, *height, colours);
     if (Status made = MakeGraphicsFolder(folder); !made) {
         return Failure(err, "import", made.error().message);
     }
@@ -139,8 +148,9 @@ int Export(const CommandLine& line, const std::filesystem::path& folder, std::os
     if (!number) {
         return Usage(err, "export needs --number 1..16");
     }
-    if (line.has("--width") || line.has("--height")) {
-        return Usage(err, "export takes no --width or --height: the graphic keeps its size");
+    if (line.has("--width") || line.has("--height") || line.has("--colours")) {
+        return Usage(err, "export takes no --width, --height or --colours: the graphic keeps "
+                          "its size and dots");
     }
     if (line.positionals().size() != 2) {
         return Usage(err, "export takes one OUT file");
@@ -148,8 +158,7 @@ int Export(const CommandLine& line, const std::filesystem::path& folder, std::os
     const std::string name = GraphicName(*number);
     const Result<Graphic> graphic = ReadGraphicInFolder(folder, name);
     if (!graphic) {
-        return Failure(err, "export",
-                       "Graphic " + name + " cannot be read: " + graphic.error().message);
+        return Failure(err, "export", graphic.error().message);
     }
     PixelStore store;
     store.load(*graphic);

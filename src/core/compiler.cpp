@@ -13,8 +13,7 @@ Result<Graphic> FolderGraphicSource::load(std::string_view name) const {
     }
     Result<Graphic> graphic = ReadGraphicInFolder(m_folder, name);
     if (!graphic) {
-        return Error{"Graphic " + std::string(name) +
-                     " cannot be read: " + graphic.error().message};
+        return graphic.error();
     }
     if (Status fits = CheckGraphicForSign(*graphic, name); !fits) {
         return fits.error();

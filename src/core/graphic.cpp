@@ -70,20 +70,17 @@ Status CheckGraphicShape(const Graphic& graphic, std::string_view what) {
     const std::string name(what);
     const int rows = graphic.height();
     if (rows == 0 || graphic.width() == 0) {
-        return Error{"Graphic " + name + " is empty"};
+        return Error{"Graphic " + name + " is empty: its first row has no dots"};
     }
     if (rows > PixelStore::kSize || graphic.width() > PixelStore::kSize) {
         return Error{"Graphic " + name + " is too large: " + std::to_string(graphic.width()) +
                      " x " + std::to_string(rows) + " dots (at most 160 x 160)"};
     }
-    if (rows < 7 || (rows > kBlockHeight && rows != kTallGraphicRows)) {
-        return Error{"Graphic " + name + " has " + std::to_string(rows) +
-                     " rows; a graphic has 7, 8 or 16 rows"};
-    }
     for (int y = 1; y < rows; ++y) {
-        if (graphic.rows[static_cast<std::size_t>(y)].size() != graphic.rows.front().size()) {
-            return Error{"Graphic " + name + ": row " + std::to_string(y + 1) + " has " +
-                         std::to_string(graphic.rows[static_cast<std::size_t>(y)].size()) +
+        const std::size_t length = graphic.rows[static_cast<std::size_t>(y)].size();
+        if (length != graphic.rows.front().size()) {
+            return Error{"Graphic " + name + " has rows of unequal length: row " +
+                         std::to_string(y + 1) + " has " + std::to_string(length) +
                          " dots, the first row has " + std::to_string(graphic.width())};
         }
     }
@@ -94,8 +91,18 @@ Status CheckGraphicForSign(const Graphic& graphic, std::string_view what) {
     if (Status shape = CheckGraphicShape(graphic, what); !shape) {
         return shape;
     }
+    const std::string name(what);
+    const int rows = graphic.height();
+    if (rows < 7) {
+        return Error{"Graphic " + name + " has " + std::to_string(rows) +
+                     " rows, too few for the sign: it takes 7 or 8 rows, or 16 across both lines"};
+    }
+    if (rows > kBlockHeight && rows != kTallGraphicRows) {
+        return Error{"Graphic " + name + " has " + std::to_string(rows) +
+                     " rows; the sign takes 7 or 8 rows, or 16 across both lines"};
+    }
     if (graphic.width() > kMaxSignGraphicWidth) {
-        return Error{"Graphic " + std::string(what) + " is " + std::to_string(graphic.width()) +
+        return Error{"Graphic " + name + " is " + std::to_string(graphic.width()) +
                      " dots wide; the sign takes at most 128"};
     }
     return Ok{};
@@ -109,12 +116,23 @@ Result<Graphic> ParseGraphic(std::string_view content, std::string_view what) {
     return graphic;
 }
 
+namespace {
+
+// A graphic file is at most 160 lines of 160 letters; anything much larger is not one.
+constexpr std::size_t kMaxGraphicFileBytes = 1024 * 1024;
+
+} // namespace
+
 Result<Graphic> ReadGraphicFile(const fs::path& path) {
-    Result<Bytes> content = ReadWholeFile(path, 1024 * 1024);
+    return ReadGraphicFile(path, path.string());
+}
+
+Result<Graphic> ReadGraphicFile(const fs::path& path, std::string_view what) {
+    Result<Bytes> content = ReadWholeFile(path, kMaxGraphicFileBytes);
     if (!content) {
         return content.error();
     }
-    return ParseGraphic(*content, path.string());
+    return ParseGraphic(*content, what);
 }
 
 namespace {
@@ -157,10 +175,15 @@ Result<Graphic> ReadGraphicInFolder(const fs::path& folder, std::string_view nam
     std::error_code folderError;
     const fs::path realFolder = fs::weakly_canonical(folder, folderError);
     const fs::path realFile = WhereLinksLead(path);
+    const std::string cannotRead = "Graphic " + std::string(name) + " cannot be read: ";
     if (folderError || realFile.empty() || !IsInsideFolder(realFile, realFolder)) {
-        return Error{"not a file inside the graphics folder"};
+        return Error{cannotRead + "not a file inside the graphics folder"};
     }
-    return ReadGraphicFile(path);
+    Result<Bytes> content = ReadWholeFile(path, kMaxGraphicFileBytes);
+    if (!content) {
+        return Error{cannotRead + content.error().message};
+    }
+    return ParseGraphic(*content, name);
 }
 
 Status WriteGraphicFile(const fs::path& path, const std::vector<std::string>& rows) {
@@ -373,6 +396,30 @@ char PixelLetterFromRgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
         return kPixelYellow;
     }
     return kPixelOff;
+}
+
+char NearestPixelLetter(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    struct Candidate {
+        Rgb colour;
+        char letter;
+    };
+    static constexpr Candidate kCandidates[] = {
+        {{0, 0, 0}, kPixelOff},   {{128, 128, 128}, kPixelOff}, {{255, 255, 255}, kPixelOff},
+        {{255, 0, 0}, kPixelRed}, {{0, 255, 0}, kPixelGreen},   {{255, 255, 0}, kPixelYellow},
+    };
+    const auto distance = [&](const Rgb& c) {
+        const int dr = int{r} - c.r;
+        const int dg = int{g} - c.g;
+        const int db = int{b} - c.b;
+        return dr * dr + dg * dg + db * db;
+    };
+    const Candidate* best = &kCandidates[0];
+    for (const Candidate& candidate : kCandidates) {
+        if (distance(candidate.colour) < distance(best->colour)) {
+            best = &candidate;
+        }
+    }
+    return best->letter;
 }
 
 } // namespace lumivo

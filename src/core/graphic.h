@@ -50,23 +50,28 @@ struct Graphic {
 // still counts.
 std::vector<std::string> SplitGraphicLines(std::string_view content);
 
-// Checks rows for the pixel store: at least one row, 7, 8 or 16 rows, every row as long as the
-// first, at most 160 x 160. `what` names the graphic in the message.
+// Checks rows for the pixel store: at least one dot, every row as long as the first, at most
+// 160 x 160. Any row count the store holds is accepted: a graphic of 9 to 15 rows opens in the
+// editor and goes into Line 1, and only the sign refuses it. `what` names the graphic in the
+// message, which says what is wrong.
 Status CheckGraphicShape(const Graphic& graphic, std::string_view what);
 
-// Checks that a graphic can be cut into the sign's blocks: the store's rules plus a width of at
-// most 128 dots.
+// Checks that a graphic can be cut into the sign's blocks: the store's rules, 7, 8 or 16 rows
+// and a width of at most 128 dots. The message names the graphic and its row count or width.
 Status CheckGraphicForSign(const Graphic& graphic, std::string_view what);
 
 // Parses file content; refuses content whose shape does not pass CheckGraphicShape.
 Result<Graphic> ParseGraphic(std::string_view content, std::string_view what);
 
-// Reads and parses one graphic file.
+// Reads and parses one graphic file; `what` names it in a shape error (the path by default).
 Result<Graphic> ReadGraphicFile(const std::filesystem::path& path);
+Result<Graphic> ReadGraphicFile(const std::filesystem::path& path, std::string_view what);
 
 // Reads graphic `name` of the graphics folder. Only a file that, links followed, lies inside the
-// folder is read: one that leads elsewhere is refused with the bare reason, the same whatever it
-// leads to, so the caller's message names only the graphic and tells nothing of that file.
+// folder is read: one that leads elsewhere is refused as "Graphic <name> cannot be read: not a
+// file inside the graphics folder", the same whatever it leads to, so the message names only the
+// graphic and tells nothing of that file. A file that cannot be read gives "Graphic <name> cannot
+// be read: " and the reason; a file of the wrong shape the message of CheckGraphicShape.
 Result<Graphic> ReadGraphicInFolder(const std::filesystem::path& folder, std::string_view name);
 
 // Writes the rows, each followed by CR LF, through a temporary file renamed over the old one.
@@ -144,5 +149,12 @@ Rgb ScreenColourOfLetter(char letter);
 
 // The image conversion rule: the pixel letter for a colour of an imported picture.
 char PixelLetterFromRgb(std::uint8_t r, std::uint8_t g, std::uint8_t b);
+
+// The nearest dot colour: the letter whose colour lies nearest (straight-line distance in red,
+// green and blue) to the given one, where off stands for black, the export grey 128, 128, 128
+// and white alike (a sign shows none of them lit), red for 255, 0, 0, green for 0, 255, 0 and
+// yellow for 255, 255, 0. An equal distance goes to the first of off, red, green, yellow. Soft
+// edges and photos import as their nearest dot colours instead of mostly off.
+char NearestPixelLetter(std::uint8_t r, std::uint8_t g, std::uint8_t b);
 
 } // namespace lumivo

@@ -38,7 +38,8 @@ RgbPicture ExportGraphicPicture(const PixelStore& store, int width, int height) 
     return picture;
 }
 
-void ImportGraphicPicture(PixelStore& store, const RgbPicture& picture, int width, int height) {
+void ImportGraphicPicture(PixelStore& store, const RgbPicture& picture, int width, int height,
+                          PictureColours colours) {
     store.clear(kImportClearColumns, kImportClearRows);
     if (picture.width <= 0 || picture.height <= 0 ||
         picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height) {
@@ -46,10 +47,12 @@ void ImportGraphicPicture(PixelStore& store, const RgbPicture& picture, int widt
     }
     const int columns = std::clamp(std::min(picture.width, width), 0, PixelStore::kSize);
     const int rows = std::clamp(std::min(picture.height, height), 0, PixelStore::kSize);
+    const auto letterOf =
+        colours == PictureColours::Nearest ? NearestPixelLetter : PixelLetterFromRgb;
     for (int y = 0; y < rows; ++y) {
         for (int x = 0; x < columns; ++x) {
             const Rgb colour = picture.at(x, y);
-            store.set(x, y, PixelLetterFromRgb(colour.r, colour.g, colour.b));
+            store.set(x, y, letterOf(colour.r, colour.g, colour.b));
         }
     }
 }

@@ -20,11 +20,18 @@ struct RgbPicture {
 // cell's letter (grey for "@" and for any letter that is not a dot colour).
 RgbPicture ExportGraphicPicture(const PixelStore& store, int width, int height);
 
-// Clears columns 0..127 and rows 0..15 of the store to "@", then puts the letter of the image
-// conversion rule into each cell of the picture's top-left min(picture width, width) x
-// min(picture height, height) pixels; the rest of the picture is ignored. The caller reads the
-// picture first, so a file that cannot be read never clears the store.
-void ImportGraphicPicture(PixelStore& store, const RgbPicture& picture, int width, int height);
+// How an imported pixel's colour becomes a pixel letter.
+enum class PictureColours {
+    ConversionRule, // PixelLetterFromRgb: only clear reds, greens and yellows light a dot
+    Nearest,        // NearestPixelLetter: every pixel takes its nearest dot colour
+};
+
+// Clears columns 0..127 and rows 0..15 of the store to "@", then puts the letter of `colours`
+// into each cell of the picture's top-left min(picture width, width) x min(picture height,
+// height) pixels; the rest of the picture is ignored. The caller reads the picture first, so a
+// file that cannot be read never clears the store.
+void ImportGraphicPicture(PixelStore& store, const RgbPicture& picture, int width, int height,
+                          PictureColours colours = PictureColours::ConversionRule);
 
 // The picture as a 24-bit uncompressed BMP file: a 14-byte file header, a 40-byte information
 // header, then the rows bottom-up, each pixel blue, green, red, each row padded with zero bytes to

@@ -1,6 +1,9 @@
 #include "graphic/floating_selection.h"
 
+#include "graphic/cell_mapping.h"
+
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -16,11 +19,6 @@ constexpr int kStoreSize = PixelStore::kSize;
 
 bool InStore(int x, int y) {
     return x >= 0 && x < kStoreSize && y >= 0 && y < kStoreSize;
-}
-
-// Grid pixels to a cell index, truncated toward zero.
-int CellOf(int gridPixel, int zoom) {
-    return zoom > 0 ? gridPixel / zoom : 0;
 }
 
 // 96 dots per inch in dots per metre: the text mask renders a point size the same on every screen.
@@ -39,8 +37,9 @@ QRect CutSelection(PixelStore& store, PixelStore& floating, QPoint a, QPoint b, 
     const int x2 = std::max(a.x(), b.x());
     const int y1 = std::min(a.y(), b.y());
     const int y2 = std::max(a.y(), b.y());
-    const QRect cells(CellOf(x1, zoom), CellOf(y1, zoom), CellOf(x2 - x1, zoom),
-                      CellOf(y2 - y1, zoom));
+    const CellMapping mapping(zoom);
+    const QRect cells(mapping.cellOf(x1), mapping.cellOf(y1), mapping.cellOf(x2 - x1),
+                      mapping.cellOf(y2 - y1));
     for (int k = 0; k < cells.width() && k < kStoreSize; ++k) {
         for (int l = 0; l < cells.height() && l < kStoreSize; ++l) {
             const int x = cells.x() + k;
@@ -55,7 +54,7 @@ QRect CutSelection(PixelStore& store, PixelStore& floating, QPoint a, QPoint b, 
 }
 
 QRect OverlayOfCells(const QRect& cells, int zoom) {
-    return QRect(cells.x() * zoom, cells.y() * zoom, cells.width() * zoom, cells.height() * zoom);
+    return CellMapping(zoom).pixelsOf(cells);
 }
 
 QRect CutToFloating(ToolCanvas& canvas, QPoint a, QPoint b) {
@@ -73,19 +72,19 @@ void DropSelection(PixelStore& store, const PixelStore& floating, QPoint overlay
                    QSize overlaySize, int zoom) {
     if (zoom <= 0)
         return;
-    const int x = overlayTopLeft.x();
-    const int y = overlayTopLeft.y();
-    const int skipColumns = x < 0 ? -x / zoom : 0;
-    const int skipRows = y < 0 ? -y / zoom : 0;
-    const int targetColumn = x > 0 ? x / zoom : 0;
-    const int targetRow = y > 0 ? y / zoom : 0;
+    // Floating cell (k, l) lands on the cell whose pixels the overlay shows it on: k cells right
+    // of the landing corner's cell. Cells left of or above the grid are skipped.
+    const CellMapping mapping(zoom);
+    const QPoint first = mapping.cellAt(mapping.landingCorner(overlayTopLeft));
+    const int skipColumns = std::max(0, -first.x());
+    const int skipRows = std::max(0, -first.y());
     // The floating store holds only 160 x 160 cells; a larger overlay has nothing beyond them.
-    const int columns = std::min(overlaySize.width() / zoom, kStoreSize);
-    const int rows = std::min(overlaySize.height() / zoom, kStoreSize);
+    const int columns = std::min(mapping.cellOf(overlaySize.width()), kStoreSize);
+    const int rows = std::min(mapping.cellOf(overlaySize.height()), kStoreSize);
     for (int k = skipColumns; k < columns; ++k) {
         for (int l = skipRows; l < rows; ++l) {
-            const int toX = targetColumn + k - skipColumns;
-            const int toY = targetRow + l - skipRows;
+            const int toX = first.x() + k;
+            const int toY = first.y() + l;
             if (InStore(toX, toY))
                 store.set(toX, toY, floating.at(k, l));
         }
@@ -196,6 +195,37 @@ QSize RenderTextSelection(PixelStore& floating, const TextRequest& request, int 
     QImage mask;
     const RenderedText extent = DrawTextMask(request, width, height, mask);
     return TakeTextDots(floating, mask, extent, colour);
+}
+
+QFont FirstTextFont(int graphicHeight) {
+    constexpr int kLargestSize = 20;
+    // A capital and descenders: the height a line of text usually takes.
+    const QString sample = QStringLiteral("Hgy");
+    const QString desktop = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    QStringList families = QFontDatabase::families();
+    if (families.removeAll(desktop) > 0) {
+        families.prepend(desktop);
+    }
+    for (const QString& family : families) {
+        for (int size = kLargestSize; size >= 1; --size) {
+            TextRequest request;
+            request.lines = {sample};
+            request.fontFamily = family;
+            request.pointSize = size;
+            request.heightField = QString::number(kDefaultTextLineStep);
+            PixelStore dots;
+            const QSize cells =
+                RenderTextSelection(dots, request, kTextMaskScale, kDefaultTextLineStep, kPixelRed);
+            if (cells.height() > 0 && cells.height() <= graphicHeight && cells.width() > 0) {
+                QFont font(family);
+                font.setPointSize(size);
+                return font;
+            }
+        }
+    }
+    QFont font(desktop);
+    font.setPointSize(1);
+    return font;
 }
 
 } // namespace lumivo::graphic

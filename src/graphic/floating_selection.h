@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QSize>
 
+class QFont;
 class QImage;
 
 namespace lumivo::graphic {
@@ -71,6 +72,13 @@ RenderedText DrawTextMask(const TextRequest& request, int width, int height, QIm
 // store's 160 in each direction.
 QSize TakeTextDots(PixelStore& floating, const QImage& mask, const RenderedText& extent,
                    char colour);
+
+// The font the Text tool offers first for a graphic `graphicHeight` rows high: a family the
+// machine has (the desktop's own font when it is listed, else the first listed family that
+// draws), at the largest point size, up to 20, whose capitals and descenders together, drawn as
+// the Text tool draws, fit in the graphic's rows. Without any such family, the desktop's font at
+// the smallest size.
+QFont FirstTextFont(int graphicHeight);
 
 // DrawTextMask followed by TakeTextDots: the Text tool's whole render.
 QSize RenderTextSelection(PixelStore& floating, const TextRequest& request, int width, int height,

@@ -55,7 +55,7 @@ void GraphicEditorModel::setTool(int number) {
 Status GraphicEditorModel::open(const std::filesystem::path& folder, const std::string& name) {
     Result<Graphic> graphic = ReadGraphicInFolder(folder, name);
     if (!graphic) {
-        return Error{name + ": " + graphic.error().message};
+        return graphic.error();
     }
     m_store.load(*graphic);
     if (const auto index = HeightIndexOf(graphic->height())) {

@@ -57,8 +57,9 @@ public:
     const PixelStore& floating() const { return m_floating; }
 
     // Open graphic: reads `name` from `folder`; a file core refuses changes nothing and the error
-    // names the graphic. On success the rows are copied into the store (cells outside them keep
-    // their content) and the height and width follow the file when the lists offer its values.
+    // names the graphic and says what is wrong with it. Any row count the store holds opens. On
+    // success the rows are copied into the store (cells outside them keep their content) and the
+    // height and width follow the file when the lists offer its values.
     Status open(const std::filesystem::path& folder, const std::string& name);
 
     // The rows the graphic saves: the store's area of the current size.

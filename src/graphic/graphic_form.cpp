@@ -71,6 +71,14 @@ QString PictureFilter() {
     return QStringLiteral("Pictures (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
+// A graphic file that was not taken: the box says what is wrong with it (it names the graphic),
+// the details give the file.
+void ShowGraphicRefused(QWidget* parent, const std::filesystem::path& folder,
+                        const std::string& name, const Error& why) {
+    ui::ShowErrorWithDetails(parent, Text(why.message) + QLatin1Char('.'),
+                             QStringLiteral("File: ") + link::PathText(GraphicPath(folder, name)));
+}
+
 // Overlay geometry of a snapshot taken at `fromZoom`, for a grid at `toZoom`.
 QRect ScaledOverlay(const QRect& overlay, int fromZoom, int toZoom) {
     if (fromZoom == toZoom || fromZoom <= 0) {
@@ -151,6 +159,10 @@ public:
                                  m_form.m_host->Window(QStringLiteral("TInputTextfrm")));
         if (dialog == nullptr) {
             return;
+        }
+        // Until the user has seen the dialog, it offers an installed font that fits the graphic.
+        if (!dialog->isVisible()) {
+            dialog->setFirstFont(FirstTextFont(height()));
         }
         // The dialog is shown modally without waiting for it; its answer arrives once.
         auto connection = std::make_shared<QMetaObject::Connection>();
@@ -740,11 +752,7 @@ void TGraphicForm::ListBox1MouseUp(int row) {
     const Status opened = m_model.open(m_folder, name.toStdString());
     if (!opened) {
         m_stepStart.reset();
-        ui::ShowErrorWithDetails(
-            this,
-            QStringLiteral("The graphic file %1 could not be opened.")
-                .arg(link::PathText(GraphicPath(m_folder, name.toStdString()))),
-            Text(opened.error().message));
+        ShowGraphicRefused(this, m_folder, name.toStdString(), opened.error());
         return;
     }
     m_height->setCurrentIndex(m_model.heightIndex());
@@ -834,10 +842,7 @@ void TGraphicForm::InsertButtonClick() {
     if (!graphic) {
         // The file went away (or was spoilt) since the list was made: nothing is inserted and
         // the editor stays open.
-        ui::ShowErrorWithDetails(this,
-                                 QStringLiteral("The graphic file %1 could not be read.")
-                                     .arg(link::PathText(GraphicPath(m_folder, graphicName))),
-                                 Text(graphic.error().message));
+        ShowGraphicRefused(this, m_folder, graphicName, graphic.error());
         return;
     }
     if (m_host != nullptr) {

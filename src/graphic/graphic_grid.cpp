@@ -1,5 +1,7 @@
 #include "graphic/graphic_grid.h"
 
+#include "graphic/cell_mapping.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -58,8 +60,11 @@ const QImage& DotSprites::of(char letter) const {
 void DrawDots(QImage& image, const PixelStore& store, const DotSprites& sprites,
               const QRect& cells) {
     const int zoom = sprites.zoom();
-    const QRect area = cells.intersected(QRect(0, 0, image.width() / zoom, image.height() / zoom))
-                           .intersected(QRect(0, 0, PixelStore::kSize, PixelStore::kSize));
+    const CellMapping mapping(zoom);
+    const QRect area =
+        cells
+            .intersected(QRect(0, 0, mapping.cellOf(image.width()), mapping.cellOf(image.height())))
+            .intersected(QRect(0, 0, PixelStore::kSize, PixelStore::kSize));
     if (area.isEmpty()) {
         return;
     }
@@ -68,12 +73,13 @@ void DrawDots(QImage& image, const PixelStore& store, const DotSprites& sprites,
     uchar* const bits = image.bits(); // detaches once, not per line
     // Row by row of cells, so the image is written in memory order.
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        uchar* const cellRow = bits + static_cast<qsizetype>(y) * zoom * stride;
         for (int x = area.left(); x <= area.right(); ++x) {
             const QImage& sprite = sprites.of(store.at(x, y));
             const uchar* source = sprite.constBits();
             const qsizetype spriteStride = sprite.bytesPerLine();
-            uchar* target = cellRow + x * rowBytes;
+            const QPoint corner = mapping.pixelsOf(QPoint(x, y)).topLeft();
+            uchar* target = bits + static_cast<qsizetype>(corner.y()) * stride +
+                            static_cast<qsizetype>(corner.x()) * qsizetype{sizeof(QRgb)};
             for (int j = 0; j < zoom; ++j) {
                 std::memcpy(target, source, rowBytes);
                 target += stride;
@@ -119,8 +125,7 @@ void GraphicGrid::updateCell(const PixelStore& store, int x, int y) {
         return;
     }
     DrawDots(m_image, store, m_sprites, QRect(x, y, 1, 1));
-    const int zoom = m_sprites.zoom();
-    requestRepaint(QRect(x * zoom, y * zoom, zoom, zoom));
+    requestRepaint(CellMapping(m_sprites.zoom()).pixelsOf(QPoint(x, y)));
 }
 
 void GraphicGrid::setRubberBand(const RubberBand& band, QColor fill) {
@@ -138,8 +143,7 @@ void GraphicGrid::addTrailDot(int x, int y, char letter) {
         return;
     }
     m_trail.push_back({x, y, letter});
-    const int zoom = m_sprites.zoom();
-    requestRepaint(QRect(x * zoom, y * zoom, zoom, zoom));
+    requestRepaint(CellMapping(m_sprites.zoom()).pixelsOf(QPoint(x, y)));
 }
 
 QRect GraphicGrid::takeRequestedRepaint() {
@@ -155,9 +159,10 @@ void GraphicGrid::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect dirty = event->rect();
     painter.drawImage(dirty.topLeft(), m_image, dirty);
-    const int zoom = m_sprites.zoom();
+    const CellMapping mapping(m_sprites.zoom());
     for (const TrailDot& dot : m_trail) {
-        painter.drawImage(QPoint(dot.x * zoom, dot.y * zoom), m_sprites.of(dot.letter));
+        painter.drawImage(mapping.pixelsOf(QPoint(dot.x, dot.y)).topLeft(),
+                          m_sprites.of(dot.letter));
     }
     paintBand(painter);
 }
@@ -214,14 +219,15 @@ FloatingOverlay::FloatingOverlay(GraphicGrid* grid)
 void FloatingOverlay::present(const PixelStore& floating, const QRect& gridPixels, int zoom) {
     m_gridPosition = gridPixels.topLeft();
     resize(gridPixels.size());
-    place();
     refresh(floating, zoom);
     show();
     raise();
 }
 
 void FloatingOverlay::place() {
-    move(parentWidget() == m_grid ? m_gridPosition : m_grid->pos() + m_gridPosition);
+    // Drawn on the cells a drop puts the selection in; the position itself stays unsnapped.
+    const QPoint shown = CellMapping(m_zoom).landingCorner(m_gridPosition);
+    move(parentWidget() == m_grid ? shown : m_grid->pos() + shown);
 }
 
 bool FloatingOverlay::eventFilter(QObject* watched, QEvent* event) {
@@ -232,12 +238,15 @@ bool FloatingOverlay::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FloatingOverlay::refresh(const PixelStore& floating, int zoom) {
+    m_zoom = zoom;
+    place();
     const QSize size = this->size();
     m_image = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     m_image.fill(Qt::black);
     if (zoom > 0) {
+        const CellMapping mapping(zoom);
         DrawDots(m_image, floating, DotSprites(zoom),
-                 QRect(0, 0, size.width() / zoom, size.height() / zoom));
+                 QRect(0, 0, mapping.cellOf(size.width()), mapping.cellOf(size.height())));
     }
     QPainter painter(&m_image);
     painter.setPen(Qt::white);
@@ -253,14 +262,16 @@ void FloatingOverlay::paintEvent(QPaintEvent* event) {
 
 void FloatingOverlay::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        m_pressPoint = event->position().toPoint();
+        // The drag follows the pointer on the screen: the overlay itself moves cell by cell.
+        m_pressGlobal = event->globalPosition().toPoint();
+        m_pressPosition = m_gridPosition;
         m_dragging = true;
     }
 }
 
 void FloatingOverlay::mouseMoveEvent(QMouseEvent* event) {
     if (m_dragging && (event->buttons() & Qt::LeftButton)) {
-        m_gridPosition += event->position().toPoint() - m_pressPoint;
+        m_gridPosition = m_pressPosition + (event->globalPosition().toPoint() - m_pressGlobal);
         place();
     }
 }

@@ -94,10 +94,12 @@ private:
 };
 
 // The overlay ("AssistImage") that shows the floating selection over the grid: black with a
-// white frame and the floating cells as dots. It lies over the scroll area's view, in front of
-// the grid, so it stays visible beyond the grid's edges; its place is kept in grid pixels and it
-// follows the grid when that scrolls. A left drag moves it with the pointer, unsnapped; a
-// right-button release asks for the drop. Make it once the grid is in its scroll area.
+// white frame and the floating cells as dots, drawn on the very cells a drop puts them in (its
+// place is kept unsnapped, as the pointer moved it, and shown at the cell under its corner). It
+// lies over the scroll area's view, in front of the grid, so it stays visible beyond the grid's
+// edges; its place is kept in grid pixels and it follows the grid when that scrolls. A left drag
+// moves it with the pointer, unsnapped; a right-button release asks for the drop. Make it once the
+// grid is in its scroll area.
 class FloatingOverlay final : public QWidget {
     Q_OBJECT
 public:
@@ -106,7 +108,8 @@ public:
     // Shows the n x m cells of `floating` at `gridPixels` (n = width div zoom, m likewise).
     void present(const PixelStore& floating, const QRect& gridPixels, int zoom);
     void refresh(const PixelStore& floating, int zoom);
-    // Where the overlay lies, in grid pixels.
+    // Where the overlay lies, in grid pixels, unsnapped; it is shown at the landing corner of
+    // this place (CellMapping::landingCorner).
     QRect gridGeometry() const { return QRect(m_gridPosition, size()); }
 
 Q_SIGNALS:
@@ -124,8 +127,10 @@ private:
 
     GraphicGrid* m_grid;
     QImage m_image;
-    QPoint m_gridPosition;
-    QPoint m_pressPoint;
+    int m_zoom = 1;
+    QPoint m_gridPosition;  // unsnapped, in grid pixels
+    QPoint m_pressGlobal;   // where a drag began on the screen
+    QPoint m_pressPosition; // and m_gridPosition then
     bool m_dragging = false;
 };
 

@@ -1,6 +1,7 @@
 #include "image/picture_file.h"
 
 #include "core/file_io.h"
+#include "core/graphic_picture_check.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -19,9 +20,12 @@ namespace lumivo {
 
 namespace {
 
-// More pixels than this are refused before decoding: 32 Mi pixels is 128 MiB as 32-bit pixels,
-// the most Qt's image reader allocates by default.
-constexpr qint64 kMaxPicturePixels = qint64{32} * 1024 * 1024;
+// More pixels than this are refused before decoding: 16 Mi pixels (4096 x 4096) decode well
+// within a second and are 64 MiB as 32-bit pixels, 128 MiB as the 64-bit pixels of a 16-bit PNG.
+constexpr qint64 kMaxPicturePixels = qint64{16} * 1024 * 1024;
+// What the image reader may allocate for one picture, in MiB: the largest picture in its widest
+// pixel format, so a reader that would need more stops instead of filling memory.
+constexpr int kPictureAllocationLimitMiB = 128;
 
 Error CannotRead(const std::string& what, const std::string& why) {
     return Error{"Cannot read " + what + ": " + why};
@@ -66,6 +70,12 @@ Status WriteEncoded(const std::filesystem::path& path, const QByteArray& encoded
 } // namespace
 
 Result<RgbPicture> DecodePicture(const Bytes& bytes, const std::string& what) {
+    // The bytes first, before the reader looks at them: a file that lacks pixels would be filled
+    // in blank, and compressed data beyond what the picture needs would be inflated to its end,
+    // however long that takes (a PNG's metadata already while its size is read).
+    if (Status whole = CheckPictureBytes(bytes, {kMaxPictureSide, kMaxPicturePixels}); !whole) {
+        return CannotRead(what, whole.error().message);
+    }
     // The reader works on a copy-free view of the bytes, which outlive it.
     const QByteArray data =
         QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -73,17 +83,19 @@ Result<RgbPicture> DecodePicture(const Bytes& bytes, const std::string& what) {
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    reader.setAllocationLimit(kPictureAllocationLimitMiB);
     if (!reader.canRead()) {
         return CannotRead(what, "not a picture in a format this program reads");
     }
     // The size the file claims is checked before any pixel is decoded, so a small file that
-    // claims a huge picture never fills memory.
+    // claims a huge picture never fills memory or takes long.
     const QSize claimed = reader.size();
     if (claimed.isValid() &&
         (claimed.width() > kMaxPictureSide || claimed.height() > kMaxPictureSide ||
          qint64{claimed.width()} * claimed.height() > kMaxPicturePixels)) {
         return CannotRead(what, "the picture (" + SizeText(claimed) + ") is too large");
     }
+
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         return CannotRead(what, "the picture is damaged (" +

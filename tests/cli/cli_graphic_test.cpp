@@ -1,6 +1,7 @@
 #include "cli/cli_graphic.h"
 
 #include "core/graphic.h"
+#include "core/graphic_picture.h"
 #include "core/test_support.h"
 #include "image/picture_file.h"
 
@@ -71,6 +72,7 @@ TEST_F(CliGraphic, UsageErrorsChangeNothing) {
         {"export", "--number", "1"},
         {"export", "--number", "99", "out.bmp"},
         {"export", "--number", "1", "--width", "32", "out.bmp"},
+        {"import", "--number", "1", "--width", "32", "--height", "8", "--colours", "near", picture},
         {"export", "--bogus", "--number", "1", "out.bmp"},
     };
     for (const auto& args : cases) {
@@ -105,6 +107,20 @@ TEST_F(CliGraphic, ImportMakesTheGraphicAndCreatesTheFolder) {
     }
 }
 
+TEST_F(CliGraphic, ColoursNearestGivesSoftColoursTheirNearestDot) {
+    // Orange-yellow, a soft red, pale grey: all off by the conversion rule.
+    const RgbPicture soft{3, 1, {{250, 200, 30}, {180, 50, 50}, {190, 190, 200}}};
+    const auto picture = m_dir.path() / "soft.bmp";
+    ASSERT_TRUE(WritePictureFile(picture, soft).ok());
+    for (const auto& [colours, first] : {std::pair{"rule", "@@@"}, {"nearest", "EA@"}}) {
+        SCOPED_TRACE(colours);
+        const GraphicRun r = Run({"import", "--number", "1", "--width", "32", "--height", "7",
+                                  "--colours", colours, picture.string()});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(Contents(m_graphics / "G01.txt").substr(0, 4), std::string(first) + "@");
+    }
+}
+
 TEST_F(CliGraphic, FileErrorsNameTheFileAndKeepTheGraphic) {
     std::filesystem::create_directory(m_graphics);
     std::string g02;
@@ -113,6 +129,15 @@ TEST_F(CliGraphic, FileErrorsNameTheFileAndKeepTheGraphic) {
     }
     WriteBytes(m_graphics / "G02.txt", g02);
     WriteBytes(m_dir.path() / "bad.bmp", "BMnot really");
+    // A 400 x 400 BMP with 100 bytes of pixels, and a whole one whose pixels would begin past
+    // its end: a reader would fill both in blank.
+    const Bytes whole = EncodeBmp24(RgbPicture{400, 400, std::vector<Rgb>(400 * 400, {255, 0, 0})});
+    const std::string cut = (m_dir.path() / "cut.bmp").string();
+    WriteBytes(cut, whole.substr(0, 54 + 100));
+    Bytes pastEnd = whole;
+    pastEnd[12] = '\x7f'; // the data offset's third byte
+    const std::string offset = (m_dir.path() / "offset.bmp").string();
+    WriteBytes(offset, pastEnd);
     const std::string bad = (m_dir.path() / "bad.bmp").string();
     const std::string missing = (m_dir.path() / "missing.png").string();
     const std::string folderAsFile = (m_dir.path() / "four.png" / "Graphdata").string();
@@ -123,6 +148,10 @@ TEST_F(CliGraphic, FileErrorsNameTheFileAndKeepTheGraphic) {
     const std::vector<Case> cases = {
         {{"import", "--number", "2", "--width", "32", "--height", "8", bad}, bad},
         {{"import", "--number", "2", "--width", "32", "--height", "8", missing}, missing},
+        {{"import", "--number", "2", "--width", "32", "--height", "8", cut},
+         cut + ": the pixel data is cut short"},
+        {{"import", "--number", "2", "--width", "32", "--height", "8", offset},
+         offset + ": the pixel data would begin at byte"},
         {{"import", "--number", "2", "--width", "32", "--height", "8", "--graphics", folderAsFile,
           m_picture.string()},
          folderAsFile},

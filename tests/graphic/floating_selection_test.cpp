@@ -3,6 +3,7 @@
 
 #include "fake_tool_canvas.h"
 
+#include "graphic/cell_mapping.h"
 #include "graphic/drawing_tool.h"
 #include "graphic/floating_selection.h"
 
@@ -170,6 +171,33 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Rectangle select and Free select through the tool: the store loses the cells, the floating
 // store holds them, and the overlay sits over the cut cells.
+// The overlay draws floating cell (k, l) on the pixels landingCorner + (k, l) * zoom; a drop
+// from any corner, on either side of the grid's edge, must put it in the cell with those pixels.
+TEST(CellMapping, TheOverlayShowsEachFloatingCellOnTheCellItLandsIn) {
+    PixelStore floating;
+    for (int k = 0; k < 4; ++k) {
+        floating.set(k, 0, static_cast<char>('a' + k));
+    }
+    for (int zoom : {3, 7, 10}) {
+        const CellMapping mapping(zoom);
+        for (int x = -3 * zoom; x <= 3 * zoom; ++x) {
+            SCOPED_TRACE("zoom " + std::to_string(zoom) + ", corner x " + std::to_string(x));
+            PixelStore store;
+            DropSelection(store, floating, QPoint(x, 5), QSize(4 * zoom, zoom), zoom);
+            const QPoint shown = mapping.landingCorner(QPoint(x, 5));
+            for (int k = 0; k < 4; ++k) {
+                const QRect drawn(shown + QPoint(k * zoom, 0), QSize(zoom, zoom));
+                const QPoint cell = mapping.cellAt(drawn.topLeft());
+                if (cell.x() < 0) {
+                    continue; // shown left of the grid: dropped
+                }
+                EXPECT_EQ(mapping.pixelsOf(cell), drawn);
+                EXPECT_EQ(store.at(cell.x(), cell.y()), 'a' + k) << k;
+            }
+        }
+    }
+}
+
 TEST(SelectionTools, CutAndShowTheOverlay) {
     struct Case {
         int tool;

@@ -2,18 +2,24 @@
 // Save and Delete, size, zoom and palette, insertion into the lines, picture export and import,
 // and undo. Boxes and file dialogs are answered by the scripted prompter.
 
+#include "app/dialogs/input_text_dialog.h"
 #include "graphic/bmp_save_load.h"
 #include "graphic/graphic_form.h"
 #include "graphic/graphic_grid.h"
 #include "graphic/select_graph_name.h"
 #include "image/picture_file.h"
+#include "link/fake_port.h"
 #include "link/path_text.h"
+#include "link/runners.h"
 #include "support/scripted_prompter.h"
 #include "widgets/editor_host.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -47,6 +53,7 @@ public:
     bool single = false;
     QStringList tags;
     std::vector<std::function<void(bool)>> followers;
+    QWidget* inputText = nullptr;
 
     QWidget* MainWindow() override { return nullptr; }
     QTextEdit* CurrentEditor() const override {
@@ -71,7 +78,9 @@ public:
         followers.push_back(std::move(apply));
     }
     void BindCommand(const QString&, std::function<void()>) override {}
-    QWidget* Window(const QString&) const override { return nullptr; }
+    QWidget* Window(const QString& name) const override {
+        return name == QStringLiteral("TInputTextfrm") ? inputText : nullptr;
+    }
     void ReportStatus(const QString&) override {}
 
 private:
@@ -309,9 +318,55 @@ TEST_F(GraphicFormTest, OpenFromTheListSetsListedSizesAndRefusesBadFilesWhole) {
     const PixelStore before = m_form->model().store();
     openFromList("G03");
     ASSERT_EQ(m_prompter.boxes().size(), 1u);
-    EXPECT_TRUE(m_prompter.boxes()[0].request.text.contains(QStringLiteral("G03.txt")));
+    // The box says what is wrong with the file, and its details name the file.
+    EXPECT_EQ(m_prompter.boxes()[0].request.text,
+              QStringLiteral("Graphic G03 has rows of unequal length: row 2 has 2 dots, the first "
+                             "row has 3."));
+    EXPECT_TRUE(m_prompter.boxes()[0].request.details.endsWith(QStringLiteral("G03.txt")));
     EXPECT_EQ(m_form->model().store(), before);
     EXPECT_EQ(m_form->model().width(), 64);
+}
+
+TEST_F(GraphicFormTest, NineRowGraphicGoesIntoLine1AndIsRefusedAtSendBeforeAnyFrame) {
+    write("G04", Rows(32, 9, kPixelRed));
+    open();
+    openFromList("G04");
+    EXPECT_TRUE(m_prompter.boxes().empty());
+    EXPECT_EQ(m_form->model().store().at(31, 8), kPixelRed);
+
+    select("G04");
+    child<QPushButton>("InsertButton")->click();
+    ASSERT_EQ(m_host.tags, QStringList{QStringLiteral("<Pic:G04>")});
+
+    const FolderGraphicSource graphics(m_folder);
+    link::FakeLine line;
+    const link::Outcome sent = link::RunSendMessage(
+        line.opener(), line.clock(), {"Hi " + m_host.tags[0].toStdString(), "01", 'A', &graphics});
+    EXPECT_FALSE(sent.success);
+    EXPECT_EQ(sent.text,
+              "Graphic G04 has 9 rows; the sign takes 7 or 8 rows, or 16 across both lines");
+    EXPECT_TRUE(line.events().empty()); // not even opened: no "<BE>"
+}
+
+TEST_F(GraphicFormTest, TextToolFirstOffersAnInstalledFontThatFitsTheGraphic) {
+    ui::TInputTextfrm dialog;
+    m_host.inputText = &dialog;
+    open(); // 7 rows
+    child<QToolButton>("SpeedButton11")->click();
+    QTest::mousePress(m_form->grid(), Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseRelease(m_form->grid(), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(dialog.isVisible());
+    const QString family = dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text();
+    EXPECT_TRUE(QFontDatabase::families().contains(family)) << family.toStdString();
+    EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("Edit3"))->text(), QStringLiteral("16"));
+
+    dialog.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->setPlainText(QStringLiteral("Hgy"));
+    dialog.findChild<QPushButton*>(QStringLiteral("OK"))->click();
+    ASSERT_FALSE(m_form->overlay()->isHidden());
+    const int zoom = m_form->model().zoom();
+    EXPECT_GT(m_form->overlay()->width() / zoom, 3); // three letters, not a blob or nothing
+    EXPECT_GE(m_form->overlay()->height() / zoom, 4);
+    EXPECT_LE(m_form->overlay()->height() / zoom, 7);
 }
 
 TEST_F(GraphicFormTest, ZoomButtonsStopAtTheEndsAndSizeChangesKeepTheStore) {
@@ -635,7 +690,8 @@ TEST_F(GraphicFormTest, TheOverlayScrollsWithTheGridAndDropsWhereItLies) {
         scroll->horizontalScrollBar()->setValue(scrolled);
         EXPECT_EQ(m_form->overlay()->pos(), m_form->grid()->pos() + QPoint(300, 10)) << scrolled;
     }
-    // A left drag moves it by the pointer's way, unsnapped.
+    // A left drag moves its place by the pointer's way, unsnapped; it is shown on the cells the
+    // drop fills.
     FloatingOverlay* overlay = m_form->overlay();
     QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(5, 5));
     QMouseEvent move(QEvent::MouseMove, QPointF(12, 5), overlay->mapToGlobal(QPointF(12, 5)),
@@ -643,6 +699,7 @@ TEST_F(GraphicFormTest, TheOverlayScrollsWithTheGridAndDropsWhereItLies) {
     QApplication::sendEvent(overlay, &move);
     QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(12, 5));
     EXPECT_EQ(overlay->gridGeometry(), QRect(307, 10, 20, 10));
+    EXPECT_EQ(overlay->pos(), m_form->grid()->pos() + QPoint(300, 10));
     EXPECT_EQ(m_form->model().store(), PixelStore());
 
     QTest::mouseClick(overlay, Qt::RightButton, {}, QPoint(3, 3));

@@ -4,8 +4,10 @@
 #include "core/test_support.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <fstream>
 #include <iterator>
@@ -117,7 +119,7 @@ TEST(PictureFile, BadInputIsRefusedWithTheFileNameAndReason) {
     };
     const Case cases[] = {
         {text, "not a picture"},
-        {truncated, "damaged"},
+        {truncated, "cut short"},
         {wide, "too large"},
         {huge, "too large"},
         {empty, "not a picture"},
@@ -132,6 +134,72 @@ TEST(PictureFile, BadInputIsRefusedWithTheFileNameAndReason) {
             << read.error().message;
         EXPECT_NE(read.error().message.find(c.reason), std::string::npos) << read.error().message;
     }
+}
+
+void PutBigEndian(std::string& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out += static_cast<char>((value >> shift) & 0xFF);
+    }
+}
+
+void PutChunk(std::string& png, const char* type, std::string_view data) {
+    PutBigEndian(png, static_cast<std::uint32_t>(data.size()));
+    const std::string typed = std::string(type, 4) + std::string(data);
+    png += typed;
+    PutBigEndian(png, static_cast<std::uint32_t>(
+                          crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
+                                static_cast<uInt>(typed.size()))));
+}
+
+// A valid PNG of one black pixel whose image data inflates to `mebibytes` MiB of zeros: one
+// compressed MiB repeated (it refers only to itself), an empty last block and the right checksum.
+std::string InflatingPng(std::uint32_t mebibytes) {
+    std::string segment(2048, '\0');
+    {
+        const std::string zeros(1 << 20, '\0');
+        z_stream stream{};
+        deflateInit2(&stream, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+        stream.avail_in = static_cast<uInt>(zeros.size());
+        stream.next_out = reinterpret_cast<Bytef*>(segment.data());
+        stream.avail_out = static_cast<uInt>(segment.size());
+        deflate(&stream, Z_SYNC_FLUSH);
+        segment.resize(segment.size() - stream.avail_out);
+        deflateEnd(&stream);
+    }
+    std::string data = "\x78\xda";
+    for (std::uint32_t i = 0; i < mebibytes; ++i) {
+        data += segment;
+    }
+    data += std::string("\x03\x00", 2); // the last block, empty
+    const std::uint64_t length = std::uint64_t{mebibytes} << 20;
+    PutBigEndian(data, static_cast<std::uint32_t>((length % 65521) << 16 | 1)); // adler-32
+
+    std::string png = "\x89PNG\r\n\x1a\n";
+    std::string header;
+    PutBigEndian(header, 1);
+    PutBigEndian(header, 1);
+    header += std::string("\x08\x02\x00\x00\x00", 5); // 8-bit red, green, blue
+    PutChunk(png, "IHDR", header);
+    constexpr std::size_t kChunk = 1 << 20;
+    for (std::size_t at = 0; at < data.size(); at += kChunk) {
+        PutChunk(png, "IDAT", std::string_view(data).substr(at, kChunk));
+    }
+    PutChunk(png, "IEND", "");
+    return png;
+}
+
+TEST(PictureFile, PictureThatInflatesWithoutBoundIsRefusedWithinASecond) {
+    const TempDir dir;
+    const auto bomb = dir.path() / "bomb.png";
+    WriteBytes(bomb, InflatingPng(16 * 1024)); // 16 GiB from about 16 MB
+    ASSERT_GT(std::filesystem::file_size(bomb), 10'000'000u);
+    const auto start = std::chrono::steady_clock::now();
+    const Result<RgbPicture> read = ReadPictureFile(bomb);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    ASSERT_FALSE(read.ok());
+    EXPECT_NE(read.error().message.find("inflates to more than the 4 bytes"), std::string::npos)
+        << read.error().message;
 }
 
 TEST(PictureFile, FifoIsRefusedWithoutWaiting) {

@@ -175,8 +175,12 @@ void TInputTextfrm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+void TInputTextfrm::setFirstFont(const QFont& font) {
+    m_firstFont = font;
+}
+
 void TInputTextfrm::firstActivation() {
-    applyFont(QFont(QStringLiteral("Arial"), 10));
+    applyFont(m_firstFont.value_or(QFont(QStringLiteral("Arial"), 10)));
 }
 
 void TInputTextfrm::applyFont(const QFont& font) {

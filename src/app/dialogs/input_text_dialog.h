@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QFontDialog;
 class QLabel;
@@ -58,6 +59,11 @@ public:
     int LineHeight() const;
     const QImage& PreviewImage() const { return m_preview; }
 
+    // The font shown at the first activation, when the dialog has not been shown yet (without
+    // one, Arial at 10 points, which a machine may not have): the graphic editor gives an
+    // installed one that fits its graphic. The line height stays as it is.
+    void setFirstFont(const QFont& font);
+
     // "..." opens the font dialog; a test answers it here instead.
     void setFontChooser(FontChooser chooser) { m_chooser = std::move(chooser); }
 
@@ -75,6 +81,7 @@ private:
 
     FontChooser m_chooser;
     QFont m_font;
+    std::optional<QFont> m_firstFont;
     QColor m_colour = Qt::black;
     QImage m_preview;
     bool m_activated = false;

@@ -1,20 +1,13 @@
 #include "graphic/tools/pen_tool.h"
 
+#include "graphic/cell_mapping.h"
+
 namespace lumivo::graphic {
 
-namespace {
-
-// Grid pixels to a cell index: division truncated toward zero, as the grid defines it.
-int CellOf(int gridPixel, int zoom) {
-    return zoom > 0 ? gridPixel / zoom : 0;
-}
-
-} // namespace
-
 void PenTool::paint(ToolCanvas& canvas, QPoint position) {
-    const int zoom = canvas.zoom();
+    const QPoint cell = CellMapping(canvas.zoom()).cellAt(position);
     // setCell ignores cells outside the store, so a drag past the grid's edge writes nothing there.
-    canvas.setCell(CellOf(position.x(), zoom), CellOf(position.y(), zoom), canvas.colour());
+    canvas.setCell(cell.x(), cell.y(), canvas.colour());
 }
 
 void PenTool::endStroke(ToolCanvas& canvas) {

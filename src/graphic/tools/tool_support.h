@@ -1,18 +1,19 @@
 #pragma once
 
+#include "graphic/cell_mapping.h"
 #include "graphic/drawing_tool.h"
 
 #include <QString>
 
 namespace lumivo::graphic {
 
-// Grid pixels to a cell index: division truncated toward zero, as the grid defines it.
+// Grid pixels to a cell index, by the grid's own mapping.
 inline int CellOf(int gridPixel, int zoom) {
-    return zoom > 0 ? gridPixel / zoom : 0;
+    return CellMapping(zoom).cellOf(gridPixel);
 }
 
 inline QPoint CellAt(QPoint gridPixels, int zoom) {
-    return QPoint(CellOf(gridPixels.x(), zoom), CellOf(gridPixels.y(), zoom));
+    return CellMapping(zoom).cellAt(gridPixels);
 }
 
 // The undo step a tool has open: opened once when an edit starts, closed once when it ends, so
