@@ -54,6 +54,9 @@ public:
         dialog.setNameFilters(filters);
         dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setDefaultSuffix(request.defaultSuffix);
+        if (!request.directory.isEmpty()) {
+            dialog.setDirectory(request.directory);
+        }
         if (request.mode == FileRequest::Mode::Save) {
             dialog.setAcceptMode(QFileDialog::AcceptSave);
             dialog.setFileMode(QFileDialog::AnyFile);

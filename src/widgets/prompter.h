@@ -33,6 +33,8 @@ struct FileRequest {
     QStringList filters;
     // Appended (with a dot) to a name chosen for saving that has no extension of its own.
     QString defaultSuffix;
+    // The folder the dialog starts in; empty: the dialog's own choice.
+    QString directory;
 };
 
 // Every message box and file dialog of the windows goes through the current prompter, so a test

@@ -35,7 +35,7 @@ struct Bench {
     }
     // Whether the screen shows pixel (x, y) other than the picture has it.
     bool inverted(int x, int y) {
-        const bool shownBlack = area()->shownImage().pixelIndex(x, y) == 0;
+        const bool shownBlack = area()->shownImage().pixel(x, y) == qRgb(0, 0, 0);
         return shownBlack != window.picture().black(x, y);
     }
 };
@@ -140,16 +140,16 @@ void EuroCharFormTest::insertPutsTheChosenTag() {
 
 void EuroCharFormTest::pictureFileReplacesTheBuiltInOne() {
     QTemporaryDir dir;
-    OneBitPicture drawn = BuiltInEuroPicture();
+    EuroPicture drawn = BuiltInEuroPicture();
     DrawUserCharRecord(drawn, MakeUserCharRecord(0x41, 'A', {0xF8, 0x88, 0x88, 0xF8, 0, 0, 0}));
     const auto good = PathIn(dir, "good.bmp");
-    QVERIFY(WriteOneBitBmp(good, drawn));
+    QVERIFY(WriteEuroBmp(good, drawn));
     const auto broken = PathIn(dir, "broken.bmp");
     QVERIFY(WriteFileReplacing(broken, "BM not really"));
 
     const struct {
         std::filesystem::path file;
-        OneBitPicture expected;
+        EuroPicture expected;
         bool problem;
     } cases[] = {
         {good, drawn, false},
