@@ -526,6 +526,7 @@ void TForm1::CreatePreview() {
     m_previewModel =
         new PreviewModel(std::make_shared<FolderGraphicSource>(GraphicsFolder()), this);
     m_previewModel->setColumns(m_settings.readInt("Preview", "width", led::kDefaultSignColumns));
+    m_previewModel->followUserCharacters(WritableProgramFolder() / kSentUserFontFile);
     auto* strip = new PreviewStrip(*m_previewModel);
     m_previewDock = new QDockWidget(QStringLiteral("Preview"), this);
     m_previewDock->setObjectName(QStringLiteral("PreviewDock"));

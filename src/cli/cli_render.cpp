@@ -4,7 +4,8 @@
 #include "core/compiler.h"
 #include "core/led_picture.h"
 #include "core/led_render.h"
-#include "image/picture_file.h"
+#include "core/userfont.h"
+#include "image/picture_formats.h"
 
 #include <charconv>
 #include <cmath>
@@ -16,11 +17,10 @@
 namespace lumivo::cli {
 
 const char* const kRenderUsage =
-    "usage: lumivo-cli render [--width N] [--graphics DIR] [--at SECONDS] (--text-file FILE | "
-    "TEXT)\n"
-    "                         --out FILE.png\n"
-    "       lumivo-cli render [--width N] [--graphics DIR] --frames DIR (--text-file FILE | "
-    "TEXT)\n"
+    "usage: lumivo-cli render [--width N] [--graphics DIR] [--font FILE.fon] [--at SECONDS]\n"
+    "                         (--text-file FILE | TEXT) --out FILE.png\n"
+    "       lumivo-cli render [--width N] [--graphics DIR] [--font FILE.fon] --frames DIR\n"
+    "                         (--text-file FILE | TEXT)\n"
     "\n"
     "Draws a sign showing the line as a send would put it on the sign: its leading effect,\n"
     "display time and closing effect, its fonts, colours, graphics and European characters,\n"
@@ -29,9 +29,13 @@ const char* const kRenderUsage =
     "  --width N          the sign's width in dots, 16..512 (default 80)\n"
     "  --graphics DIR     folder of the graphic files G01.txt..G16.txt\n"
     "                     (default: the editor's Graphdata folder)\n"
+    "  --font FILE.fon    user font file: its characters show for <U40>..<U7F> as the sign\n"
+    "                     shows them once the file's list was transferred (a later character\n"
+    "                     of a code over an earlier one); without it the factory glyphs show\n"
     "  --at SECONDS       the moment of the page's run to draw, from its start (default: when\n"
     "                     the line first stands in full); later times wrap round the run\n"
-    "  --out FILE.png     the PNG picture to write\n"
+    "  --out FILE.png     the picture to write, in the format its name ends in: .png, .jpg,\n"
+    "                     .bmp ... (a name whose format cannot be written is refused)\n"
     "  --frames DIR       instead of one picture, every frame of one run, 25 a second, as\n"
     "                     DIR/frame-0000.png, frame-0001.png ... (DIR is made when missing)\n"
     "  --text-file FILE   read the line from FILE as raw 8-bit bytes, unchanged\n"
@@ -47,13 +51,10 @@ constexpr int kFramesPerSecond = 25;
 constexpr int kMaxFrames = 10000; // frame-0000 .. frame-9999
 
 constexpr OptionSpec kRenderOptions[] = {
-    {"--width", OptionKind::Value},
-    {"--graphics", OptionKind::Value},
-    {"--at", OptionKind::Value},
-    {"--frames", OptionKind::Value},
-    {"--out", OptionKind::Value},
-    {"--text-file", OptionKind::Value},
-    kHelpOption,
+    {"--width", OptionKind::Value},     {"--graphics", OptionKind::Value},
+    {"--font", OptionKind::Value},      {"--at", OptionKind::Value},
+    {"--frames", OptionKind::Value},    {"--out", OptionKind::Value},
+    {"--text-file", OptionKind::Value}, kHelpOption,
 };
 
 int Usage(std::ostream& err, std::string_view problem) {
@@ -80,7 +81,25 @@ std::optional<double> ParseSeconds(std::string_view text) {
 
 Status WriteFrame(const led::DotImage& dots, const std::filesystem::path& path) {
     const led::ArgbPicture picture = led::DrawLedPicture(dots);
-    return WritePngFile(path, picture.width, picture.height, picture.pixels);
+    return WritePictureAs(path, picture.width, picture.height, picture.pixels);
+}
+
+// The sign's memory with the user characters of the font file, as a transfer of its list leaves
+// them on the sign.
+Result<led::SignMemory> MemoryWithFont(const std::optional<std::string>& fontFile) {
+    led::SignMemory memory;
+    if (!fontFile) {
+        return memory;
+    }
+    Result<FontFileContents> font = ReadFontFile(*fontFile);
+    if (!font) {
+        return Error{*fontFile + ": " + font.error().message};
+    }
+    if (font->damaged) {
+        return Error{*fontFile + ": " + font->damage};
+    }
+    memory.userCharacters = led::UserCharactersOf(font->records);
+    return memory;
 }
 
 std::string FrameName(int index) {
@@ -126,11 +145,20 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                                      : Failure(err, argument.problem);
     }
     const std::string line = std::move(*argument.line);
+    if (outFile) {
+        if (const std::string problem = UnwritableNameProblem(*outFile); !problem.empty()) {
+            return Failure(err, problem);
+        }
+    }
+    const Result<led::SignMemory> memory = MemoryWithFont(options.value("--font"));
+    if (!memory) {
+        return Failure(err, memory.error().message);
+    }
 
     const auto graphicsGiven = options.value("--graphics");
     const FolderGraphicSource source(graphicsGiven ? std::filesystem::path(*graphicsGiven)
                                                    : defaultGraphicsFolder);
-    const Result<led::PageAnimation> animation = led::AnimateLine(line, source, {}, geometry);
+    const Result<led::PageAnimation> animation = led::AnimateLine(line, source, *memory, geometry);
     if (!animation) {
         return Failure(err, animation.error().message);
     }

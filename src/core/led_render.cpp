@@ -467,6 +467,19 @@ void SignMemory::addGraphic(int number, const Graphic& graphic) {
     }
 }
 
+std::map<int, UserCharacter> UserCharactersOf(const std::vector<UserCharRecord>& records) {
+    std::map<int, UserCharacter> characters;
+    for (const UserCharRecord& record : records) {
+        if (const std::optional<int> code = SignCharCodeOf(record)) {
+            UserCharacter character;
+            character.size = static_cast<char>(record[3]);
+            std::copy_n(record.begin() + 4, character.rows.size(), character.rows.begin());
+            characters[*code] = character;
+        }
+    }
+    return characters;
+}
+
 SignMemory MemoryFromGraphics(const GraphicSource& graphics) {
     SignMemory memory;
     for (int number = 1; number <= kGraphicCount; ++number) {

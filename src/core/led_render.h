@@ -4,6 +4,7 @@
 #include "core/graphic.h"
 #include "core/led_dots.h"
 #include "core/result.h"
+#include "core/userfont.h"
 
 #include <array>
 #include <cstdint>
@@ -53,7 +54,14 @@ std::optional<SignClock> ClockFromDigits(std::string_view digits);
 struct UserCharacter {
     char size = 'A';
     std::array<std::uint8_t, 7> rows{};
+
+    bool operator==(const UserCharacter&) const = default;
 };
+
+// The user characters of font records as a sign keeps them once they were sent in this order,
+// by code: a later record replaces an earlier one of the same code; records that are not sent
+// (blank, unknown size) are left out.
+std::map<int, UserCharacter> UserCharactersOf(const std::vector<UserCharRecord>& records);
 
 // What a sign holds besides its pages.
 struct SignMemory {

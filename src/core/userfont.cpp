@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace lumivo {
 
@@ -64,9 +65,8 @@ std::string RecordEntryText(const UserCharRecord& record) {
     return text;
 }
 
-std::optional<Bytes> FontCharPayload(const UserCharRecord& record) {
-    const char sizeLetter = static_cast<char>(record[3]);
-    if (!UserCharSizeOfLetter(sizeLetter)) {
+std::optional<int> SignCharCodeOf(const UserCharRecord& record) {
+    if (!UserCharSizeOfLetter(static_cast<char>(record[3]))) {
         return std::nullopt;
     }
     const std::string digits{static_cast<char>(record[1]), static_cast<char>(record[2])};
@@ -77,12 +77,37 @@ std::optional<Bytes> FontCharPayload(const UserCharRecord& record) {
     if (code < kFirstUserCharCode || code > kLastUserCharCode) {
         return std::nullopt;
     }
+    return code;
+}
+
+std::optional<Bytes> FontCharPayload(const UserCharRecord& record) {
+    const std::optional<int> code = SignCharCodeOf(record);
+    if (!code) {
+        return std::nullopt;
+    }
     Bytes payload = "<F";
-    payload += sizeLetter;
-    payload += Hex2(static_cast<std::uint8_t>(code - kFirstUserCharCode));
+    payload += static_cast<char>(record[3]);
+    payload += Hex2(static_cast<std::uint8_t>(*code - kFirstUserCharCode));
     payload += '>';
     payload.append(reinterpret_cast<const char*>(record.data()) + 4, 8);
     return payload;
+}
+
+std::vector<UserCharRecord> CharactersHeldAfter(const std::vector<UserCharRecord>& held,
+                                                const std::vector<UserCharRecord>& sent) {
+    std::map<int, UserCharRecord> byCode;
+    for (const auto* records : {&held, &sent}) {
+        for (const UserCharRecord& record : *records) {
+            if (const std::optional<int> code = SignCharCodeOf(record)) {
+                byCode[*code] = record;
+            }
+        }
+    }
+    std::vector<UserCharRecord> result;
+    for (const auto& [code, record] : byCode) {
+        result.push_back(record);
+    }
+    return result;
 }
 
 Bytes EncodeFontFile(const std::vector<UserCharRecord>& records) {

@@ -52,6 +52,21 @@ std::string RecordCodeText(const UserCharRecord& record);
 // A record whose size letter or code no sign character has gives nullopt: it is not sent.
 std::optional<Bytes> FontCharPayload(const UserCharRecord& record);
 
+// The code (0x40..0x7F) under which a sign keeps the record's character; nullopt for a record
+// that is not sent (blank, an unknown size letter, a code beyond the user characters).
+std::optional<int> SignCharCodeOf(const UserCharRecord& record);
+
+// The characters a sign holds once `sent` reached it on top of `held`: one record per code, a
+// later one replacing an earlier one of the same code whatever its size, in code order; records
+// that are not sent are left out.
+std::vector<UserCharRecord> CharactersHeldAfter(const std::vector<UserCharRecord>& held,
+                                                const std::vector<UserCharRecord>& sent);
+
+// The font file kept beside the European character picture: the characters the sign holds as
+// the program last sent them, written with the picture by every font transfer and emptied by the
+// recall of the default font. The preview draws user characters from it.
+inline constexpr std::string_view kSentUserFontFile = "EuroCharForm58204.fon";
+
 // User font files: the 17-byte mark, a little-endian 32-bit record count, the records.
 inline constexpr std::string_view kFontFileMark = "LEDFONTModal58204";
 inline constexpr std::string_view kNotAFontFileMessage =

@@ -3,8 +3,10 @@
 #include "core/euro_picture.h"
 #include "core/file_io.h"
 #include "core/program_folder.h"
+#include "core/userfont.h"
 #include "link/runners.h"
 #include "userfont/euro_char_form.h"
+#include "userfont/euro_picture_file.h"
 #include "widgets/editor_host.h"
 #include "widgets/window_support.h"
 
@@ -146,7 +148,11 @@ void TDeleteFontfrm::restoreFactoryPicture() {
     if (TuEuropeanCharForm* picker = m_context.picker ? m_context.picker() : nullptr) {
         picker->replacePicture(std::move(factory.picture));
     }
-    const Status written = WriteFileReplacing(m_context.pictureFile, factory.file);
+    const Status picture = WriteFileReplacing(m_context.pictureFile, factory.file);
+    // The sign holds no user character any more: the preview goes back to the factory glyphs.
+    const Status record =
+        WriteFontFile(m_context.pictureFile.parent_path() / kSentUserFontFile, {});
+    const Status& written = picture ? record : picture;
     if (!written) {
         ShowOutcome(this, link::Outcome{link::BoxKind::Error,
                                         " Cannot save the European character picture ", false,

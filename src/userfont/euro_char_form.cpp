@@ -1,6 +1,7 @@
 #include "userfont/euro_char_form.h"
 
 #include "core/program_folder.h"
+#include "userfont/euro_picture_file.h"
 #include "widgets/editor_host.h"
 #include "widgets/window_support.h"
 
@@ -22,13 +23,13 @@ namespace {
 constexpr int kAreaWidth = 577;
 constexpr int kAreaHeight = 302;
 
-QImage ToImage(const OneBitPicture& picture) {
-    QImage image(picture.width(), picture.height(), QImage::Format_Mono);
-    image.setColor(0, qRgb(0, 0, 0));
-    image.setColor(1, qRgb(255, 255, 255));
+QImage ToImage(const EuroPicture& picture) {
+    QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
     for (int y = 0; y < picture.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < picture.width(); ++x) {
-            image.setPixel(x, y, picture.black(x, y) ? 0 : 1);
+            const Rgb colour = picture.colour(x, y);
+            line[x] = qRgb(colour.r, colour.g, colour.b);
         }
     }
     return image;
@@ -41,10 +42,12 @@ EuroPictureArea::EuroPictureArea(QWidget* parent) : QWidget(parent) {
     setFixedSize(kAreaWidth, kAreaHeight);
 }
 
-void EuroPictureArea::setPicture(const OneBitPicture& picture,
+void EuroPictureArea::setPicture(const EuroPicture& picture,
                                  const std::optional<FrameRect>& frame) {
+    // The frame is inverted into a copy: the picture itself never holds it, so the cell a frame
+    // leaves shows exactly what the picture has there.
     if (frame) {
-        OneBitPicture shown = picture;
+        EuroPicture shown = picture;
         InvertDottedFrame(shown, *frame);
         m_image = ToImage(shown);
     } else {
@@ -121,7 +124,7 @@ void TuEuropeanCharForm::loadPicture(const std::filesystem::path& file) {
     if (file.empty() || !std::filesystem::exists(file, error)) {
         return;
     }
-    Result<OneBitPicture> read = ReadOneBitBmp(file);
+    Result<EuroPicture> read = ReadEuroPicture(file);
     if (!read) {
         m_pictureProblem = QString::fromStdString(read.error().message);
         return;
@@ -146,7 +149,7 @@ std::unique_ptr<QWidget> TuEuropeanCharForm::Create(EditorHost& host) {
     return window;
 }
 
-void TuEuropeanCharForm::replacePicture(OneBitPicture picture) {
+void TuEuropeanCharForm::replacePicture(EuroPicture picture) {
     m_picture = std::move(picture);
     m_frame.reset();
     refreshPicture();
@@ -162,7 +165,7 @@ void TuEuropeanCharForm::drawCharacters(const std::vector<UserCharRecord>& recor
 Status TuEuropeanCharForm::savePicture(const std::filesystem::path& file) {
     m_frame.reset();
     refreshPicture();
-    return WriteOneBitBmp(file, m_picture);
+    return WriteEuroBmp(file, m_picture);
 }
 
 QString TuEuropeanCharForm::chosenCode() const {

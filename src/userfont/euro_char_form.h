@@ -26,7 +26,7 @@ class EuroPictureArea final : public QWidget {
 public:
     explicit EuroPictureArea(QWidget* parent);
 
-    void setPicture(const OneBitPicture& picture, const std::optional<FrameRect>& frame);
+    void setPicture(const EuroPicture& picture, const std::optional<FrameRect>& frame);
     // What is on screen: the picture with the frame, if any.
     const QImage& shownImage() const { return m_image; }
 
@@ -47,7 +47,8 @@ class TuEuropeanCharForm final : public QWidget {
     Q_OBJECT
 public:
     // `host` receives the inserted tags (null: Insert does nothing). The picture comes from
-    // `pictureFile` when that file exists and can be read, else it is the built-in one.
+    // `pictureFile` when that file exists and reads as a bitmap of any kind, in its colours, else
+    // it is the built-in one.
     TuEuropeanCharForm(QWidget* parent, EditorHost* host, const std::filesystem::path& pictureFile);
 
     // "European Char": shows the window without blocking, restored if minimised, centred the
@@ -58,14 +59,15 @@ public:
     // picture "EuroCharForm58204.bmp" looked up among the program's files.
     static std::unique_ptr<QWidget> Create(EditorHost& host);
 
-    const OneBitPicture& picture() const { return m_picture; }
+    const EuroPicture& picture() const { return m_picture; }
     // Shows `picture` in place of the current one and forgets the selection frame (the new
     // picture has none to erase); the chosen code stays, so Insert still inserts it.
-    void replacePicture(OneBitPicture picture);
+    void replacePicture(EuroPicture picture);
     // Draws each character into its cell of the picture, a later one over an earlier one of the
     // same code; the selection frame stays.
     void drawCharacters(const std::vector<UserCharRecord>& records);
-    // Writes the picture, without the selection frame, which is forgotten; the chosen code stays.
+    // Writes the picture in the form its file had, without the selection frame, which is
+    // forgotten; the chosen code stays.
     Status savePicture(const std::filesystem::path& file);
     // "U41" once a cell is chosen; empty before.
     QString chosenCode() const;
@@ -82,7 +84,7 @@ private:
     void refreshPicture();
 
     EditorHost* m_host = nullptr;
-    OneBitPicture m_picture;
+    EuroPicture m_picture;
     std::optional<FrameRect> m_frame;
     QString m_pictureProblem;
     EuroPictureArea* m_area = nullptr;

@@ -7,6 +7,7 @@
 #include "widgets/window_support.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -421,12 +422,27 @@ void TFontMakefrm::noClick() {
     m_list->viewport()->update();
 }
 
+FileRequest TFontMakefrm::FontRequest(FileRequest::Mode mode) const {
+    FileRequest request;
+    request.mode = mode;
+    request.caption =
+        mode == FileRequest::Mode::Open ? QStringLiteral("Open Font") : QStringLiteral("Save Font");
+    request.filters = FontFilters();
+    request.defaultSuffix = QStringLiteral("fon");
+    // Opening always starts in the program's folder, where its files are; saving starts in the
+    // folder of the font file opened or saved last, and in the program's folder before that.
+    const bool programFolder = mode == FileRequest::Mode::Open || m_fontFolder.isEmpty();
+    request.directory =
+        programFolder ? QString::fromStdString(WritableProgramFolder().string()) : m_fontFolder;
+    return request;
+}
+
 void TFontMakefrm::saveFont() {
-    const QString name = AskFileName(this, {FileRequest::Mode::Save, QStringLiteral("Save Font"),
-                                            FontFilters(), QStringLiteral("fon")});
+    const QString name = AskFileName(this, FontRequest(FileRequest::Mode::Save));
     if (name.isEmpty()) {
         return;
     }
+    m_fontFolder = QFileInfo(name).absolutePath();
     const Status written = WriteFontFile(PathOf(name), m_model.records());
     if (!written) {
         ShowErrorWithDetails(this, QStringLiteral("The font file could not be saved."),
@@ -435,11 +451,11 @@ void TFontMakefrm::saveFont() {
 }
 
 void TFontMakefrm::openFont() {
-    const QString name = AskFileName(this, {FileRequest::Mode::Open, QStringLiteral("Open Font"),
-                                            FontFilters(), QStringLiteral("fon")});
+    const QString name = AskFileName(this, FontRequest(FileRequest::Mode::Open));
     if (name.isEmpty()) {
         return;
     }
+    m_fontFolder = QFileInfo(name).absolutePath();
     const Result<FontFileContents> read = ReadFontFile(PathOf(name));
     if (!read) {
         const QString message = QString::fromStdString(read.error().message);

@@ -2,6 +2,7 @@
 
 #include "userfont/font_maker_model.h"
 #include "userfont/font_transfer_source.h"
+#include "widgets/prompter.h"
 
 #include <QMainWindow>
 #include <QWidget>
@@ -70,6 +71,7 @@ private:
     void listReleased(int row);
     void yesClick();
     void noClick();
+    FileRequest FontRequest(FileRequest::Mode mode) const;
     void saveFont();
     void openFont();
     void showToggled(int column, int row);
@@ -88,6 +90,7 @@ private:
     QAction* m_transferToSign = nullptr;
     FontTransferPanel* m_transferPanel = nullptr;
     std::unique_ptr<FontTransferSource> m_transferSource;
+    QString m_fontFolder; // of the font file opened or saved last
     bool m_shownBefore = false;
 };
 

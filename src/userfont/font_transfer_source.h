@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/result.h"
+#include "core/userfont.h"
 #include "widgets/font_transfer.h"
 
 #include <filesystem>
@@ -14,7 +16,8 @@ namespace lumivo::ui {
 class TuEuropeanCharForm;
 
 // The font maker's side of the font transfer: its list as it stands, and the picker's picture,
-// into which the characters the sign took are drawn and which is then saved.
+// into which the characters the sign took are drawn and which is then saved. Beside the picture
+// file the font file kSentUserFontFile records every character the sign took.
 class FontTransferSource final : public UserFontSource {
 public:
     FontTransferSource(const userfont::FontMakerModel& model,
@@ -29,5 +32,10 @@ private:
     std::function<TuEuropeanCharForm*()> m_picker;
     std::filesystem::path m_pictureFile;
 };
+
+// Adds `sent` to the record of the characters the sign holds, a later character of a code over
+// an earlier one; the file is replaced whole or not at all.
+Status RecordSentCharacters(const std::filesystem::path& sentFontFile,
+                            const std::vector<UserCharRecord>& sent);
 
 } // namespace lumivo::ui

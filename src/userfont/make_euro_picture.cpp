@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_euro_picture FILE.bmp\n");
         return 2;
     }
-    const lumivo::Status written = lumivo::WriteOneBitBmp(argv[1], lumivo::BuiltInEuroPicture());
+    const lumivo::Status written = lumivo::WriteEuroBmp(argv[1], lumivo::BuiltInEuroPicture());
     if (!written) {
         std::fprintf(stderr, "make_euro_picture: %s\n", written.error().message.c_str());
         return 1;

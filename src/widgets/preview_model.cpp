@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
+#include <utility>
 
 namespace lumivo::ui {
 
@@ -66,6 +68,7 @@ void PreviewModel::compile() {
     }
     led::SignMemory memory;
     memory.clock = ComputerClock();
+    memory.userCharacters = m_userCharacters;
     Result<led::PageAnimation> animated = led::AnimateLine(m_text, *m_graphics, memory, m_geometry);
     QString note;
     if (animated) {
@@ -83,6 +86,39 @@ void PreviewModel::compile() {
     }
     Q_EMIT frameChanged();
     m_lastCompileMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+void PreviewModel::followUserCharacters(const std::filesystem::path& sentFontFile) {
+    m_sentFontFile = sentFontFile;
+    delete m_watcher;
+    // The folder is watched as well as the file: the file is replaced by renaming a new one over
+    // it, which ends a watch on the file itself, and it may not exist yet.
+    m_watcher = new QFileSystemWatcher(this);
+    m_watcher->addPath(QString::fromStdString(sentFontFile.parent_path().string()));
+    const auto reload = [this] { reloadUserCharacters(); };
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, reload);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, reload);
+    reloadUserCharacters();
+}
+
+void PreviewModel::reloadUserCharacters() {
+    std::map<int, led::UserCharacter> characters;
+    std::error_code error;
+    if (!m_sentFontFile.empty() && std::filesystem::exists(m_sentFontFile, error)) {
+        if (const Result<FontFileContents> read = ReadFontFile(m_sentFontFile)) {
+            characters = led::UserCharactersOf(read->records);
+        }
+        if (m_watcher != nullptr) {
+            m_watcher->addPath(QString::fromStdString(m_sentFontFile.string()));
+        }
+    }
+    if (characters == m_userCharacters) {
+        return;
+    }
+    m_userCharacters = std::move(characters);
+    if (m_animation || !m_note.isEmpty()) {
+        compile();
+    }
 }
 
 void PreviewModel::setColumns(int columns) {

@@ -3,10 +3,13 @@
 #include "core/compiler.h"
 #include "core/led_render.h"
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +43,15 @@ public:
     void setSingleColor(bool single);
     bool singleColor() const { return m_singleColor; }
 
+    // The user characters "<U40>".."<U7F>" show as the sign holds them: as the font file
+    // `sentFontFile` records them (kSentUserFontFile, kept by the font transfer and emptied by
+    // the recall of the default font). The file is watched, so a transfer shows at once, from
+    // this program or another; without a readable file the factory glyphs show.
+    void followUserCharacters(const std::filesystem::path& sentFontFile);
+    // Reads the followed file again; the line is compiled again when the characters changed.
+    void reloadUserCharacters();
+    const std::map<int, led::UserCharacter>& userCharacters() const { return m_userCharacters; }
+
     void setPlaying(bool playing);
     bool playing() const { return m_playing; }
     // Back to the start of the run.
@@ -69,6 +81,9 @@ private:
     void quietPeriodOver();
 
     std::shared_ptr<const GraphicSource> m_graphics;
+    std::filesystem::path m_sentFontFile;
+    QFileSystemWatcher* m_watcher = nullptr;
+    std::map<int, led::UserCharacter> m_userCharacters;
     led::SignGeometry m_geometry;
     std::string m_text;
     std::optional<std::string> m_pendingText;

@@ -107,6 +107,9 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileRequest& 
     }
     dialog->setNameFilters(filters);
     dialog->setOption(QFileDialog::HideNameFilterDetails);
+    if (!request.directory.isEmpty()) {
+        dialog->setDirectory(request.directory);
+    }
     if (request.mode == FileRequest::Mode::Save) {
         dialog->setDefaultSuffix(request.defaultSuffix);
         dialog->setAcceptMode(QFileDialog::AcceptSave);

@@ -38,6 +38,8 @@ struct FileRequest {
     // opening, a name is taken as typed when such a file exists, and with the suffix only when
     // it does not (see OpenedFileName).
     QString defaultSuffix;
+    // The folder the dialog starts in; empty: the dialog's own choice.
+    QString directory;
 };
 
 // Every message box and file dialog of the windows goes through the current prompter, so a test

@@ -2,6 +2,8 @@
 #include "app_test_support.h"
 
 #include "core/compiler.h"
+#include "core/userfont.h"
+#include "userfont/font_transfer_source.h"
 #include "widgets/led_view.h"
 #include "widgets/preview_model.h"
 #include "widgets/preview_strip.h"
@@ -175,6 +177,59 @@ TEST_F(PreviewModelTest, AnUnreadableGraphicGivesANoteNamingItAndKeepsThePicture
     model.flush();
     EXPECT_EQ(model.note(), QString());
     EXPECT_EQ(noted, QString());
+}
+
+// The lit dots of the first `columns` x 7 of the line, row after row, "#" lit.
+std::string LitDots(const PreviewModel& model, int columns) {
+    std::string dots;
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < columns; ++x) {
+            dots += model.animation()->content().at(x, y) == Dot::Off ? '.' : '#';
+        }
+    }
+    return dots;
+}
+
+std::string Repeated(const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) {
+        result += text;
+    }
+    return result;
+}
+
+TEST_F(PreviewModelTest, UserCharactersShowAsLastTransferredUntilTheRecall) {
+    const std::filesystem::path record =
+        std::filesystem::path(m_folder.path().toStdString()) / kSentUserFontFile;
+    PreviewModel model(Graphics());
+    model.followUserCharacters(record);
+    model.setText("<Immediate><U41><U42>");
+    model.flush();
+    const std::string factory = LitDots(model, 12);
+
+    // A transfer of a solid U41 and a U42 of one dot, then one of a narrow U41 alone.
+    const UserCharRecord solid =
+        MakeUserCharRecord(0x41, 'A', {0xF8, 0xF8, 0xF8, 0xF8, 0xF8, 0xF8, 0xF8});
+    const UserCharRecord dot = MakeUserCharRecord(0x42, 'A', {0x80, 0, 0, 0, 0, 0, 0});
+    ASSERT_TRUE(RecordSentCharacters(record, {solid, UserCharRecord{}, dot}));
+    // The file is watched: each change shows without any new typing.
+    const auto shown = [&model](int columns, const std::string& expected) {
+        for (int i = 0; i < 300 && LitDots(model, columns) != expected; ++i) {
+            QTest::qWait(10);
+        }
+        return LitDots(model, columns);
+    };
+    const std::string sent = "#####.#....." + Repeated("#####.......", 6);
+    EXPECT_EQ(shown(12, sent), sent);
+    EXPECT_NE(sent, factory);
+    const UserCharRecord narrow = MakeUserCharRecord(0x41, 'C', {0xF0, 0, 0, 0, 0, 0, 0});
+    ASSERT_TRUE(RecordSentCharacters(record, {narrow}));
+    const std::string narrowed = "####.#." + Repeated(".......", 6);
+    EXPECT_EQ(shown(7, narrowed), narrowed);
+
+    // The recall empties the record: the factory glyphs again.
+    ASSERT_TRUE(WriteFontFile(record, {}));
+    EXPECT_EQ(shown(12, factory), factory);
 }
 
 TEST_F(PreviewModelTest, WidthIsHeldToTheSignsRangeAndSizesTheFrame) {

@@ -2,12 +2,16 @@
 
 #include "cli/cli_common.h"
 
+#include "core/file_io.h"
 #include "core/led_picture.h"
 #include "core/test_support.h"
+#include "core/userfont.h"
 #include "image/picture_file.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <sstream>
 
 namespace lumivo::cli {
@@ -63,6 +67,71 @@ TEST_F(CliRender, UsageErrorsWriteNothing) {
         EXPECT_NE(run.err.find("usage: lumivo-cli render"), std::string::npos);
     }
     EXPECT_FALSE(std::filesystem::exists(m_out));
+}
+
+TEST_F(CliRender, OutWritesTheFormatItsNameAsksForOrRefuses) {
+    std::ifstream table(test::DataDir() / "render" / "out_formats.txt");
+    std::string line;
+    int cases = 0;
+    while (std::getline(table, line)) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        std::string name;
+        std::string expected;
+        fields >> name >> expected;
+        ++cases;
+        const std::string out = (m_dir.path() / name).string();
+        const RenderRun run = Run({"Hi", "--out", out});
+        SCOPED_TRACE(name);
+        if (expected == "refused") {
+            EXPECT_EQ(run.status, kExitFailure);
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+            EXPECT_NE(run.err.find(".png"), std::string::npos) << run.err;
+            EXPECT_FALSE(std::filesystem::exists(out));
+            continue;
+        }
+        ASSERT_EQ(run.status, kExitOk) << run.err;
+        std::string hex;
+        const Result<Bytes> read = ReadWholeFile(out);
+        ASSERT_TRUE(read.ok());
+        const Bytes& written = *read;
+        for (std::size_t i = 0; i < expected.size() / 2 && i < written.size(); ++i) {
+            static const char digits[] = "0123456789ABCDEF";
+            const auto byte = static_cast<unsigned char>(written[i]);
+            hex += {digits[byte >> 4], digits[byte & 15]};
+        }
+        EXPECT_EQ(hex, expected);
+        std::filesystem::remove(out);
+    }
+    EXPECT_EQ(cases, 7);
+}
+
+TEST_F(CliRender, FontShowsItsUserCharactersAsTheSignWould) {
+    // A solid U41 after an empty one of the same code: the later one counts.
+    const std::string font = (m_dir.path() / "mine.fon").string();
+    ASSERT_TRUE(WriteFontFile(
+        font, {MakeUserCharRecord(0x41, 'A', {0, 0, 0, 0, 0, 0, 0}),
+               MakeUserCharRecord(0x41, 'B', {0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC})}));
+    const auto litColumns = [this](const std::vector<std::string>& extra) {
+        std::vector<std::string> args = {"--at", "0.2", "<Immediate><U41>", "--out", m_out};
+        args.insert(args.end(), extra.begin(), extra.end());
+        EXPECT_EQ(Run(args).status, kExitOk);
+        const Result<RgbPicture> picture = ReadPictureFile(m_out);
+        int lit = 0;
+        for (int column = 0; picture.ok() && column < 8; ++column) {
+            // The lamp's centre in row 6 (the bottom row of a 7-row glyph).
+            const Rgb colour = picture->at(column * 6 + 3, 6 * 6 + 3);
+            lit += colour.r > 128 ? 1 : 0;
+        }
+        return lit;
+    };
+    EXPECT_EQ(litColumns({"--font", font}), 6);
+    EXPECT_LT(litColumns({}), 6); // the factory glyph
+    const RenderRun missing = Run({"<U41>", "--font", font + ".gone", "--out", m_out});
+    EXPECT_EQ(missing.status, kExitFailure);
+    EXPECT_NE(missing.err.find(".gone"), std::string::npos);
 }
 
 TEST_F(CliRender, APictureShowsTheLineInLampsOfSixPixels) {

@@ -35,7 +35,7 @@ struct Bench {
     }
     // Whether the screen shows pixel (x, y) other than the picture has it.
     bool inverted(int x, int y) {
-        const bool shownBlack = area()->shownImage().pixelIndex(x, y) == 0;
+        const bool shownBlack = area()->shownImage().pixel(x, y) == qRgb(0, 0, 0);
         return shownBlack != window.picture().black(x, y);
     }
 };
@@ -54,6 +54,7 @@ private Q_SLOTS:
     void frameMovesWithTheChoice();
     void insertPutsTheChosenTag();
     void pictureFileReplacesTheBuiltInOne();
+    void frameInvertsAnyColourAndLeavesNoTrace();
     void factoryBindsTheMenuItem();
 };
 
@@ -140,16 +141,16 @@ void EuroCharFormTest::insertPutsTheChosenTag() {
 
 void EuroCharFormTest::pictureFileReplacesTheBuiltInOne() {
     QTemporaryDir dir;
-    OneBitPicture drawn = BuiltInEuroPicture();
+    EuroPicture drawn = BuiltInEuroPicture();
     DrawUserCharRecord(drawn, MakeUserCharRecord(0x41, 'A', {0xF8, 0x88, 0x88, 0xF8, 0, 0, 0}));
     const auto good = PathIn(dir, "good.bmp");
-    QVERIFY(WriteOneBitBmp(good, drawn));
+    QVERIFY(WriteEuroBmp(good, drawn));
     const auto broken = PathIn(dir, "broken.bmp");
     QVERIFY(WriteFileReplacing(broken, "BM not really"));
 
     const struct {
         std::filesystem::path file;
-        OneBitPicture expected;
+        EuroPicture expected;
         bool problem;
     } cases[] = {
         {good, drawn, false},
@@ -163,6 +164,52 @@ void EuroCharFormTest::pictureFileReplacesTheBuiltInOne() {
         if (c.problem) {
             QVERIFY(b.window.pictureProblem().contains(QString::fromStdString(c.file.string())));
         }
+    }
+}
+
+void EuroCharFormTest::frameInvertsAnyColourAndLeavesNoTrace() {
+    QTemporaryDir dir;
+    // A 24-bit picture in many colours, and one all black.
+    EuroPicture coloured(572, 301, BmpForm{24, {}});
+    for (int y = 0; y < 301; ++y) {
+        for (int x = 0; x < 572; ++x) {
+            coloured.setColour(x, y,
+                               Rgb{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
+                                   static_cast<std::uint8_t>(x * y)});
+        }
+    }
+    EuroPicture black = coloured;
+    for (int y = 0; y < 301; ++y) {
+        for (int x = 0; x < 572; ++x) {
+            black.setBlack(x, y, true);
+        }
+    }
+    for (const EuroPicture& picture : {coloured, black}) {
+        const auto file = PathIn(dir, "picture.bmp");
+        QVERIFY(WriteEuroBmp(file, picture));
+        Bench b(file);
+        QVERIFY(b.window.picture() == picture);
+        const QImage before = b.area()->shownImage().copy();
+        b.press(300, 140); // cell 0x41: its frame starts at (286, 139)
+        const Rgb under = picture.colour(286, 139);
+        QCOMPARE(QColor(b.area()->shownImage().pixel(286, 139)),
+                 QColor(255 - under.r, 255 - under.g, 255 - under.b));
+        b.press(10, 10);
+        b.press(460, 290); // an empty cell: the frame stays at cell 0
+        // Cell 0x41 shows its pixels again exactly, and only cell 0 differs from the start.
+        const QImage after = b.area()->shownImage();
+        const QRect cell0(0, 0, 57, 23);
+        for (int y = 0; y < 301; ++y) {
+            for (int x = 0; x < 572; ++x) {
+                if (!cell0.contains(x, y) && after.pixel(x, y) != before.pixel(x, y)) {
+                    QFAIL(qPrintable(QStringLiteral("%1,%2 changed").arg(x).arg(y)));
+                }
+            }
+        }
+        QVERIFY(after.pixel(1, 1) != before.pixel(1, 1));
+        // The saved picture holds no frame and keeps its form.
+        QVERIFY(b.window.savePicture(file));
+        QCOMPARE(ReadWholeFile(file).value(), EncodeEuroBmp(picture));
     }
 }
 

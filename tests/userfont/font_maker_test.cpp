@@ -1,6 +1,7 @@
 // The font maker offscreen: adding, drawing with the mouse, NO, Delete, Save and Open.
 
 #include "core/file_io.h"
+#include "core/program_folder.h"
 #include "support/window_test_support.h"
 #include "userfont/font_maker.h"
 
@@ -87,6 +88,7 @@ private Q_SLOTS:
     void deleteAsksFirst();
     void openRefusesAFileWithoutTheMarkAndKeepsTheList();
     void saveFailureNamesTheFile();
+    void dialogsStartInTheProgramFolder();
     void factoryBindsTheMenuItem();
 };
 
@@ -282,6 +284,33 @@ void FontMakerTest::factoryBindsTheMenuItem() {
     QVERIFY(!window->isVisible());
     QVERIFY(host.choose("UserFontMake1"));
     QVERIFY(window->isVisible());
+}
+
+void FontMakerTest::dialogsStartInTheProgramFolder() {
+    QTemporaryDir home;
+    const QByteArray previous = qgetenv("LUMIVO_HOME");
+    qputenv("LUMIVO_HOME", home.path().toLocal8Bit());
+    const QString programFolder = QString::fromStdString(WritableProgramFolder().string());
+    Bench b;
+    b.menu("OpenFont1");
+    b.menu("SaveFont1");
+    b.boxes.setNextFileName(b.path("kept.fon"));
+    b.menu("SaveFont1");
+    b.menu("SaveFont1");
+    b.menu("OpenFont1");
+    QStringList folders;
+    for (const ui::FileRequest& request : b.boxes.fileRequests()) {
+        folders.append(request.directory);
+    }
+    // Opening starts in the program's folder; saving there too, then where the last file went.
+    QCOMPARE(folders, (QStringList{programFolder, programFolder, programFolder, b.dir.path(),
+                                   programFolder}));
+    QCOMPARE(programFolder, home.path());
+    if (previous.isNull()) {
+        qunsetenv("LUMIVO_HOME");
+    } else {
+        qputenv("LUMIVO_HOME", previous);
+    }
 }
 
 QTEST_MAIN(FontMakerTest)

@@ -65,11 +65,11 @@ std::string FileBytes(const std::filesystem::path& path) {
 }
 
 // Whether the picker shows exactly the picture, with no selection frame over it.
-bool ShowsUnframed(const ui::EuroPictureArea& area, const OneBitPicture& picture) {
+bool ShowsUnframed(const ui::EuroPictureArea& area, const EuroPicture& picture) {
     const QImage shown = area.shownImage();
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
-            if ((shown.pixelIndex(x, y) == 0) != picture.black(x, y)) {
+            if ((shown.pixel(x, y) == qRgb(0, 0, 0)) != picture.black(x, y)) {
                 return false;
             }
         }
@@ -129,7 +129,7 @@ TEST_F(FontTransferTest, SendsTheDrawnCharactersAndRecordsThemInThePicture) {
         ui::TuEuropeanCharForm picker(nullptr, &host, file("EuroCharForm58204.bmp"));
         auto* area = picker.findChild<ui::EuroPictureArea*>(QStringLiteral("Image1"));
         QTest::mousePress(area, Qt::LeftButton, {}, QPoint(60, 30)); // a framed choice
-        const OneBitPicture before = picker.picture();
+        const EuroPicture before = picker.picture();
 
         ui::TDeletefrm panel(nullptr, link::MakeSignConnection([] { return kComPort; }, QString()));
         ui::TFontMakefrm maker(nullptr);
@@ -190,7 +190,7 @@ TEST_F(FontTransferTest, SendsTheDrawnCharactersAndRecordsThemInThePicture) {
 
         // What the sign took is drawn, a later character over an earlier one of its code; only
         // a whole transfer writes the picture, and without the selection frame.
-        OneBitPicture expected = before;
+        EuroPicture expected = before;
         if (c.saved) {
             for (const UserCharRecord& record : c.font) {
                 if (!IsBlankRecord(record)) {
@@ -200,7 +200,7 @@ TEST_F(FontTransferTest, SendsTheDrawnCharactersAndRecordsThemInThePicture) {
         }
         EXPECT_EQ(picker.picture(), expected);
         if (c.saved) {
-            EXPECT_EQ(FileBytes(file("EuroCharForm58204.bmp")), EncodeOneBitBmp(expected));
+            EXPECT_EQ(FileBytes(file("EuroCharForm58204.bmp")), EncodeEuroBmp(expected));
         } else {
             EXPECT_FALSE(std::filesystem::exists(file("EuroCharForm58204.bmp")));
         }

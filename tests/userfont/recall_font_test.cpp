@@ -28,8 +28,8 @@ namespace {
 constexpr int kComPort = 5;
 
 // A picture unlike the built-in one: a black block in the cell of `code`.
-OneBitPicture MarkedPicture(int code) {
-    OneBitPicture picture = BuiltInEuroPicture();
+EuroPicture MarkedPicture(int code) {
+    EuroPicture picture = BuiltInEuroPicture();
     const FrameRect cell = EuroCellFrame(code);
     picture.fill(cell.left + 2, cell.top + 2, cell.left + 20, cell.top + 18, true);
     return picture;
@@ -84,10 +84,10 @@ std::string FileBytes(const std::filesystem::path& path) {
 }
 
 TEST_F(RecallFontTest, RecallRestoresTheFactoryPictureOnlyWhenTheSignTookIt) {
-    const OneBitPicture userPicture = MarkedPicture(65);
-    const OneBitPicture factoryPicture = MarkedPicture(3);
-    const Bytes factoryBytes = EncodeOneBitBmp(factoryPicture);
-    const Bytes userBytes = EncodeOneBitBmp(userPicture);
+    const EuroPicture userPicture = MarkedPicture(65);
+    const EuroPicture factoryPicture = MarkedPicture(3);
+    const Bytes factoryBytes = EncodeEuroBmp(factoryPicture);
+    const Bytes userBytes = EncodeEuroBmp(userPicture);
     const QStringList id01 = {QStringLiteral("--id"), QStringLiteral("01")};
 
     const RecallCase cases[] = {
@@ -151,10 +151,10 @@ TEST_F(RecallFontTest, RecallRestoresTheFactoryPictureOnlyWhenTheSignTookIt) {
             QStringList{QStringLiteral("<ID%1><DU>13<E>").arg(QString::fromLatin1(c.signId))});
 
         const bool factoryUsed = c.factory == Factory::Present;
-        const OneBitPicture expected =
+        const EuroPicture expected =
             !c.restored ? userPicture : (factoryUsed ? factoryPicture : BuiltInEuroPicture());
         const Bytes expectedFile =
-            !c.restored ? userBytes : (factoryUsed ? factoryBytes : EncodeOneBitBmp(expected));
+            !c.restored ? userBytes : (factoryUsed ? factoryBytes : EncodeEuroBmp(expected));
         EXPECT_EQ(picker.picture(), expected);
         EXPECT_EQ(FileBytes(file("EuroCharForm58204.bmp")), expectedFile);
         // A restored picture shows no frame; a failed recall keeps the choice on screen.
@@ -162,7 +162,7 @@ TEST_F(RecallFontTest, RecallRestoresTheFactoryPictureOnlyWhenTheSignTookIt) {
         bool unframed = true;
         for (int y = 0; y < expected.height(); ++y) {
             for (int x = 0; x < expected.width(); ++x) {
-                unframed = unframed && (shown.pixelIndex(x, y) == 0) == expected.black(x, y);
+                unframed = unframed && (shown.pixel(x, y) == qRgb(0, 0, 0)) == expected.black(x, y);
             }
         }
         EXPECT_EQ(unframed, c.restored);
