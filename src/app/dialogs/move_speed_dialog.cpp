@@ -48,7 +48,7 @@ std::unique_ptr<QWidget> TMoveSpeedfrm::Create(EditorHost& host) {
 }
 
 CommandPanels::Command TMoveSpeedfrm::speedCommand() const {
-    return {m_ui->speedPanel, QStringLiteral("Move Speed"), m_ui->TrackBar1};
+    return {m_ui->speedPanel, QStringLiteral("Move Speed"), m_ui->TrackBar1, m_ui->OK};
 }
 
 void TMoveSpeedfrm::OpenMoveSpeed() {
@@ -56,8 +56,9 @@ void TMoveSpeedfrm::OpenMoveSpeed() {
 }
 
 void TMoveSpeedfrm::OpenColumn() {
-    m_panels.open({m_ui->Panel1, QStringLiteral("Set Starting Column"), m_ui->ComboBox1},
-                  Qt::NonModal);
+    m_panels.open(
+        {m_ui->Panel1, QStringLiteral("Set Starting Column"), m_ui->ComboBox1, m_ui->Button1},
+        Qt::NonModal);
 }
 
 QString TMoveSpeedfrm::ColumnTag() const {

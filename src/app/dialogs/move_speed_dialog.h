@@ -17,7 +17,8 @@ class EditorHost;
 
 // Move Speed and Set Starting Column: two panels in the same place, one shown. OK inserts a
 // "<Speed n>" or "<COL ddd>" tag into the current editor, as it is when OK is pressed, and closes
-// the dialog. Modeless; both panels keep their choice between uses.
+// the dialog; Enter presses the OK of the panel shown. Modeless; both panels keep their choice
+// between uses.
 class TMoveSpeedfrm final : public QDialog {
     Q_OBJECT
 public:
