@@ -139,12 +139,12 @@ void TSetID::HidePanels() {
     m_panels.hideAll();
 }
 
-void TSetID::open(const CommandPanels::Command& command) {
+void TSetID::openCommand(const CommandPanels::Command& command) {
     m_panels.open(command, Qt::ApplicationModal);
 }
 
 void TSetID::OpenSetId() {
-    open({m_ui->IDPanel, QStringLiteral("Set SignID"), m_ui->OK, m_ui->OK});
+    openCommand({m_ui->IDPanel, QStringLiteral("Set SignID"), m_ui->OK, m_ui->OK});
 }
 
 void TSetID::OpenSetClock() {
@@ -152,27 +152,29 @@ void TSetID::OpenSetClock() {
     if (!m_timer->isActive()) {
         m_timer->start();
     }
-    open({m_ui->ClockPanel, QStringLiteral("Set Clock"), m_ui->DateTimeOK, m_ui->DateTimeOK});
+    openCommand(
+        {m_ui->ClockPanel, QStringLiteral("Set Clock"), m_ui->DateTimeOK, m_ui->DateTimeOK});
 }
 
 void TSetID::OpenRunPage() {
-    open(
+    openCommand(
         {m_ui->RunPagePanel, QStringLiteral("Run Page"), m_ui->RunPageButton, m_ui->RunPageButton});
 }
 
 void TSetID::OpenSendMessage() {
-    open({m_ui->SendMessagePanel, QStringLiteral("Send Message"), m_ui->SendMessButton,
-          m_ui->SendMessButton});
+    openCommand({m_ui->SendMessagePanel, QStringLiteral("Send Message"), m_ui->SendMessButton,
+                 m_ui->SendMessButton});
 }
 
 void TSetID::OpenSetBrightness() {
-    open({m_ui->SetBrightPanel, QStringLiteral("Set Brightness"), m_ui->BrightOk, m_ui->BrightOk});
+    openCommand(
+        {m_ui->SetBrightPanel, QStringLiteral("Set Brightness"), m_ui->BrightOk, m_ui->BrightOk});
 }
 
 void TSetID::OpenSendViaNetwork() {
     // No button takes the focus here: the sign ID list does.
-    open({m_ui->SendViaNetPanel, QStringLiteral("Set ID&Page to Sent Via Network"), m_ui->ComboBox9,
-          m_ui->SendViaNetOK});
+    openCommand({m_ui->SendViaNetPanel, QStringLiteral("Set ID&Page to Sent Via Network"),
+                 m_ui->ComboBox9, m_ui->SendViaNetOK});
 }
 
 bool TSetID::isRunning() const {

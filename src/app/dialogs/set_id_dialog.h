@@ -96,7 +96,7 @@ protected:
 private:
     enum class Running { None, SetId, Clock, RunPage, SendMessage, Brightness, Network };
 
-    void open(const CommandPanels::Command& command);
+    void openCommand(const CommandPanels::Command& command);
     void choosePrinterWithDialog(QWidget* parent, std::function<void(const QString&)> chosen);
     void sendViaNetwork(const QString& printerName);
 
