@@ -1,78 +1,48 @@
 #include "app/set_com.h"
 
 #include "link/port_names.h"
+#include "ui_set_com.h"
 #include "widgets/editor_host.h"
+#include "widgets/form.h"
 #include "widgets/list_combo.h"
-#include "widgets/placement.h"
 #include "widgets/prompter.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QGridLayout>
-#include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace lumivo::ui {
 
-TSetCom::TSetCom(EditorHost& host) : m_host(host), m_settings(FileSystemPath(host.SettingsPath())) {
-    setObjectName(QStringLiteral("TSetCom"));
+TSetCom::TSetCom(EditorHost& host)
+    : m_host(host), m_settings(FileSystemPath(host.SettingsPath())),
+      m_ui(SetUpForm<Ui::TSetCom>(*this)), m_panels(*this, {m_ui->ComPanel, m_ui->displayPanel},
+                                                    CommandPanels::Placement::CentredAlways) {
     setWindowModality(Qt::ApplicationModal);
 
-    m_comPanel = new QWidget(this);
-    m_comPanel->setObjectName(QStringLiteral("ComPanel"));
-    auto* comLayout = new QGridLayout(m_comPanel);
-    auto* comLabel = new QLabel(QStringLiteral("COM Port:"), m_comPanel);
     // The lists are chosen from, never typed into, open or closed.
     QStringList ports;
     for (int n = 1; n <= link::kComPortCount; ++n) {
         ports.append(link::ComPortName(n));
     }
-    m_comboBox1 = MakeListCombo(m_comPanel, QStringLiteral("ComboBox1"), ports);
-    m_comTarget = new QLabel(m_comPanel);
-    m_comTarget->setObjectName(QStringLiteral("ComTargetLabel"));
-    m_comTarget->setMinimumWidth(140);
-    m_comTarget->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_ok = new QPushButton(QStringLiteral("OK"), m_comPanel);
-    m_ok->setObjectName(QStringLiteral("OK"));
-    comLabel->setBuddy(m_comboBox1);
-    comLayout->addWidget(comLabel, 0, 0);
-    comLayout->addWidget(m_comboBox1, 0, 1);
-    comLayout->addWidget(m_comTarget, 0, 2);
-    comLayout->addWidget(m_ok, 1, 1, 1, 2, Qt::AlignRight);
-
-    m_displayPanel = new QWidget(this);
-    m_displayPanel->setObjectName(QStringLiteral("displayPanel"));
-    auto* displayLayout = new QGridLayout(m_displayPanel);
-    auto* displayLabel = new QLabel(QStringLiteral("Display Time:"), m_displayPanel);
+    FillListCombo(*m_ui->ComboBox1, ports);
     QStringList times{QStringLiteral("0.5Sec")};
     for (int seconds = 1; seconds <= 25; ++seconds) {
         times.append(QStringLiteral("%1Sec").arg(seconds));
     }
-    m_comboBox2 = MakeListCombo(m_displayPanel, QStringLiteral("ComboBox2"), times);
-    m_displayTimeButton = new QPushButton(QStringLiteral("OK"), m_displayPanel);
-    m_displayTimeButton->setObjectName(QStringLiteral("DisplayTimebtn"));
-    displayLabel->setBuddy(m_comboBox2);
-    displayLayout->addWidget(displayLabel, 0, 0);
-    displayLayout->addWidget(m_comboBox2, 0, 1);
-    displayLayout->addWidget(m_displayTimeButton, 1, 1, Qt::AlignRight);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_comPanel);
-    layout->addWidget(m_displayPanel);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    FillListCombo(*m_ui->ComboBox2, times);
 
     m_comPort = std::max(1, m_settings.readInt("Sign", "comport", 1));
     // A setting above 8 selects nothing; it stays as read until the panel is confirmed.
-    m_comboBox1->setCurrentIndex(m_comPort <= link::kComPortCount ? m_comPort - 1 : -1);
+    m_ui->ComboBox1->setCurrentIndex(m_comPort <= link::kComPortCount ? m_comPort - 1 : -1);
     ComboBox1Change();
 
-    connect(m_comboBox1, &QComboBox::currentIndexChanged, this, &TSetCom::ComboBox1Change);
-    connect(m_ok, &QPushButton::clicked, this, &TSetCom::OKClick);
-    connect(m_displayTimeButton, &QPushButton::clicked, this, &TSetCom::DisplayTimebtnClick);
+    connect(m_ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TSetCom::ComboBox1Change);
+    connect(m_ui->OK, &QPushButton::clicked, this, &TSetCom::OKClick);
+    connect(m_ui->DisplayTimebtn, &QPushButton::clicked, this, &TSetCom::DisplayTimebtnClick);
 }
+
+TSetCom::~TSetCom() = default;
 
 std::unique_ptr<QWidget> TSetCom::Create(EditorHost& host) {
     auto dialog = std::make_unique<TSetCom>(host);
@@ -83,30 +53,16 @@ std::unique_ptr<QWidget> TSetCom::Create(EditorHost& host) {
 }
 
 void TSetCom::ShowComPanel() {
-    m_displayPanel->hide();
-    m_comPanel->show();
-    setWindowTitle(QStringLiteral("Set COM"));
     ComboBox1Change(); // the mapping may have changed since last time
-    ShowModal();
+    m_panels.open({m_ui->ComPanel, QStringLiteral("Set COM")}, Qt::ApplicationModal);
 }
 
 void TSetCom::ShowDisplayPanel() {
-    m_comPanel->hide();
-    m_displayPanel->show();
-    setWindowTitle(QStringLiteral("Display Time"));
-    ShowModal();
-}
-
-void TSetCom::ShowModal() {
-    adjustSize();
-    CentreOnDesktop(*this);
-    show();
-    raise();
-    activateWindow();
+    m_panels.open({m_ui->displayPanel, QStringLiteral("Display Time")}, Qt::ApplicationModal);
 }
 
 void TSetCom::OKClick() {
-    m_comPort = m_comboBox1->currentIndex() + 1; // 0 when nothing is selected
+    m_comPort = m_ui->ComboBox1->currentIndex() + 1; // 0 when nothing is selected
     if (const Status written = m_settings.writeInt("Sign", "comport", m_comPort); !written) {
         ShowErrorWithDetails(this,
                              QStringLiteral("Unable to write to %1")
@@ -118,7 +74,7 @@ void TSetCom::OKClick() {
 }
 
 void TSetCom::DisplayTimebtnClick() {
-    m_host.InsertTag(QLatin1Char('<') + m_comboBox2->currentText() + QLatin1Char('>'));
+    m_host.InsertTag(QLatin1Char('<') + m_ui->ComboBox2->currentText() + QLatin1Char('>'));
     accept();
 }
 
@@ -137,17 +93,17 @@ QString TargetDescription(int n, const QString& settings) {
 
 void TSetCom::ComboBox1Change() {
     const QString settings = PathText(m_settings.path());
-    for (int n = 1; n <= m_comboBox1->count(); ++n) {
-        m_comboBox1->setItemData(n - 1, TargetDescription(n, settings), Qt::ToolTipRole);
+    for (int n = 1; n <= m_ui->ComboBox1->count(); ++n) {
+        m_ui->ComboBox1->setItemData(n - 1, TargetDescription(n, settings), Qt::ToolTipRole);
     }
-    const int n = m_comboBox1->currentIndex() + 1;
+    const int n = m_ui->ComboBox1->currentIndex() + 1;
     if (n < 1) {
-        m_comTarget->clear();
-        m_comTarget->setToolTip(QString());
+        m_ui->ComTargetLabel->clear();
+        m_ui->ComTargetLabel->setToolTip(QString());
         return;
     }
-    m_comTarget->setText(QStringLiteral("\u2192 ") + link::ComPortTarget(n, settings));
-    m_comTarget->setToolTip(TargetDescription(n, settings));
+    m_ui->ComTargetLabel->setText(QStringLiteral("\u2192 ") + link::ComPortTarget(n, settings));
+    m_ui->ComTargetLabel->setToolTip(TargetDescription(n, settings));
 }
 
 } // namespace lumivo::ui

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "app/settings_path.h"
+#include "widgets/command_panels.h"
 
 #include <QDialog>
 
 #include <memory>
 
-class QComboBox;
-class QLabel;
-class QPushButton;
+namespace Ui {
+class TSetCom;
+}
 
 namespace lumivo::ui {
 
@@ -20,6 +21,7 @@ class TSetCom final : public QDialog {
     Q_OBJECT
 public:
     explicit TSetCom(EditorHost& host);
+    ~TSetCom() override;
 
     // Creates the dialog at start-up and binds "Set COM..." and "Display Time...".
     static std::unique_ptr<QWidget> Create(EditorHost& host);
@@ -37,18 +39,12 @@ private:
     void OKClick();
     void DisplayTimebtnClick();
     void ComboBox1Change();
-    void ShowModal();
 
     EditorHost& m_host;
     SettingsFile m_settings;
     int m_comPort = 1;
-    QWidget* m_comPanel = nullptr;
-    QWidget* m_displayPanel = nullptr;
-    QComboBox* m_comboBox1 = nullptr;
-    QComboBox* m_comboBox2 = nullptr;
-    QLabel* m_comTarget = nullptr;
-    QPushButton* m_ok = nullptr;
-    QPushButton* m_displayTimeButton = nullptr;
+    std::unique_ptr<Ui::TSetCom> m_ui;
+    CommandPanels m_panels;
 };
 
 } // namespace lumivo::ui

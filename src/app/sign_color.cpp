@@ -1,77 +1,36 @@
 #include "app/sign_color.h"
 
 #include "app/artwork.h"
+#include "ui_sign_color.h"
 #include "widgets/editor_host.h"
 #include "widgets/placement.h"
 #include "widgets/prompter.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QDir>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 namespace lumivo::ui {
 
 TsignColorfrm::TsignColorfrm(EditorHost& host)
-    : m_host(host), m_settings(FileSystemPath(host.SettingsPath())) {
-    setObjectName(QStringLiteral("TsignColorfrm"));
-    setWindowTitle(QStringLiteral("Sign Color"));
+    : m_host(host), m_settings(FileSystemPath(host.SettingsPath())),
+      m_ui(std::make_unique<Ui::TsignColorfrm>()) {
+    m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    m_ui->TriplePicture->setPixmap(SignPicture(true));
+    m_ui->SinglePicture->setPixmap(SignPicture(false));
 
-    auto* group = new QGroupBox(this);
-    group->setObjectName(QStringLiteral("GroupBox1"));
-    auto* grid = new QGridLayout(group);
-    grid->setHorizontalSpacing(16);
-    m_rb02 = new QRadioButton(QStringLiteral("TRIPLE COLOR"), group);
-    m_rb02->setObjectName(QStringLiteral("rb02"));
-    m_rb01 = new QRadioButton(QStringLiteral("SINGLE COLOR"), group);
-    m_rb01->setObjectName(QStringLiteral("rb01"));
-    auto picture = [group](const char* name, bool triple) {
-        auto* label = new QLabel(group);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setPixmap(SignPicture(triple));
-        return label;
-    };
-    grid->addWidget(m_rb02, 0, 0);
-    grid->addWidget(picture("TriplePicture", true), 0, 1);
-    grid->addWidget(m_rb01, 1, 0);
-    grid->addWidget(picture("SinglePicture", false), 1, 1);
-    m_rb02->setChecked(true);
-
-    m_checkBox1 = new QCheckBox(QStringLiteral("Show when program starts"), this);
-    m_checkBox1->setObjectName(QStringLiteral("CheckBox1"));
-    m_checkBox1->setChecked(true);
-
-    m_button1 = new QPushButton(QStringLiteral("OK"), this);
-    m_button1->setObjectName(QStringLiteral("Button1"));
-    m_button1->setDefault(true);
-    m_button2 = new QPushButton(QStringLiteral("Cancel"), this);
-    m_button2->setObjectName(QStringLiteral("Button2"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_button1);
-    buttons->addWidget(m_button2);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(group);
-    layout->addWidget(m_checkBox1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(m_button1, &QPushButton::clicked, this, &TsignColorfrm::Button1Click);
-    connect(m_button2, &QPushButton::clicked, this, &TsignColorfrm::Button2Click);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TsignColorfrm::Button1Click);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &TsignColorfrm::Button2Click);
     // However the dialog closes, the main window takes input again.
     connect(this, &QDialog::finished, m_host.MainWindow(),
             [this] { m_host.MainWindow()->setEnabled(true); });
 }
+
+TsignColorfrm::~TsignColorfrm() = default;
 
 std::unique_ptr<QWidget> TsignColorfrm::Create(EditorHost& host) {
     auto dialog = std::make_unique<TsignColorfrm>(host);
@@ -82,8 +41,8 @@ std::unique_ptr<QWidget> TsignColorfrm::Create(EditorHost& host) {
 }
 
 void TsignColorfrm::Load(int color, int showform) {
-    (color == 2 ? m_rb02 : m_rb01)->setChecked(true);
-    m_checkBox1->setChecked(showform == 1);
+    (color == 2 ? m_ui->rb02 : m_ui->rb01)->setChecked(true);
+    m_ui->CheckBox1->setChecked(showform == 1);
 }
 
 void TsignColorfrm::ShowAtStart() {
@@ -110,7 +69,7 @@ void TsignColorfrm::Present(Qt::WindowModality modality) {
 
 void TsignColorfrm::Button1Click() {
     const SettingsFile& settings = m_settings;
-    const bool triple = m_rb02->isChecked();
+    const bool triple = m_ui->rb02->isChecked();
     const auto unableToWrite = [&](const Status& written) {
         ShowErrorWithDetails(this,
                              QStringLiteral("Unable to write to %1")
@@ -122,7 +81,7 @@ void TsignColorfrm::Button1Click() {
         return;
     }
     if (const Status written =
-            settings.writeInt("Sign", "showform", m_checkBox1->isChecked() ? 1 : 0);
+            settings.writeInt("Sign", "showform", m_ui->CheckBox1->isChecked() ? 1 : 0);
         !written) {
         unableToWrite(written);
         return;

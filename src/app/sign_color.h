@@ -6,9 +6,9 @@
 
 #include <memory>
 
-class QCheckBox;
-class QPushButton;
-class QRadioButton;
+namespace Ui {
+class TsignColorfrm;
+}
 
 namespace lumivo::ui {
 
@@ -21,6 +21,7 @@ class TsignColorfrm final : public QDialog {
     Q_OBJECT
 public:
     explicit TsignColorfrm(EditorHost& host);
+    ~TsignColorfrm() override;
 
     // Creates the dialog at start-up and binds "Show Color Setting...".
     static std::unique_ptr<QWidget> Create(EditorHost& host);
@@ -40,11 +41,7 @@ private:
 
     EditorHost& m_host;
     SettingsFile m_settings;
-    QRadioButton* m_rb02 = nullptr;
-    QRadioButton* m_rb01 = nullptr;
-    QCheckBox* m_checkBox1 = nullptr;
-    QPushButton* m_button1 = nullptr;
-    QPushButton* m_button2 = nullptr;
+    std::unique_ptr<Ui::TsignColorfrm> m_ui;
 };
 
 } // namespace lumivo::ui

@@ -2,18 +2,16 @@
 
 #include "link/runners.h"
 #include "schedule/page_tree_view.h"
+#include "ui_delete_dialog.h"
 #include "widgets/editor_host.h"
+#include "widgets/form.h"
 #include "widgets/window_support.h"
 
 #include <QComboBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <memory>
@@ -25,251 +23,129 @@ namespace {
 constexpr int kPageRole = Qt::UserRole + 10; // 0..25
 constexpr int kLineRole = Qt::UserRole + 11; // -1 for a page node, 0 or 1 for a line node
 
-QPushButton* Button(QWidget* parent, const QString& name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
-}
-
-QWidget* Panel(QWidget* parent, const QString& name) {
-    auto* panel = new QWidget(parent);
-    panel->setObjectName(name);
-    // Wide enough for the longest caption, "Transfer Font To Sign", in the title bar.
-    panel->setMinimumWidth(260);
-    panel->hide();
-    return panel;
-}
-
-QHBoxLayout* SignIdRow(QWidget* panel, const QString& label, QComboBox* combo) {
-    auto* row = new QHBoxLayout;
-    auto* caption = new QLabel(label, panel);
-    caption->setBuddy(combo);
-    row->addWidget(caption);
-    row->addWidget(combo);
-    row->addStretch(1);
-    return row;
-}
-
-QHBoxLayout* ButtonRow(QPushButton* ok, QPushButton* cancel) {
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    return row;
-}
-
 } // namespace
 
 TDeletefrm::TDeletefrm(QWidget* parent, link::SignConnection connection)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      m_connection(std::move(connection)) {
-    setObjectName(QStringLiteral("TDeletefrm"));
+      m_connection(std::move(connection)), m_ui(SetUpForm<Ui::TDeletefrm>(*this)),
+      m_panels(*this, {m_ui->DelSchedulePanel, m_ui->DelPagePanel, m_ui->DeleteAllPanel,
+                       m_ui->TransferFontPanel}) {
     m_command = new link::CommandThread(this);
     connect(m_command, &link::CommandThread::finished, this, &TDeletefrm::commandFinished);
     connect(m_command, &link::CommandThread::progressed, this, [this](int value, int maximum) {
-        if (m_runningButton == m_transFont) {
-            m_fontProgress->setMaximum(maximum);
-            m_fontProgress->setValue(value);
+        if (m_runningButton == m_ui->TransFont) {
+            m_ui->ProgressBar1->setMaximum(maximum);
+            m_ui->ProgressBar1->setValue(value);
         }
     });
+    fillLists();
+    m_ui->StatusBar1->addWidget(m_ui->ProgressBar1, 1);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    m_schedulePanel = makeSchedulePanel();
-    m_pagePanel = makePagePanel();
-    m_allPanel = makeAllPanel();
-    m_fontPanel = makeFontPanel();
-    for (QWidget* panel : {m_schedulePanel, m_pagePanel, m_allPanel, m_fontPanel}) {
-        layout->addWidget(panel);
+    connect(m_ui->ScheduleOk, &QPushButton::clicked, this, &TDeletefrm::ScheduleOkClick);
+    connect(m_ui->TreeView1, &PageTreeView::markClicked, this, &TDeletefrm::TreeView1Click);
+    connect(m_ui->DelPageOK, &QPushButton::clicked, this, &TDeletefrm::DelPageOKClick);
+    connect(m_ui->DeleteOk, &QPushButton::clicked, this, &TDeletefrm::DeleteOkClick);
+    // "Transfer" starts disabled: the font maker enables it when it opens the panel with its
+    // characters.
+    connect(m_ui->TransFont, &QPushButton::clicked, this, &TDeletefrm::TransFontClick);
+    for (QPushButton* cancel :
+         {m_ui->ScheduleCancel, m_ui->DelPageCancel, m_ui->DeleteCancel, m_ui->Button2}) {
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     }
     showDeleteSchedulePanel();
 }
 
 TDeletefrm::~TDeletefrm() = default;
 
-QWidget* TDeletefrm::makeSchedulePanel() {
-    QWidget* panel = Panel(this, QStringLiteral("DelSchedulePanel"));
-    m_scheduleSignId = MakeSignIdCombo(panel, QStringLiteral("ComboBox1"));
+void TDeletefrm::fillLists() {
+    for (QComboBox* ids : {m_ui->ComboBox1, m_ui->ComboBox2, m_ui->ComboBox3}) {
+        FillSignIdCombo(*ids);
+    }
+    FillSignIdCombo(*m_ui->ComboBox4, false);
 
-    m_tasks = new QListWidget(panel);
-    m_tasks->setObjectName(QStringLiteral("CheckListBox1"));
+    QListWidget* tasks = m_ui->CheckListBox1;
     for (int k = 1; k <= kMaxScheduleEntries; ++k) {
-        auto* item = new QListWidgetItem(QString::number(k), m_tasks);
+        auto* item = new QListWidgetItem(QString::number(k), tasks);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
-    m_tasks->setFixedSize(m_tasks->sizeHintForColumn(0) + 60,
-                          m_tasks->sizeHintForRow(0) * kMaxScheduleEntries +
-                              2 * m_tasks->frameWidth() + 4);
+    // Every task shows without scrolling, in the font's row height.
+    tasks->setFixedSize(tasks->sizeHintForColumn(0) + 60,
+                        tasks->sizeHintForRow(0) * kMaxScheduleEntries + 2 * tasks->frameWidth() +
+                            4);
 
-    m_scheduleOk = Button(panel, QStringLiteral("ScheduleOk"), QStringLiteral("OK"));
-    auto* cancel = Button(panel, QStringLiteral("ScheduleCancel"), QStringLiteral("Cancel"));
-
-    auto* tasks = new QHBoxLayout;
-    auto* taskLabel = new QLabel(QStringLiteral("Task NO."), panel);
-    taskLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    tasks->addWidget(taskLabel);
-    tasks->addWidget(m_tasks);
-    tasks->addStretch(1);
-
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(SignIdRow(panel, QStringLiteral("Sign ID: "), m_scheduleSignId));
-    layout->addLayout(tasks);
-    layout->addLayout(ButtonRow(m_scheduleOk, cancel));
-
-    connect(m_scheduleOk, &QPushButton::clicked, this, &TDeletefrm::ScheduleOkClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    return panel;
-}
-
-QWidget* TDeletefrm::makePagePanel() {
-    QWidget* panel = Panel(this, QStringLiteral("DelPagePanel"));
-    m_pageSignId = MakeSignIdCombo(panel, QStringLiteral("ComboBox2"));
-
-    m_tree = new PageTreeView(panel);
-    m_tree->setObjectName(QStringLiteral("TreeView1"));
+    PageTreeView* tree = m_ui->TreeView1;
     for (int page = 0; page < schedule::PageTreeMarks::kPages; ++page) {
-        auto* pageNode = new QTreeWidgetItem(m_tree);
+        auto* pageNode = new QTreeWidgetItem(tree);
         pageNode->setText(0, QStringLiteral("Page ") + QChar(u'A' + page));
         pageNode->setData(0, kPageRole, page);
         pageNode->setData(0, kLineRole, -1);
-        m_tree->setMark(pageNode, false);
+        tree->setMark(pageNode, false);
         for (int line = 0; line < schedule::PageTreeMarks::kLines; ++line) {
             auto* lineNode = new QTreeWidgetItem(pageNode);
             lineNode->setText(0, QStringLiteral("Line ") + QString::number(line + 1));
             lineNode->setData(0, kPageRole, page);
             lineNode->setData(0, kLineRole, line);
-            m_tree->setMark(lineNode, false);
+            tree->setMark(lineNode, false);
         }
     }
-    m_tree->setFixedSize(220, 260);
-
-    m_pageOk = Button(panel, QStringLiteral("DelPageOK"), QStringLiteral("OK"));
-    auto* cancel = Button(panel, QStringLiteral("DelPageCancel"), QStringLiteral("Cancel"));
-
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(SignIdRow(panel, QStringLiteral("Sign ID: "), m_pageSignId));
-    layout->addWidget(m_tree);
-    layout->addLayout(ButtonRow(m_pageOk, cancel));
-
-    connect(m_tree, &PageTreeView::markClicked, this, &TDeletefrm::TreeView1Click);
-    connect(m_pageOk, &QPushButton::clicked, this, &TDeletefrm::DelPageOKClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    return panel;
-}
-
-QWidget* TDeletefrm::makeAllPanel() {
-    QWidget* panel = Panel(this, QStringLiteral("DeleteAllPanel"));
-    m_allSignId = MakeSignIdCombo(panel, QStringLiteral("ComboBox3"));
-    m_allOk = Button(panel, QStringLiteral("DeleteOk"), QStringLiteral("OK"));
-    auto* cancel = Button(panel, QStringLiteral("DeleteCancel"), QStringLiteral("Cancel"));
-
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(SignIdRow(panel, QStringLiteral("Sign ID:"), m_allSignId));
-    layout->addSpacing(12);
-    layout->addLayout(ButtonRow(m_allOk, cancel));
-
-    connect(m_allOk, &QPushButton::clicked, this, &TDeletefrm::DeleteOkClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    return panel;
-}
-
-QWidget* TDeletefrm::makeFontPanel() {
-    QWidget* panel = Panel(this, QStringLiteral("TransferFontPanel"));
-    m_fontSignId = MakeSignIdCombo(panel, QStringLiteral("ComboBox4"), false);
-
-    // Enabled once the font maker has opened the panel with its characters.
-    m_transFont = Button(panel, QStringLiteral("TransFont"), QStringLiteral("Transfer"));
-    m_transFont->setEnabled(false);
-    auto* cancel = Button(panel, QStringLiteral("Button2"), QStringLiteral("Cancel"));
-
-    auto* status = new QStatusBar(panel);
-    status->setObjectName(QStringLiteral("StatusBar1"));
-    status->setSizeGripEnabled(false);
-    m_fontProgress = new QProgressBar(status);
-    m_fontProgress->setObjectName(QStringLiteral("ProgressBar1"));
-    m_fontProgress->setTextVisible(false);
-    m_fontProgress->setRange(0, 100);
-    m_fontProgress->setValue(0);
-    status->addWidget(m_fontProgress, 1);
-
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(SignIdRow(panel, QStringLiteral("Sign ID:"), m_fontSignId));
-    layout->addSpacing(12);
-    layout->addLayout(ButtonRow(m_transFont, cancel));
-    layout->addWidget(status);
-
-    connect(m_transFont, &QPushButton::clicked, this, &TDeletefrm::TransFontClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    return panel;
 }
 
 void TDeletefrm::HidePanels() {
-    for (QWidget* panel : {m_schedulePanel, m_pagePanel, m_allPanel, m_fontPanel}) {
-        panel->hide();
-    }
+    m_panels.hideAll();
 }
 
-void TDeletefrm::showPanel(QWidget* panel, const QString& caption) {
-    HidePanels();
-    panel->show();
-    setWindowTitle(caption);
+CommandPanels::Command TDeletefrm::deleteScheduleCommand() const {
+    return {m_ui->DelSchedulePanel, QStringLiteral("Delete Schedule")};
+}
+
+CommandPanels::Command TDeletefrm::deletePageCommand() const {
+    return {m_ui->DelPagePanel, QStringLiteral("Delete page")};
+}
+
+CommandPanels::Command TDeletefrm::deleteAllCommand() const {
+    return {m_ui->DeleteAllPanel, QStringLiteral("Delete All"), m_ui->DeleteOk};
+}
+
+CommandPanels::Command TDeletefrm::transferFontCommand() const {
+    return {m_ui->TransferFontPanel, QStringLiteral("Transfer Font To Sign")};
 }
 
 void TDeletefrm::showDeleteSchedulePanel() {
-    showPanel(m_schedulePanel, QStringLiteral("Delete Schedule"));
+    m_panels.select(deleteScheduleCommand());
 }
 
 void TDeletefrm::showDeletePagePanel() {
-    showPanel(m_pagePanel, QStringLiteral("Delete page"));
+    m_panels.select(deletePageCommand());
 }
 
 void TDeletefrm::showDeleteAllPanel() {
-    showPanel(m_allPanel, QStringLiteral("Delete All"));
-    m_allOk->setFocus();
+    m_panels.select(deleteAllCommand());
 }
 
 void TDeletefrm::showTransferFontPanel() {
-    showPanel(m_fontPanel, QStringLiteral("Transfer Font To Sign"));
-}
-
-void TDeletefrm::showWindow(Qt::WindowModality modality) {
-    if (windowModality() != modality) {
-        // Modality only changes while the window is hidden.
-        hide();
-        setWindowModality(modality);
-    }
-    ShowInFront(*this, m_shown);
+    m_panels.select(transferFontCommand());
 }
 
 void TDeletefrm::openDeleteSchedule() {
-    showDeleteSchedulePanel();
-    showWindow(Qt::ApplicationModal);
+    m_panels.open(deleteScheduleCommand(), Qt::ApplicationModal);
 }
 
 void TDeletefrm::openDeletePage() {
-    showDeletePagePanel();
-    showWindow(Qt::ApplicationModal);
+    m_panels.open(deletePageCommand(), Qt::ApplicationModal);
 }
 
 void TDeletefrm::openDeleteAll() {
-    showDeleteAllPanel();
-    showWindow(Qt::ApplicationModal);
-    m_allOk->setFocus();
+    m_panels.open(deleteAllCommand(), Qt::ApplicationModal);
 }
 
 void TDeletefrm::openTransferFont(UserFontSource& source) {
     m_fontSource = &source;
-    if (m_runningButton != m_transFont) {
-        m_transFont->setEnabled(true);
+    if (m_runningButton != m_ui->TransFont) {
+        m_ui->TransFont->setEnabled(true);
     }
-    showTransferFontPanel();
-    showWindow(Qt::NonModal);
+    m_panels.open(transferFontCommand(), Qt::NonModal);
 }
 
 std::unique_ptr<QWidget> TDeletefrm::Create(EditorHost& host) {
@@ -285,7 +161,8 @@ std::unique_ptr<QWidget> TDeletefrm::Create(EditorHost& host) {
 std::array<bool, kMaxScheduleEntries> TDeletefrm::taskChecks() const {
     std::array<bool, kMaxScheduleEntries> checked{};
     for (int k = 0; k < kMaxScheduleEntries; ++k) {
-        checked[static_cast<std::size_t>(k)] = m_tasks->item(k)->checkState() == Qt::Checked;
+        checked[static_cast<std::size_t>(k)] =
+            m_ui->CheckListBox1->item(k)->checkState() == Qt::Checked;
     }
     return checked;
 }
@@ -306,10 +183,10 @@ void TDeletefrm::TreeView1Click(QTreeWidgetItem* item) {
 }
 
 void TDeletefrm::refreshMarks(int page) {
-    QTreeWidgetItem* pageNode = m_tree->topLevelItem(page);
-    m_tree->setMark(pageNode, m_marks.pageChecked(page));
+    QTreeWidgetItem* pageNode = m_ui->TreeView1->topLevelItem(page);
+    m_ui->TreeView1->setMark(pageNode, m_marks.pageChecked(page));
     for (int line = 0; line < schedule::PageTreeMarks::kLines; ++line) {
-        m_tree->setMark(pageNode->child(line), m_marks.lineChecked(page, line));
+        m_ui->TreeView1->setMark(pageNode->child(line), m_marks.lineChecked(page, line));
     }
 }
 
@@ -325,7 +202,7 @@ void TDeletefrm::run(QPushButton* button, link::CommandThread::Command command,
 }
 
 void TDeletefrm::commandFinished(const link::Outcome& outcome) {
-    if (m_runningButton == m_transFont && m_transFont != nullptr) {
+    if (m_runningButton == m_ui->TransFont && m_ui->TransFont != nullptr) {
         m_runningButton = nullptr;
         fontTransferFinished(outcome);
         return;
@@ -346,8 +223,8 @@ void TDeletefrm::ScheduleOkClick() {
     link::PortOpener opener = m_connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
     run(
-        m_scheduleOk,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_scheduleSignId),
+        m_ui->ScheduleOk,
+        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox1),
          checked = taskChecks()](const link::Progress&) {
             return link::RunDeleteSchedules(opener, *clock, signId, checked);
         },
@@ -358,8 +235,8 @@ void TDeletefrm::DelPageOKClick() {
     link::PortOpener opener = m_connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
     run(
-        m_pageOk,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_pageSignId),
+        m_ui->DelPageOK,
+        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox2),
          lines = m_marks.lineMarks()](const link::Progress&) {
             return link::RunDeletePageLines(opener, *clock, signId, lines);
         },
@@ -370,8 +247,8 @@ void TDeletefrm::DeleteOkClick() {
     link::PortOpener opener = m_connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
     run(
-        m_allOk,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_allSignId)](
+        m_ui->DeleteOk,
+        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox3)](
             const link::Progress&) { return link::RunDeleteAll(opener, *clock, signId); },
         false);
 }
@@ -383,14 +260,14 @@ void TDeletefrm::TransFontClick() {
     // The list is read once, as it stands when the transfer starts: the worker never touches the
     // font maker, which stays usable while the characters go out.
     std::vector<UserCharRecord> records = m_fontSource->FontRecords();
-    m_fontProgress->setValue(0);
-    m_fontProgress->setMaximum(std::max<int>(1, static_cast<int>(records.size())));
+    m_ui->ProgressBar1->setValue(0);
+    m_ui->ProgressBar1->setMaximum(std::max<int>(1, static_cast<int>(records.size())));
     m_sentCharacters = std::make_shared<std::vector<UserCharRecord>>();
     link::PortOpener opener = m_connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
     run(
-        m_transFont,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_fontSignId),
+        m_ui->TransFont,
+        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox4),
          records = std::move(records), sent = m_sentCharacters](const link::Progress& progress) {
             link::FontTransferResult result =
                 link::RunFontTransfer(opener, *clock, signId, records, progress);
@@ -414,8 +291,8 @@ void TDeletefrm::fontTransferFinished(const link::Outcome& outcome) {
                                             saveProblem.toStdString()});
         }
     }
-    m_transFont->setEnabled(true);
-    m_fontProgress->setValue(0);
+    m_ui->TransFont->setEnabled(true);
+    m_ui->ProgressBar1->setValue(0);
     ShowOutcome(this, outcome);
 }
 

@@ -4,6 +4,7 @@
 #include "link/outcome.h"
 #include "link/sign_connection.h"
 #include "schedule/page_tree_marks.h"
+#include "widgets/command_panels.h"
 #include "widgets/font_transfer.h"
 
 #include <QDialog>
@@ -11,17 +12,16 @@
 #include <array>
 #include <memory>
 
-class QComboBox;
-class QListWidget;
-class QProgressBar;
 class QPushButton;
-class QStatusBar;
 class QTreeWidgetItem;
+
+namespace Ui {
+class TDeletefrm;
+}
 
 namespace lumivo::ui {
 
 class EditorHost;
-class PageTreeView;
 
 // One window, four panels, one visible at a time: delete schedules, delete lines of pages,
 // delete everything, and the font transfer panel. Each command runs on a worker thread with its
@@ -57,12 +57,11 @@ public:
     bool isRunning() const;
 
 private:
-    QWidget* makeSchedulePanel();
-    QWidget* makePagePanel();
-    QWidget* makeAllPanel();
-    QWidget* makeFontPanel();
-    void showPanel(QWidget* panel, const QString& caption);
-    void showWindow(Qt::WindowModality modality);
+    CommandPanels::Command deleteScheduleCommand() const;
+    CommandPanels::Command deletePageCommand() const;
+    CommandPanels::Command deleteAllCommand() const;
+    CommandPanels::Command transferFontCommand() const;
+    void fillLists();
 
     void ScheduleOkClick();
     void DelPageOKClick();
@@ -82,23 +81,8 @@ private:
     link::CommandThread* m_command = nullptr;
     QPushButton* m_runningButton = nullptr;
     bool m_failureBoxBeforeEnable = false;
-    bool m_shown = false;
-
-    QWidget* m_schedulePanel = nullptr;
-    QWidget* m_pagePanel = nullptr;
-    QWidget* m_allPanel = nullptr;
-    QWidget* m_fontPanel = nullptr;
-    QComboBox* m_scheduleSignId = nullptr;
-    QComboBox* m_pageSignId = nullptr;
-    QComboBox* m_allSignId = nullptr;
-    QListWidget* m_tasks = nullptr;
-    PageTreeView* m_tree = nullptr;
-    QPushButton* m_scheduleOk = nullptr;
-    QPushButton* m_pageOk = nullptr;
-    QPushButton* m_allOk = nullptr;
-    QComboBox* m_fontSignId = nullptr;
-    QPushButton* m_transFont = nullptr;
-    QProgressBar* m_fontProgress = nullptr;
+    std::unique_ptr<Ui::TDeletefrm> m_ui;
+    CommandPanels m_panels;
     UserFontSource* m_fontSource = nullptr;
     // What the running font transfer's sign took; written by the worker before it finishes.
     std::shared_ptr<std::vector<UserCharRecord>> m_sentCharacters;

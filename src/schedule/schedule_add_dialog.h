@@ -6,9 +6,13 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class QLineEdit;
-class QPushButton;
+
+namespace Ui {
+class TScheduleAdd;
+}
 
 namespace lumivo::ui {
 
@@ -47,12 +51,7 @@ private:
 
     schedule::ScheduleList& m_list;
     std::function<int()> m_modifyPosition;
-    QLineEdit* m_startDate = nullptr;
-    QLineEdit* m_startTime = nullptr;
-    QLineEdit* m_endDate = nullptr;
-    QLineEdit* m_endTime = nullptr;
-    QLineEdit* m_pages = nullptr;
-    QPushButton* m_ok = nullptr;
+    std::unique_ptr<Ui::TScheduleAdd> m_ui;
     bool m_centred = false;
 };
 

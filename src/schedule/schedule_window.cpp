@@ -3,18 +3,15 @@
 #include "link/command_thread.h"
 #include "link/runners.h"
 #include "schedule/schedule_add_dialog.h"
+#include "ui_schedule_window.h"
 #include "widgets/editor_host.h"
 #include "widgets/prompter.h"
 #include "widgets/window_support.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include <memory>
 
@@ -26,76 +23,36 @@ QString Qt8(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QPushButton* Button(QWidget* parent, const QString& name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    // Enter presses the focused button, as Space does.
-    button->setAutoDefault(true);
-    return button;
-}
-
 } // namespace
 
 TSchedule::TSchedule(QWidget* parent, link::SignConnection connection, const QDateTime& now)
-    : QWidget(parent, Qt::Window), m_connection(std::move(connection)) {
-    setObjectName(QStringLiteral("TSchedule"));
-    setWindowTitle(QStringLiteral("Schedule"));
-
-    m_listView = new QTreeWidget(this);
-    m_listView->setObjectName(QStringLiteral("ListView1"));
-    m_listView->setHeaderLabels({QStringLiteral("NO."), QStringLiteral("Start DateTime"),
-                                 QStringLiteral("End DateTime"), QStringLiteral("Page")});
-    m_listView->setRootIsDecorated(false);
-    m_listView->setItemsExpandable(false);
-    m_listView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_listView->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_listView->setAllColumnsShowFocus(true);
-    m_listView->setUniformRowHeights(true);
-    const QFontMetrics metrics = m_listView->fontMetrics();
+    : QWidget(parent, Qt::Window), m_connection(std::move(connection)),
+      m_ui(std::make_unique<Ui::TSchedule>()) {
+    m_ui->setupUi(this);
+    // The columns fit their captions and the dates under them.
+    QTreeWidget* list = m_ui->ListView1;
+    const QFontMetrics metrics = list->fontMetrics();
     const int dateWidth = metrics.horizontalAdvance(QStringLiteral("Start DateTime")) + 24;
-    m_listView->setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("NO.")) + 24);
-    m_listView->setColumnWidth(1, dateWidth);
-    m_listView->setColumnWidth(2, dateWidth);
-    m_listView->header()->setStretchLastSection(true);
-    m_listView->setMinimumSize(dateWidth * 2 + metrics.horizontalAdvance(QStringLiteral("NO.")) +
-                                   metrics.horizontalAdvance(QLatin1Char('W')) * 12,
-                               metrics.height() * 9);
-
-    auto* add = Button(this, QStringLiteral("Add"), QStringLiteral("Add..."));
-    auto* modify = Button(this, QStringLiteral("Modify"), QStringLiteral("Modify..."));
-    auto* remove = Button(this, QStringLiteral("Delete"), QStringLiteral("Delete"));
-    m_send = Button(this, QStringLiteral("Send"), QStringLiteral("Send"));
-
-    m_signId = MakeSignIdCombo(this, QStringLiteral("ComboBox1"));
-    auto* signLabel = new QLabel(QStringLiteral("Sign ID: "), this);
-    signLabel->setBuddy(m_signId);
-
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(add);
-    buttons->addWidget(modify);
-    buttons->addWidget(remove);
-    buttons->addStretch(1);
-    buttons->addWidget(signLabel);
-    buttons->addWidget(m_signId);
-    buttons->addWidget(m_send);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_listView, 1);
-    layout->addLayout(buttons);
+    list->setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("NO.")) + 24);
+    list->setColumnWidth(1, dateWidth);
+    list->setColumnWidth(2, dateWidth);
+    list->setMinimumSize(dateWidth * 2 + metrics.horizontalAdvance(QStringLiteral("NO.")) +
+                             metrics.horizontalAdvance(QLatin1Char('W')) * 12,
+                         metrics.height() * 9);
+    FillSignIdCombo(*m_ui->ComboBox1);
 
     m_entryDialog = new TScheduleAdd(
         this, m_list, [this] { return m_modifyPosition; }, now);
     m_command = new link::CommandThread(this);
 
-    connect(add, &QPushButton::clicked, this, &TSchedule::AddClick);
-    connect(modify, &QPushButton::clicked, this, &TSchedule::ModifyClick);
-    connect(remove, &QPushButton::clicked, this, &TSchedule::DeleteClick);
-    connect(m_send, &QPushButton::clicked, this, &TSchedule::SendClick);
+    connect(m_ui->Add, &QPushButton::clicked, this, &TSchedule::AddClick);
+    connect(m_ui->Modify, &QPushButton::clicked, this, &TSchedule::ModifyClick);
+    connect(m_ui->Delete, &QPushButton::clicked, this, &TSchedule::DeleteClick);
+    connect(m_ui->Send, &QPushButton::clicked, this, &TSchedule::SendClick);
     connect(m_entryDialog, &TScheduleAdd::listChanged, this, &TSchedule::refreshList);
     connect(m_command, &link::CommandThread::finished, this, &TSchedule::sendFinished);
 
-    m_send->setFocus();
+    m_ui->Send->setFocus();
 }
 
 TSchedule::~TSchedule() = default;
@@ -137,21 +94,21 @@ void TSchedule::showEvent(QShowEvent* event) {
 }
 
 int TSchedule::selectedRow() const {
-    const QList<QTreeWidgetItem*> selected = m_listView->selectedItems();
-    return selected.isEmpty() ? -1 : m_listView->indexOfTopLevelItem(selected.constFirst());
+    const QList<QTreeWidgetItem*> selected = m_ui->ListView1->selectedItems();
+    return selected.isEmpty() ? -1 : m_ui->ListView1->indexOfTopLevelItem(selected.constFirst());
 }
 
 void TSchedule::refreshList() {
     const int current = selectedRow();
-    m_listView->clear();
+    m_ui->ListView1->clear();
     for (int row = 0; row < m_list.count(); ++row) {
         const ScheduleEntry& entry = m_list.at(row);
-        m_listView->addTopLevelItem(
+        m_ui->ListView1->addTopLevelItem(
             new QTreeWidgetItem({Qt8(schedule::ScheduleList::rowNumber(row)), Qt8(entry.start),
                                  Qt8(entry.end), Qt8(entry.pages)}));
     }
     if (current >= 0 && current < m_list.count()) {
-        m_listView->setCurrentItem(m_listView->topLevelItem(current));
+        m_ui->ListView1->setCurrentItem(m_ui->ListView1->topLevelItem(current));
     }
 }
 
@@ -179,7 +136,7 @@ void TSchedule::DeleteClick() {
     }
     m_list.remove(row);
     refreshList();
-    m_listView->clearSelection();
+    m_ui->ListView1->clearSelection();
 }
 
 void TSchedule::SendClick() {
@@ -188,9 +145,9 @@ void TSchedule::SendClick() {
     }
     link::PortOpener opener = m_connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
-    const std::string signId = SignIdOf(*m_signId);
+    const std::string signId = SignIdOf(*m_ui->ComboBox1);
     std::vector<ScheduleEntry> entries = m_list.snapshot();
-    m_send->setEnabled(false);
+    m_ui->Send->setEnabled(false);
     m_command->start([opener = std::move(opener), clock = std::move(clock), signId,
                       entries = std::move(entries)](const link::Progress&) {
         return link::RunSendSchedules(opener, *clock, signId, entries);
@@ -200,10 +157,10 @@ void TSchedule::SendClick() {
 void TSchedule::sendFinished(const link::Outcome& outcome) {
     // A failure leaves "Send" usable before its box; a success reports first.
     if (!outcome.success) {
-        m_send->setEnabled(true);
+        m_ui->Send->setEnabled(true);
     }
     ShowOutcome(this, outcome);
-    m_send->setEnabled(true);
+    m_ui->Send->setEnabled(true);
 }
 
 } // namespace lumivo::ui

@@ -9,9 +9,9 @@
 
 #include <memory>
 
-class QComboBox;
-class QPushButton;
-class QTreeWidget;
+namespace Ui {
+class TSchedule;
+}
 
 namespace lumivo::link {
 class CommandThread;
@@ -64,9 +64,7 @@ private:
     int m_modifyPosition = 0;
     TScheduleAdd* m_entryDialog = nullptr;
     link::CommandThread* m_command = nullptr;
-    QTreeWidget* m_listView = nullptr;
-    QPushButton* m_send = nullptr;
-    QComboBox* m_signId = nullptr;
+    std::unique_ptr<Ui::TSchedule> m_ui;
     bool m_centred = false;
 };
 

@@ -30,16 +30,21 @@ QComboBox* MakeListCombo(QWidget* parent, const QString& objectName, const QStri
                          bool discardTyping) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(objectName);
-    combo->setEditable(false);
-    combo->addItems(items);
-    combo->setCurrentIndex(0);
-    combo->setMaxVisibleItems(16);
-    if (discardTyping) {
-        auto* filter = new IgnoreTyping(combo);
-        combo->installEventFilter(filter);
-        combo->view()->installEventFilter(filter);
-    }
+    FillListCombo(*combo, items, discardTyping);
     return combo;
+}
+
+void FillListCombo(QComboBox& combo, const QStringList& items, bool discardTyping) {
+    combo.setEditable(false);
+    combo.clear();
+    combo.addItems(items);
+    combo.setCurrentIndex(0);
+    combo.setMaxVisibleItems(16);
+    if (discardTyping) {
+        auto* filter = new IgnoreTyping(&combo);
+        combo.installEventFilter(filter);
+        combo.view()->installEventFilter(filter);
+    }
 }
 
 } // namespace lumivo::ui

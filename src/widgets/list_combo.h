@@ -14,4 +14,7 @@ namespace lumivo::ui {
 QComboBox* MakeListCombo(QWidget* parent, const QString& objectName, const QStringList& items,
                          bool discardTyping = true);
 
+// The same for a list a form has made: its entries, the first chosen, and the typing rule.
+void FillListCombo(QComboBox& combo, const QStringList& items, bool discardTyping = true);
+
 } // namespace lumivo::ui

@@ -14,13 +14,25 @@
 
 namespace lumivo::ui {
 
-QComboBox* MakeSignIdCombo(QWidget* parent, const QString& objectName, bool discardTyping) {
+namespace {
+
+QStringList SignIds() {
     QStringList ids;
     ids.reserve(256);
     for (int id = 0; id < 256; ++id) {
         ids.append(QStringLiteral("%1").arg(id, 2, 16, QLatin1Char('0')).toUpper());
     }
-    return MakeListCombo(parent, objectName, ids, discardTyping);
+    return ids;
+}
+
+} // namespace
+
+QComboBox* MakeSignIdCombo(QWidget* parent, const QString& objectName, bool discardTyping) {
+    return MakeListCombo(parent, objectName, SignIds(), discardTyping);
+}
+
+void FillSignIdCombo(QComboBox& combo, bool discardTyping) {
+    FillListCombo(combo, SignIds(), discardTyping);
 }
 
 std::string SignIdOf(const QComboBox& combo) {

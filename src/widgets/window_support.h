@@ -14,6 +14,8 @@ namespace lumivo::ui {
 // "00" chosen. With `discardTyping` the list ignores typed characters, so the choice is made
 // from the list only; navigation keys still work.
 QComboBox* MakeSignIdCombo(QWidget* parent, const QString& objectName, bool discardTyping = true);
+// The same for a list a form has made.
+void FillSignIdCombo(QComboBox& combo, bool discardTyping = true);
 
 // The chosen sign ID as the runners take it.
 std::string SignIdOf(const QComboBox& combo);

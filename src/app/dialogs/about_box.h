@@ -4,7 +4,9 @@
 
 #include <memory>
 
-class QPushButton;
+namespace Ui {
+class TAboutBox;
+}
 
 namespace lumivo::ui {
 
@@ -15,6 +17,7 @@ class TAboutBox final : public QDialog {
     Q_OBJECT
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
+    ~TAboutBox() override;
 
     // The start-up factory: binds "About..." and, as the other item of the Help menu, "Read Me".
     static std::unique_ptr<QWidget> Create(EditorHost& host);
@@ -23,7 +26,7 @@ public:
     void Open();
 
 private:
-    QPushButton* m_ok = nullptr; // OKButton
+    std::unique_ptr<Ui::TAboutBox> m_ui;
 };
 
 } // namespace lumivo::ui

@@ -1,18 +1,15 @@
 #include "app/dialogs/input_text_dialog.h"
 
+#include "ui_input_text_dialog.h"
 #include "widgets/editor_host.h"
 #include "widgets/window_support.h"
 
 #include <QFontDialog>
-#include <QFrame>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace lumivo::ui {
 
@@ -49,108 +46,32 @@ QPixmap FramePicture(int innerWidth, int innerHeight) {
     return picture;
 }
 
-QLineEdit* Field(QWidget* parent, const QString& name, bool enabled, int width) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setEnabled(enabled);
-    edit->setFixedWidth(width);
-    return edit;
-}
-
 } // namespace
 
 TInputTextfrm::TInputTextfrm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_preview(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32) {
-    setObjectName(QStringLiteral("TInputTextfrm"));
-    setWindowTitle(QStringLiteral("InputText"));
+      m_preview(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32),
+      m_ui(std::make_unique<Ui::TInputTextfrm>()) {
+    m_ui->setupUi(this);
     setWindowModality(Qt::ApplicationModal);
     m_chooser = [this](QWidget*, const QFont& current, std::function<void(const QFont&)> chosen) {
         chooseWithFontDialog(current, std::move(chosen));
     };
     m_preview.fill(Qt::white);
+    m_ui->Edit3->setText(QString::number(kDefaultLineHeight));
 
-    m_fontName = Field(this, QStringLiteral("Edit1"), false, 150);
-    auto* choose = new QPushButton(QStringLiteral("..."), this);
-    choose->setObjectName(QStringLiteral("Button1"));
-    choose->setAutoDefault(false);
-    choose->setFixedWidth(32);
-    m_fontSize = Field(this, QStringLiteral("Edit2"), false, 50);
-    m_lineHeight = Field(this, QStringLiteral("Edit3"), true, 50);
-    m_lineHeight->setText(QString::number(kDefaultLineHeight));
+    // The preview sits on its frame, both centred in the panel.
+    m_ui->bottomImage->setPixmap(FramePicture(kPreviewWidth, kPreviewHeight));
+    m_ui->bottomImage->setFixedSize(m_ui->bottomImage->pixmap().size());
+    m_ui->Image1->setFixedSize(kPreviewWidth, kPreviewHeight);
+    m_ui->Image1->setPixmap(QPixmap::fromImage(m_preview));
 
-    m_memo = new QPlainTextEdit(this);
-    m_memo->setObjectName(QStringLiteral("Memo1"));
-    m_memo->setAccessibleName(QStringLiteral("Text"));
-    m_memo->setFixedHeight(90);
-
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    auto* frame = new QLabel(panel);
-    frame->setObjectName(QStringLiteral("bottomImage"));
-    frame->setPixmap(FramePicture(kPreviewWidth, kPreviewHeight));
-    frame->setFixedSize(frame->pixmap().size());
-    m_image = new QLabel(panel);
-    m_image->setObjectName(QStringLiteral("Image1"));
-    m_image->setFixedSize(kPreviewWidth, kPreviewHeight);
-    m_image->setPixmap(QPixmap::fromImage(m_preview));
-    auto* stack = new QGridLayout(panel);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->addWidget(frame, 0, 0, Qt::AlignCenter);
-    stack->addWidget(m_image, 0, 0, Qt::AlignCenter);
-    m_image->raise();
-
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OK"));
-    ok->setAutoDefault(false);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("Cancel"));
-    cancel->setAutoDefault(false);
-
-    auto* fonts = new QGridLayout;
-    fonts->setHorizontalSpacing(8);
-    fonts->addWidget(new QLabel(QStringLiteral("Font Selection:"), this), 0, 0, 1, 4);
-    const auto label = [this](const QString& caption, QWidget* field) {
-        auto* text = new QLabel(caption, this);
-        text->setBuddy(field);
-        return text;
-    };
-    fonts->addWidget(label(QStringLiteral("Font:"), m_fontName), 1, 0, Qt::AlignRight);
-    fonts->addWidget(m_fontName, 1, 1);
-    fonts->addWidget(choose, 1, 2, Qt::AlignLeft);
-    fonts->addWidget(label(QStringLiteral("Size:"), m_fontSize), 2, 0, Qt::AlignRight);
-    fonts->addWidget(m_fontSize, 2, 1, Qt::AlignLeft);
-    fonts->addWidget(label(QStringLiteral("Height:"), m_lineHeight), 3, 0, Qt::AlignRight);
-    fonts->addWidget(m_lineHeight, 3, 1, Qt::AlignLeft);
-    fonts->setColumnStretch(3, 1);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(panel, 0, Qt::AlignHCenter | Qt::AlignTop);
-    right->addStretch(1);
-    right->addLayout(buttons);
-
-    auto* left = new QVBoxLayout;
-    left->addLayout(fonts);
-    left->addWidget(m_memo);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->setContentsMargins(14, 14, 14, 12);
-    layout->setSpacing(16);
-    layout->addLayout(left);
-    layout->addLayout(right);
-
-    connect(choose, &QPushButton::clicked, this, &TInputTextfrm::Button1Click);
-    connect(m_memo, &QPlainTextEdit::textChanged, this, &TInputTextfrm::Memo1Change);
-    connect(m_lineHeight, &QLineEdit::textChanged, this, &TInputTextfrm::redraw);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TInputTextfrm::Button1Click);
+    connect(m_ui->Memo1, &QPlainTextEdit::textChanged, this, &TInputTextfrm::Memo1Change);
+    connect(m_ui->Edit3, &QLineEdit::textChanged, this, &TInputTextfrm::redraw);
+    connect(m_ui->OK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->Cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TInputTextfrm::~TInputTextfrm() = default;
@@ -164,7 +85,7 @@ void TInputTextfrm::Open() {
     CentreOnScreen(*this);
     raise();
     activateWindow();
-    m_memo->setFocus();
+    m_ui->Memo1->setFocus();
 }
 
 void TInputTextfrm::showEvent(QShowEvent* event) {
@@ -185,19 +106,19 @@ void TInputTextfrm::firstActivation() {
 
 void TInputTextfrm::applyFont(const QFont& font) {
     m_font = font;
-    m_fontName->setText(font.family());
-    m_fontSize->setText(QString::number(font.pointSize()));
+    m_ui->Edit1->setText(font.family());
+    m_ui->Edit2->setText(QString::number(font.pointSize()));
     redraw();
 }
 
 int TInputTextfrm::LineHeight() const {
     bool ok = false;
-    const int height = m_lineHeight->text().trimmed().toInt(&ok);
+    const int height = m_ui->Edit3->text().trimmed().toInt(&ok);
     return ok ? height : kDefaultLineHeight;
 }
 
 InputText TInputTextfrm::Text() const {
-    QStringList lines = m_memo->toPlainText().split(QLatin1Char('\n'));
+    QStringList lines = m_ui->Memo1->toPlainText().split(QLatin1Char('\n'));
     // A memo ending in a line break has no line after it.
     if (!lines.isEmpty() && lines.constLast().isEmpty()) {
         lines.removeLast();
@@ -245,7 +166,7 @@ void TInputTextfrm::redraw() {
                              Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text.lines.at(i));
         }
     }
-    m_image->setPixmap(QPixmap::fromImage(m_preview));
+    m_ui->Image1->setPixmap(QPixmap::fromImage(m_preview));
 }
 
 } // namespace lumivo::ui

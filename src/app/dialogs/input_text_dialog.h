@@ -11,10 +11,10 @@
 #include <optional>
 
 class QFontDialog;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
+
+namespace Ui {
+class TInputTextfrm;
+}
 
 namespace lumivo::ui {
 
@@ -86,12 +86,8 @@ private:
     QImage m_preview;
     bool m_activated = false;
 
-    QLineEdit* m_fontName = nullptr;     // Edit1
-    QLineEdit* m_fontSize = nullptr;     // Edit2
-    QLineEdit* m_lineHeight = nullptr;   // Edit3
-    QPlainTextEdit* m_memo = nullptr;    // Memo1
-    QLabel* m_image = nullptr;           // Image1
-    QFontDialog* m_fontDialog = nullptr; // FontDialog1
+    std::unique_ptr<Ui::TInputTextfrm> m_ui;
+    QFontDialog* m_fontDialog = nullptr;
 };
 
 } // namespace lumivo::ui

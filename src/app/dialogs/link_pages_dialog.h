@@ -8,9 +8,9 @@
 
 #include <memory>
 
-class QComboBox;
-class QLineEdit;
-class QPushButton;
+namespace Ui {
+class TLinkpagefrm;
+}
 
 namespace lumivo::ui {
 
@@ -38,9 +38,7 @@ private:
 
     link::SignConnection m_connection;
     link::CommandThread* m_command = nullptr;
-    QComboBox* m_signId = nullptr; // ComboBox1
-    QLineEdit* m_pages = nullptr;  // Edit1
-    QPushButton* m_ok = nullptr;   // OK
+    std::unique_ptr<Ui::TLinkpagefrm> m_ui;
     bool m_shown = false;
 };
 

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "widgets/command_panels.h"
+
 #include <QDialog>
 
 #include <functional>
 #include <memory>
 
-class QComboBox;
-class QPushButton;
-class QSlider;
+namespace Ui {
+class TMoveSpeedfrm;
+}
 
 namespace lumivo::ui {
 
@@ -15,13 +17,15 @@ class EditorHost;
 
 // Move Speed and Set Starting Column: two panels in the same place, one shown. OK inserts a
 // "<Speed n>" or "<COL ddd>" tag into the current editor, as it is when OK is pressed, and closes
-// the dialog. Modeless; both panels keep their choice between uses.
+// the dialog; Enter presses the OK of the panel shown. Modeless; both panels keep their choice
+// between uses.
 class TMoveSpeedfrm final : public QDialog {
     Q_OBJECT
 public:
     // `insertTag` is the main window's tag insertion (red tag, then black typing again).
     explicit TMoveSpeedfrm(std::function<void(const QString& tag)> insertTag,
                            QWidget* parent = nullptr);
+    ~TMoveSpeedfrm() override;
 
     // The start-up factory: binds "Move Speed..." and "Column...".
     static std::unique_ptr<QWidget> Create(EditorHost& host);
@@ -40,16 +44,11 @@ public:
     QString SpeedTag() const;
 
 private:
-    void showWindow();
+    CommandPanels::Command speedCommand() const;
 
     std::function<void(const QString&)> m_insertTag;
-    QWidget* m_columnPanel = nullptr;  // Panel1
-    QWidget* m_speedPanel = nullptr;   // speedPanel
-    QComboBox* m_column = nullptr;     // ComboBox1
-    QSlider* m_speed = nullptr;        // TrackBar1
-    QPushButton* m_columnOk = nullptr; // Button1
-    QPushButton* m_speedOk = nullptr;  // OK
-    bool m_shown = false;
+    std::unique_ptr<Ui::TMoveSpeedfrm> m_ui;
+    CommandPanels m_panels;
 };
 
 } // namespace lumivo::ui

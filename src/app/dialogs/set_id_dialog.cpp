@@ -8,7 +8,9 @@
 #include "link/print/cups_print_job.h"
 #include "link/print/send_via_network.h"
 #include "link/runners.h"
+#include "ui_set_id_dialog.h"
 #include "widgets/editor_host.h"
+#include "widgets/form.h"
 #include "widgets/list_combo.h"
 #include "widgets/prompter.h"
 #include "widgets/window_support.h"
@@ -16,9 +18,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -26,30 +25,10 @@
 #include <QPushButton>
 #include <QTime>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace lumivo::ui {
 
 namespace {
-
-// Wide enough that the longest caption fits the title bar.
-constexpr int kPanelWidth = 300;
-
-QWidget* Panel(QWidget* parent, const QString& name) {
-    auto* panel = new QWidget(parent);
-    panel->setObjectName(name);
-    panel->setMinimumWidth(kPanelWidth);
-    panel->hide();
-    return panel;
-}
-
-QPushButton* Button(QWidget* parent, const QString& name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    // Enter presses the focused button, and the panel's own button from its lists.
-    button->setAutoDefault(true);
-    return button;
-}
 
 QStringList PageLetters() {
     QStringList letters;
@@ -59,36 +38,21 @@ QStringList PageLetters() {
     return letters;
 }
 
-// Labelled controls in two columns, the labels right-aligned.
-QGridLayout* Form(QWidget* panel, std::initializer_list<std::pair<QString, QWidget*>> rows) {
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
-    int row = 0;
-    for (const auto& [caption, field] : rows) {
-        auto* label = new QLabel(caption, panel);
-        label->setBuddy(field);
-        grid->addWidget(label, row, 0, Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(field, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
-        ++row;
+// New IDs "01".."FF": the ID is the index + 1.
+QStringList NewIds() {
+    QStringList ids;
+    for (int id = 1; id < 256; ++id) {
+        ids.append(QStringLiteral("%1").arg(id, 2, 16, QLatin1Char('0')).toUpper());
     }
-    grid->setColumnStretch(1, 1);
-    return grid;
+    return ids;
 }
 
-QHBoxLayout* Buttons(std::initializer_list<QPushButton*> buttons) {
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    for (QPushButton* button : buttons) {
-        row->addWidget(button);
+QStringList BrightnessLevels() {
+    QStringList levels;
+    for (const char* level : kBrightnessLevels) {
+        levels.append(QString::fromLatin1(level));
     }
-    return row;
-}
-
-QVBoxLayout* PanelLayout(QWidget* panel) {
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(12);
-    return layout;
+    return levels;
 }
 
 char LetterOf(const QComboBox& combo) {
@@ -100,8 +64,9 @@ char LetterOf(const QComboBox& combo) {
 TSetID::TSetID(SignCommandContext context, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      m_context(std::move(context)) {
-    setObjectName(QStringLiteral("TSetID"));
+      m_context(std::move(context)), m_ui(SetUpForm<Ui::TSetID>(*this)),
+      m_panels(*this, {m_ui->IDPanel, m_ui->ClockPanel, m_ui->RunPagePanel, m_ui->SendMessagePanel,
+                       m_ui->SetBrightPanel, m_ui->SendViaNetPanel}) {
     setWindowModality(Qt::ApplicationModal);
     m_makePrintJob = [] { return std::make_unique<link::CupsPrintJob>(); };
     m_chooser = [this](QWidget* boxParent, std::function<void(const QString&)> chosen) {
@@ -117,141 +82,38 @@ TSetID::TSetID(SignCommandContext context, QWidget* parent)
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &TSetID::Timer1Timer);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->setContentsMargins(16, 16, 16, 12);
-    m_idPanel = makeIdPanel();
-    m_clockPanel = makeClockPanel();
-    m_runPagePanel = makeRunPagePanel();
-    m_sendMessagePanel = makeSendMessagePanel();
-    m_brightPanel = makeBrightnessPanel();
-    m_networkPanel = makeNetworkPanel();
-    for (QWidget* panel : {m_idPanel, m_clockPanel, m_runPagePanel, m_sendMessagePanel,
-                           m_brightPanel, m_networkPanel}) {
-        layout->addWidget(panel);
+    FillListCombo(*m_ui->ComboBox1, NewIds());
+    for (QComboBox* ids :
+         {m_ui->ComboBox2, m_ui->ComboBox3, m_ui->ComboBox5, m_ui->ComboBox7, m_ui->ComboBox9}) {
+        FillSignIdCombo(*ids);
     }
-    showPanel(m_sendMessagePanel, QStringLiteral("Send Message"), m_sendMessButton,
-              m_sendMessButton);
+    for (QComboBox* pages : {m_ui->ComboBox4, m_ui->ComboBox6, m_ui->ComboBox10}) {
+        FillListCombo(*pages, PageLetters());
+    }
+    FillListCombo(*m_ui->ComboBox8, BrightnessLevels());
+    m_ui->DateTimePicker1->setDate(QDate::currentDate());
+    SetUpClockField(*m_ui->MaskEdit1);
+    // Wide enough for the full time and no more, like a fixed-format field.
+    m_ui->MaskEdit1->setFixedWidth(
+        m_ui->MaskEdit1->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 24);
+    m_ui->MaskEdit1->installEventFilter(this);
+
+    connect(m_ui->OK, &QPushButton::clicked, this, &TSetID::OKClick);
+    connect(m_ui->DateTimeOK, &QPushButton::clicked, this, &TSetID::DateTimeOKClick);
+    connect(m_ui->RunPageButton, &QPushButton::clicked, this, &TSetID::RunPageButtonClick);
+    connect(m_ui->SendMessButton, &QPushButton::clicked, this, &TSetID::SendMessButtonClick);
+    connect(m_ui->BrightOk, &QPushButton::clicked, this, &TSetID::BrightOkClick);
+    connect(m_ui->SendViaNetOK, &QPushButton::clicked, this, &TSetID::SendViaNetOKClick);
+    for (QPushButton* cancel : {m_ui->Cancel, m_ui->DateTimeCancel, m_ui->BrightCancel}) {
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    }
+    m_panels.select({m_ui->SendMessagePanel, QStringLiteral("Send Message"), m_ui->SendMessButton,
+                     m_ui->SendMessButton});
 }
 
 TSetID::~TSetID() {
     // The print dialog works on the printer, which goes before the dialog's children.
     delete m_printDialog;
-}
-
-QWidget* TSetID::makeIdPanel() {
-    QWidget* panel = Panel(this, QStringLiteral("IDPanel"));
-    // New IDs "01".."FF": the ID is the index + 1.
-    QStringList ids;
-    for (int id = 1; id < 256; ++id) {
-        ids.append(QStringLiteral("%1").arg(id, 2, 16, QLatin1Char('0')).toUpper());
-    }
-    m_newId = MakeListCombo(panel, QStringLiteral("ComboBox1"), ids);
-    m_ok = Button(panel, QStringLiteral("OK"), QStringLiteral("OK"));
-    auto* cancel = Button(panel, QStringLiteral("Cancel"), QStringLiteral("Cancel"));
-
-    QVBoxLayout* layout = PanelLayout(panel);
-    layout->addLayout(Form(panel, {{QStringLiteral("Sign ID:"), m_newId}}));
-    layout->addLayout(Buttons({m_ok, cancel}));
-    connect(m_ok, &QPushButton::clicked, this, &TSetID::OKClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    return panel;
-}
-
-QWidget* TSetID::makeClockPanel() {
-    QWidget* panel = Panel(this, QStringLiteral("ClockPanel"));
-    m_clockId = MakeSignIdCombo(panel, QStringLiteral("ComboBox2"));
-
-    m_date = new QDateEdit(QDate::currentDate(), panel);
-    m_date->setObjectName(QStringLiteral("DateTimePicker1"));
-    m_date->setCalendarPopup(true);
-    m_date->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
-
-    m_time = new QLineEdit(panel);
-    m_time->setObjectName(QStringLiteral("MaskEdit1"));
-    SetUpClockField(*m_time);
-    m_time->setFixedWidth(m_time->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 24);
-    m_time->installEventFilter(this);
-
-    m_dateTimeOk = Button(panel, QStringLiteral("DateTimeOK"), QStringLiteral("OK"));
-    auto* cancel = Button(panel, QStringLiteral("DateTimeCancel"), QStringLiteral("Cancel"));
-
-    QVBoxLayout* layout = PanelLayout(panel);
-    layout->addLayout(Form(panel, {{QStringLiteral("Sign ID:"), m_clockId},
-                                   {QStringLiteral("Date:"), m_date},
-                                   {QStringLiteral("Time:"), m_time}}));
-    layout->addLayout(Buttons({m_dateTimeOk, cancel}));
-    connect(m_dateTimeOk, &QPushButton::clicked, this, &TSetID::DateTimeOKClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    return panel;
-}
-
-QWidget* TSetID::makeRunPagePanel() {
-    QWidget* panel = Panel(this, QStringLiteral("RunPagePanel"));
-    m_runId = MakeSignIdCombo(panel, QStringLiteral("ComboBox3"));
-    m_runPage = MakeListCombo(panel, QStringLiteral("ComboBox4"), PageLetters());
-    m_runPageButton = Button(panel, QStringLiteral("RunPageButton"), QStringLiteral("Run"));
-
-    QVBoxLayout* layout = PanelLayout(panel);
-    layout->addLayout(
-        Form(panel, {{QStringLiteral("Sign ID:"), m_runId}, {QStringLiteral("Page:"), m_runPage}}));
-    layout->addLayout(Buttons({m_runPageButton}));
-    connect(m_runPageButton, &QPushButton::clicked, this, &TSetID::RunPageButtonClick);
-    return panel;
-}
-
-QWidget* TSetID::makeSendMessagePanel() {
-    QWidget* panel = Panel(this, QStringLiteral("SendMessagePanel"));
-    m_sendId = MakeSignIdCombo(panel, QStringLiteral("ComboBox5"));
-    m_sendPage = MakeListCombo(panel, QStringLiteral("ComboBox6"), PageLetters());
-    m_progress = new QProgressBar(panel);
-    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
-    m_progress->setTextVisible(false);
-    m_progress->setRange(0, 100);
-    m_progress->setValue(0);
-    m_sendMessButton = Button(panel, QStringLiteral("SendMessButton"), QStringLiteral("OK"));
-
-    QVBoxLayout* layout = PanelLayout(panel);
-    layout->addLayout(Form(
-        panel, {{QStringLiteral("Sign ID:"), m_sendId}, {QStringLiteral("Page:"), m_sendPage}}));
-    layout->addWidget(m_progress);
-    layout->addLayout(Buttons({m_sendMessButton}));
-    connect(m_sendMessButton, &QPushButton::clicked, this, &TSetID::SendMessButtonClick);
-    return panel;
-}
-
-QWidget* TSetID::makeBrightnessPanel() {
-    QWidget* panel = Panel(this, QStringLiteral("SetBrightPanel"));
-    m_brightId = MakeSignIdCombo(panel, QStringLiteral("ComboBox7"));
-    QStringList levels;
-    for (const char* level : kBrightnessLevels) {
-        levels.append(QString::fromLatin1(level));
-    }
-    m_level = MakeListCombo(panel, QStringLiteral("ComboBox8"), levels);
-    m_brightOk = Button(panel, QStringLiteral("BrightOk"), QStringLiteral("OK"));
-    auto* cancel = Button(panel, QStringLiteral("BrightCancel"), QStringLiteral("Cancel"));
-
-    QVBoxLayout* layout = PanelLayout(panel);
-    layout->addLayout(Form(panel, {{QStringLiteral("Sign ID:"), m_brightId},
-                                   {QStringLiteral("Brightness:"), m_level}}));
-    layout->addLayout(Buttons({m_brightOk, cancel}));
-    connect(m_brightOk, &QPushButton::clicked, this, &TSetID::BrightOkClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    return panel;
-}
-
-QWidget* TSetID::makeNetworkPanel() {
-    QWidget* panel = Panel(this, QStringLiteral("SendViaNetPanel"));
-    m_networkId = MakeSignIdCombo(panel, QStringLiteral("ComboBox9"));
-    m_networkPage = MakeListCombo(panel, QStringLiteral("ComboBox10"), PageLetters());
-    m_viaNetOk = Button(panel, QStringLiteral("SendViaNetOK"), QStringLiteral("OK"));
-
-    QVBoxLayout* layout = PanelLayout(panel);
-    layout->addLayout(Form(panel, {{QStringLiteral("Sign ID:"), m_networkId},
-                                   {QStringLiteral("Page:"), m_networkPage}}));
-    layout->addLayout(Buttons({m_viaNetOk}));
-    connect(m_viaNetOk, &QPushButton::clicked, this, &TSetID::SendViaNetOKClick);
-    return panel;
 }
 
 std::unique_ptr<QWidget> TSetID::Create(EditorHost& host) {
@@ -274,66 +136,45 @@ std::unique_ptr<QWidget> TSetID::Create(EditorHost& host) {
 }
 
 void TSetID::HidePanels() {
-    for (QWidget* panel : {m_idPanel, m_clockPanel, m_runPagePanel, m_sendMessagePanel,
-                           m_brightPanel, m_networkPanel}) {
-        panel->hide();
-    }
+    m_panels.hideAll();
 }
 
-void TSetID::showPanel(QWidget* panel, const QString& caption, QWidget* focus,
-                       QPushButton* defaultButton) {
-    HidePanels();
-    panel->show();
-    setWindowTitle(caption);
-    defaultButton->setDefault(true);
-    if (focus != nullptr) {
-        focus->setFocus();
-    }
-}
-
-void TSetID::showModal(QWidget* focus) {
-    adjustSize();
-    ShowInFront(*this, m_shown);
-    if (focus != nullptr) {
-        focus->setFocus();
-    }
+void TSetID::openCommand(const CommandPanels::Command& command) {
+    m_panels.open(command, Qt::ApplicationModal);
 }
 
 void TSetID::OpenSetId() {
-    showPanel(m_idPanel, QStringLiteral("Set SignID"), m_ok, m_ok);
-    showModal(m_ok);
+    openCommand({m_ui->IDPanel, QStringLiteral("Set SignID"), m_ui->OK, m_ui->OK});
 }
 
 void TSetID::OpenSetClock() {
-    showPanel(m_clockPanel, QStringLiteral("Set Clock"), m_dateTimeOk, m_dateTimeOk);
-    SetClockFieldTime(*m_time, QTime::currentTime());
+    SetClockFieldTime(*m_ui->MaskEdit1, QTime::currentTime());
     if (!m_timer->isActive()) {
         m_timer->start();
     }
-    showModal(m_dateTimeOk);
+    openCommand(
+        {m_ui->ClockPanel, QStringLiteral("Set Clock"), m_ui->DateTimeOK, m_ui->DateTimeOK});
 }
 
 void TSetID::OpenRunPage() {
-    showPanel(m_runPagePanel, QStringLiteral("Run Page"), m_runPageButton, m_runPageButton);
-    showModal(m_runPageButton);
+    openCommand(
+        {m_ui->RunPagePanel, QStringLiteral("Run Page"), m_ui->RunPageButton, m_ui->RunPageButton});
 }
 
 void TSetID::OpenSendMessage() {
-    showPanel(m_sendMessagePanel, QStringLiteral("Send Message"), m_sendMessButton,
-              m_sendMessButton);
-    showModal(m_sendMessButton);
+    openCommand({m_ui->SendMessagePanel, QStringLiteral("Send Message"), m_ui->SendMessButton,
+                 m_ui->SendMessButton});
 }
 
 void TSetID::OpenSetBrightness() {
-    showPanel(m_brightPanel, QStringLiteral("Set Brightness"), m_brightOk, m_brightOk);
-    showModal(m_brightOk);
+    openCommand(
+        {m_ui->SetBrightPanel, QStringLiteral("Set Brightness"), m_ui->BrightOk, m_ui->BrightOk});
 }
 
 void TSetID::OpenSendViaNetwork() {
     // No button takes the focus here: the sign ID list does.
-    showPanel(m_networkPanel, QStringLiteral("Set ID&Page to Sent Via Network"), m_networkId,
-              m_viaNetOk);
-    showModal(m_networkId);
+    openCommand({m_ui->SendViaNetPanel, QStringLiteral("Set ID&Page to Sent Via Network"),
+                 m_ui->ComboBox9, m_ui->SendViaNetOK});
 }
 
 bool TSetID::isRunning() const {
@@ -341,18 +182,18 @@ bool TSetID::isRunning() const {
 }
 
 bool TSetID::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_time && event->type() == QEvent::KeyRelease) {
+    if (watched == m_ui->MaskEdit1 && event->type() == QEvent::KeyRelease) {
         MaskEdit1KeyUp();
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void TSetID::Timer1Timer() {
-    TickClockField(*m_time);
+    TickClockField(*m_ui->MaskEdit1);
 }
 
 void TSetID::MaskEdit1KeyUp() {
-    CorrectClockField(*m_time);
+    CorrectClockField(*m_ui->MaskEdit1);
 }
 
 void TSetID::run(Running what, link::CommandThread::Command command) {
@@ -367,8 +208,8 @@ void TSetID::run(Running what, link::CommandThread::Command command) {
 void TSetID::updateButtons() {
     // One command at a time: every panel's button waits for the running one.
     const bool idle = m_running == Running::None;
-    for (QPushButton* button :
-         {m_ok, m_dateTimeOk, m_runPageButton, m_sendMessButton, m_brightOk, m_viaNetOk}) {
+    for (QPushButton* button : {m_ui->OK, m_ui->DateTimeOK, m_ui->RunPageButton,
+                                m_ui->SendMessButton, m_ui->BrightOk, m_ui->SendViaNetOK}) {
         button->setEnabled(idle);
     }
 }
@@ -381,10 +222,10 @@ void TSetID::commandProgressed(int value, int maximum) {
     if (m_running != Running::SendMessage) {
         return;
     }
-    if (m_progress->maximum() != maximum) {
-        m_progress->setRange(0, std::max(1, maximum));
+    if (m_ui->ProgressBar1->maximum() != maximum) {
+        m_ui->ProgressBar1->setRange(0, std::max(1, maximum));
     }
-    m_progress->setValue(value);
+    m_ui->ProgressBar1->setValue(value);
 }
 
 void TSetID::commandFinished(const link::Outcome& outcome) {
@@ -401,15 +242,15 @@ void TSetID::commandFinished(const link::Outcome& outcome) {
             m_context.reportStatus(QString::fromStdString(outcome.details) + QStringLiteral(", ") +
                                    QTime::currentTime().toString(QStringLiteral("HH:mm")));
         }
-        m_progress->setValue(0);
-        if (isVisible() && m_sendMessagePanel->isVisible()) {
+        m_ui->ProgressBar1->setValue(0);
+        if (isVisible() && m_ui->SendMessagePanel->isVisible()) {
             done(outcome.success ? QDialog::Accepted : QDialog::Rejected);
         }
         break;
     }
     case Running::RunPage:
         if (!outcome.success) {
-            m_progress->setValue(0);
+            m_ui->ProgressBar1->setValue(0);
         }
         ShowOutcome(boxParent(), outcome);
         break;
@@ -433,19 +274,20 @@ void TSetID::OKClick() {
     }
     link::PortOpener opener = m_context.connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_context.connection.makeClock();
-    run(Running::SetId,
-        [opener = std::move(opener), clock = std::move(clock), newId = m_newId->currentIndex() + 1](
-            const link::Progress&) { return link::RunSetId(opener, *clock, newId); });
+    run(Running::SetId, [opener = std::move(opener), clock = std::move(clock),
+                         newId = m_ui->ComboBox1->currentIndex() + 1](const link::Progress&) {
+        return link::RunSetId(opener, *clock, newId);
+    });
 }
 
 void TSetID::DateTimeOKClick() {
-    const QDate day = m_date->date();
+    const QDate day = m_ui->DateTimePicker1->date();
     link::PortOpener opener = m_context.connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_context.connection.makeClock();
     run(Running::Clock,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_clockId),
+        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox2),
          date = CivilDate{day.year(), day.month(), day.day()},
-         time = ClockFieldText(*m_time)](const link::Progress&) {
+         time = ClockFieldText(*m_ui->MaskEdit1)](const link::Progress&) {
             return link::RunSetClock(opener, *clock, signId, date, time);
         });
 }
@@ -454,8 +296,8 @@ void TSetID::RunPageButtonClick() {
     link::PortOpener opener = m_context.connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_context.connection.makeClock();
     run(Running::RunPage,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_runId),
-         page = LetterOf(*m_runPage)](const link::Progress&) {
+        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox3),
+         page = LetterOf(*m_ui->ComboBox4)](const link::Progress&) {
             return link::RunRunPage(opener, *clock, signId, page);
         });
 }
@@ -464,8 +306,8 @@ void TSetID::BrightOkClick() {
     link::PortOpener opener = m_context.connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_context.connection.makeClock();
     run(Running::Brightness,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_brightId),
-         level = m_level->currentIndex()](const link::Progress&) {
+        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox7),
+         level = m_ui->ComboBox8->currentIndex()](const link::Progress&) {
             return link::RunSetBrightness(opener, *clock, signId, level);
         });
 }
@@ -484,10 +326,11 @@ void TSetID::SendMessButtonClick() {
         m_context.graphicsFolder ? m_context.graphicsFolder() : std::filesystem::path());
     link::PortOpener opener = m_context.connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_context.connection.makeClock();
-    m_progress->setValue(0);
+    m_ui->ProgressBar1->setValue(0);
     run(Running::SendMessage,
         [opener = std::move(opener), clock = std::move(clock), graphics = std::move(graphics),
-         input = link::SendMessageInput{std::move(line), SignIdOf(*m_sendId), LetterOf(*m_sendPage),
+         input = link::SendMessageInput{std::move(line), SignIdOf(*m_ui->ComboBox5),
+                                        LetterOf(*m_ui->ComboBox6),
                                         nullptr}](const link::Progress& progress) mutable {
             input.graphics = graphics.get();
             return link::RunSendMessage(opener, *clock, input, progress);
@@ -536,14 +379,14 @@ void TSetID::sendViaNetwork(const QString& printerName) {
     auto graphics = std::make_shared<FolderGraphicSource>(
         m_context.graphicsFolder ? m_context.graphicsFolder() : std::filesystem::path());
     std::shared_ptr<link::Clock> clock = m_context.connection.makeClock();
-    run(Running::Network,
-        [makeJob = m_makePrintJob, clock = std::move(clock), graphics = std::move(graphics),
-         printer = printerName.toStdString(),
-         line = m_context.lineText ? m_context.lineText() : std::string(),
-         signId = SignIdOf(*m_networkId), page = LetterOf(*m_networkPage)](const link::Progress&) {
-            std::unique_ptr<link::PrintJob> job = makeJob();
-            return link::RunSendViaNetwork(*job, *clock, printer, line, signId, page, *graphics);
-        });
+    run(Running::Network, [makeJob = m_makePrintJob, clock = std::move(clock),
+                           graphics = std::move(graphics), printer = printerName.toStdString(),
+                           line = m_context.lineText ? m_context.lineText() : std::string(),
+                           signId = SignIdOf(*m_ui->ComboBox9),
+                           page = LetterOf(*m_ui->ComboBox10)](const link::Progress&) {
+        std::unique_ptr<link::PrintJob> job = makeJob();
+        return link::RunSendViaNetwork(*job, *clock, printer, line, signId, page, *graphics);
+    });
 }
 
 } // namespace lumivo::ui

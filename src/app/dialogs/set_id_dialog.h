@@ -4,6 +4,7 @@
 #include "link/outcome.h"
 #include "link/print/print_job.h"
 #include "link/sign_connection.h"
+#include "widgets/command_panels.h"
 
 #include <QDialog>
 
@@ -12,14 +13,13 @@
 #include <memory>
 #include <string>
 
-class QComboBox;
-class QDateEdit;
-class QLineEdit;
 class QPrintDialog;
 class QPrinter;
-class QProgressBar;
-class QPushButton;
 class QTimer;
+
+namespace Ui {
+class TSetID;
+}
 
 namespace lumivo::ui {
 
@@ -96,15 +96,7 @@ protected:
 private:
     enum class Running { None, SetId, Clock, RunPage, SendMessage, Brightness, Network };
 
-    QWidget* makeIdPanel();
-    QWidget* makeClockPanel();
-    QWidget* makeRunPagePanel();
-    QWidget* makeSendMessagePanel();
-    QWidget* makeBrightnessPanel();
-    QWidget* makeNetworkPanel();
-    void showPanel(QWidget* panel, const QString& caption, QWidget* focus,
-                   QPushButton* defaultButton);
-    void showModal(QWidget* focus);
+    void openCommand(const CommandPanels::Command& command);
     void choosePrinterWithDialog(QWidget* parent, std::function<void(const QString&)> chosen);
     void sendViaNetwork(const QString& printerName);
 
@@ -121,36 +113,9 @@ private:
     QPrintDialog* m_printDialog = nullptr;
     link::CommandThread* m_command = nullptr;
     Running m_running = Running::None;
-    bool m_shown = false;
-
-    QWidget* m_idPanel = nullptr;
-    QWidget* m_clockPanel = nullptr;
-    QWidget* m_runPagePanel = nullptr;
-    QWidget* m_sendMessagePanel = nullptr;
-    QWidget* m_brightPanel = nullptr;
-    QWidget* m_networkPanel = nullptr;
-
-    QComboBox* m_newId = nullptr;       // ComboBox1
-    QComboBox* m_clockId = nullptr;     // ComboBox2
-    QComboBox* m_runId = nullptr;       // ComboBox3
-    QComboBox* m_runPage = nullptr;     // ComboBox4
-    QComboBox* m_sendId = nullptr;      // ComboBox5
-    QComboBox* m_sendPage = nullptr;    // ComboBox6
-    QComboBox* m_brightId = nullptr;    // ComboBox7
-    QComboBox* m_level = nullptr;       // ComboBox8
-    QComboBox* m_networkId = nullptr;   // ComboBox9
-    QComboBox* m_networkPage = nullptr; // ComboBox10
-    QDateEdit* m_date = nullptr;        // DateTimePicker1
-    QLineEdit* m_time = nullptr;        // MaskEdit1
-    QTimer* m_timer = nullptr;          // Timer1
-    QProgressBar* m_progress = nullptr; // ProgressBar1
-
-    QPushButton* m_ok = nullptr;
-    QPushButton* m_dateTimeOk = nullptr;
-    QPushButton* m_runPageButton = nullptr;
-    QPushButton* m_sendMessButton = nullptr;
-    QPushButton* m_brightOk = nullptr;
-    QPushButton* m_viaNetOk = nullptr;
+    std::unique_ptr<Ui::TSetID> m_ui;
+    CommandPanels m_panels;
+    QTimer* m_timer = nullptr;
 };
 
 } // namespace lumivo::ui

@@ -249,6 +249,17 @@ TEST_F(MoveSpeedTest, TheColumnPanelInsertsTheIndexInThreeDigits) {
     EXPECT_EQ(dialog.ColumnTag(), QStringLiteral("<COL 000>"));
 }
 
+TEST_F(MoveSpeedTest, EnterPressesTheOkOfThePanelShown) {
+    dialog.OpenMoveSpeed();
+    QTest::keyClick(track(), Qt::Key_Return);
+    dialog.OpenColumn();
+    QTest::keyClick(columns(), Qt::Key_Return);
+    dialog.OpenMoveSpeed();
+    QTest::keyClick(track(), Qt::Key_Return);
+    EXPECT_EQ(inserted, (QStringList{QStringLiteral("<Speed 3>"), QStringLiteral("<COL 000>"),
+                                     QStringLiteral("<Speed 3>")}));
+}
+
 TEST(MoveSpeedFactory, InsertsThroughTheMainWindowAtOkTime) {
     RecordingHost host;
     std::unique_ptr<QWidget> window = ui::TMoveSpeedfrm::Create(host);
