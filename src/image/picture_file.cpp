@@ -2,6 +2,7 @@
 
 #include "core/file_io.h"
 #include "core/graphic_picture_check.h"
+#include "image/argb_image.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -156,18 +157,11 @@ Status WritePictureFile(const std::filesystem::path& path, const RgbPicture& pic
 
 Status WritePngFile(const std::filesystem::path& path, int width, int height,
                     const std::vector<std::uint32_t>& argb) {
-    if (!IsWholePicture(width, height, argb.size())) {
-        return Error{"Cannot write " + path.string() + ": the picture has no pixels"};
+    const Result<QImage> image = ArgbImage(path, width, height, argb);
+    if (!image.ok()) {
+        return image.error();
     }
-    QImage image(width, height, QImage::Format_ARGB32);
-    if (image.isNull()) {
-        return Error{"Cannot write " + path.string() + ": not enough memory for the picture"};
-    }
-    for (int y = 0; y < height; ++y) {
-        std::memcpy(image.scanLine(y), argb.data() + static_cast<std::size_t>(y) * width,
-                    static_cast<std::size_t>(width) * sizeof(std::uint32_t));
-    }
-    return WriteEncoded(path, EncodePng(image));
+    return WriteEncoded(path, EncodePng(image.value()));
 }
 
 std::vector<std::string> ReadablePictureSuffixes() {

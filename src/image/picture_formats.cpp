@@ -1,6 +1,7 @@
 #include "image/picture_formats.h"
 
 #include "core/file_io.h"
+#include "image/argb_image.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -62,23 +63,15 @@ Status WritePictureAs(const std::filesystem::path& path, int width, int height,
     if (!format) {
         return Error{UnwritableNameProblem(path)};
     }
-    if (width <= 0 || height <= 0 ||
-        argb.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
-        return Error{"Cannot write " + path.string() + ": the picture has no pixels"};
-    }
-    QImage image(width, height, QImage::Format_ARGB32);
-    if (image.isNull()) {
-        return Error{"Cannot write " + path.string() + ": not enough memory for the picture"};
-    }
-    for (int y = 0; y < height; ++y) {
-        std::memcpy(image.scanLine(y), argb.data() + static_cast<std::size_t>(y) * width,
-                    static_cast<std::size_t>(width) * sizeof(std::uint32_t));
+    const Result<QImage> image = ArgbImage(path, width, height, argb);
+    if (!image.ok()) {
+        return image.error();
     }
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, QByteArray::fromStdString(*format));
-    if (!writer.write(image) || encoded.isEmpty()) {
+    if (!writer.write(image.value()) || encoded.isEmpty()) {
         return Error{"Cannot write " + path.string() + ": the picture could not be encoded (" +
                      writer.errorString().toStdString() + ")"};
     }
