@@ -1,47 +1,71 @@
 #include "cli/cli_commands.h"
 
 #include "cli/cli_common.h"
-#include "core/compiler.h"
-#include "core/document.h"
-#include "core/file_io.h"
+#include "cli/sign_command.h"
 #include "core/frame.h"
 #include "link/fake_port.h"
-#include "link/port_factory.h"
-#include "link/port_names.h"
-#include "link/runners.h"
-
-#include <QString>
 
 #include <algorithm>
-#include <chrono>
-#include <ctime>
-#include <map>
-#include <optional>
-#include <set>
-#include <sstream>
+#include <array>
+#include <memory>
 
 namespace lumivo::cli {
+namespace {
 
-const char* const kSignCommandsUsage =
+constexpr OptionSpec kSendOptions[] = {{"--page", OptionKind::Value},
+                                       {"--graphics", OptionKind::Value},
+                                       {"--text-file", OptionKind::Value},
+                                       {"--document", OptionKind::Value}};
+constexpr OptionSpec kClockOptions[] = {{"--time", OptionKind::Value}};
+constexpr OptionSpec kRunPageOptions[] = {{"--page", OptionKind::Value}};
+constexpr OptionSpec kBrightnessOptions[] = {{"--level", OptionKind::Value}};
+constexpr OptionSpec kSetIdOptions[] = {{"--new-id", OptionKind::Value}};
+constexpr OptionSpec kLinkPagesOptions[] = {{"--pages", OptionKind::Value}};
+constexpr OptionSpec kSchedulesOptions[] = {{"--entry", OptionKind::Repeated}};
+constexpr OptionSpec kDeleteSchedulesOptions[] = {{"--slots", OptionKind::Value}};
+constexpr OptionSpec kDeleteLinesOptions[] = {{"--line", OptionKind::Repeated}};
+constexpr OptionSpec kFontTransferOptions[] = {{"--font", OptionKind::Value}};
+
+// Every command takes these.
+constexpr OptionSpec kCommonOptions[] = {{"--port", OptionKind::Value},
+                                         {"--sign", OptionKind::Value},
+                                         {"--dry-run", OptionKind::Flag},
+                                         kHelpOption};
+
+// The commands, in the order the usage lists them.
+const SignCommand kSignCommands[] = {
+    {"send",
+     "--page L (default A), --graphics DIR (default: the editor's Graphdata\n"
+     "                   folder), then --text-file FILE (raw 8-bit line), --document FILE.lmv,\n"
+     "                   or TEXT (UTF-8, characters up to U+00FF)\n",
+     kSendOptions, RunSendCommand, true, true},
+    {"clock", "--time \"YYYY-MM-DD hh:mm:ss\" (default: now)\n", kClockOptions, RunClockCommand},
+    {"run-page", "--page L\n", kRunPageOptions, RunRunPageCommand},
+    {"brightness", "--level 100|75|50|25\n", kBrightnessOptions, RunBrightnessCommand},
+    {"set-id", "--new-id XX (01..FF; takes no --sign: the sign on the line takes it)\n",
+     kSetIdOptions, RunSetIdCommand, false},
+    {"link-pages", "--pages LETTERS (may be empty)\n", kLinkPagesOptions, RunLinkPagesCommand},
+    {"schedules",
+     "--entry \"mm/dd/yy hh:nn,mm/dd/yy hh:nn,PAGES\", up to five, sent as\n"
+     "                   slots A..E in the order given\n",
+     kSchedulesOptions, RunSchedulesCommand},
+    {"delete-schedules", "--slots 1,3 (numbers 1..5)\n", kDeleteSchedulesOptions,
+     RunDeleteSchedulesCommand},
+    {"delete-lines",
+     "--line A1 --line D2 ... (page letter and line 1 or 2); always sent\n"
+     "                   page A to Z, line 1 before line 2\n",
+     kDeleteLinesOptions, RunDeleteLinesCommand},
+    {"delete-all", "", {}, RunDeleteAllCommand},
+    {"font-transfer", "--font FILE.fon\n", kFontTransferOptions, RunFontTransferCommand},
+    {"recall-font", "", {}, RunRecallFontCommand},
+};
+
+constexpr const char* kUsageHead =
     "usage: lumivo-cli COMMAND (--port PORT | --dry-run) [--sign XX] [options]\n"
     "\n"
-    "Commands and their options:\n"
-    "  send             --page L (default A), --graphics DIR (default: the editor's Graphdata\n"
-    "                   folder), then --text-file FILE (raw 8-bit line), --document FILE.lmv,\n"
-    "                   or TEXT (UTF-8, characters up to U+00FF)\n"
-    "  clock            --time \"YYYY-MM-DD hh:mm:ss\" (default: now)\n"
-    "  run-page         --page L\n"
-    "  brightness       --level 100|75|50|25\n"
-    "  set-id           --new-id XX (01..FF; takes no --sign: the sign on the line takes it)\n"
-    "  link-pages       --pages LETTERS (may be empty)\n"
-    "  schedules        --entry \"mm/dd/yy hh:nn,mm/dd/yy hh:nn,PAGES\", up to five, sent as\n"
-    "                   slots A..E in the order given\n"
-    "  delete-schedules --slots 1,3 (numbers 1..5)\n"
-    "  delete-lines     --line A1 --line D2 ... (page letter and line 1 or 2); always sent\n"
-    "                   page A to Z, line 1 before line 2\n"
-    "  delete-all\n"
-    "  font-transfer    --font FILE.fon\n"
-    "  recall-font\n"
+    "Commands and their options:\n";
+
+constexpr const char* kUsageTail =
     "\n"
     "Common options:\n"
     "  --port PORT      COM1..COM8 (mapped in the [Ports] section of lumivo.INI), a device path\n"
@@ -53,157 +77,80 @@ const char* const kSignCommandsUsage =
     "With --port the outcome text is printed as the editor shows it. Exit status: 0 success\n"
     "or an \"is Over\" end, 1 failure (\" Open Com Error \" included), 2 usage error.\n";
 
-namespace {
+// The column where a command's options start in the usage.
+constexpr std::size_t kUsageColumn = 19;
 
-const std::set<std::string> kCommands = {
-    "send",         "clock",      "run-page",      "brightness",
-    "set-id",       "link-pages", "schedules",     "delete-schedules",
-    "delete-lines", "delete-all", "font-transfer", "recall-font"};
-
-struct UsageError {
-    std::string message;
-};
-
-constexpr OptionSpec kSignCommandOptions[] = {
-    {"--port", OptionKind::Value},      {"--sign", OptionKind::Value},
-    {"--page", OptionKind::Value},      {"--graphics", OptionKind::Value},
-    {"--text-file", OptionKind::Value}, {"--document", OptionKind::Value},
-    {"--time", OptionKind::Value},      {"--level", OptionKind::Value},
-    {"--new-id", OptionKind::Value},    {"--pages", OptionKind::Value},
-    {"--entry", OptionKind::Repeated},  {"--slots", OptionKind::Value},
-    {"--line", OptionKind::Repeated},   {"--font", OptionKind::Value},
-    {"--dry-run", OptionKind::Flag},    kHelpOption,
-};
-
-// The options of one command, read once with the command table; usage problems are thrown.
-class Options {
-public:
-    explicit Options(CommandLine line) : m_line(std::move(line)) {}
-
-    bool has(const std::string& flag) const { return m_line.has(flag); }
-    std::vector<std::string> all(const std::string& name) const { return m_line.values(name); }
-    std::optional<std::string> one(const std::string& name) const { return m_line.value(name); }
-    std::string required(const std::string& name) const {
-        auto value = one(name);
-        if (!value) {
-            throw UsageError{"missing " + name};
+std::string ComposeUsage() {
+    std::string usage = kUsageHead;
+    for (const SignCommand& command : kSignCommands) {
+        std::string line = "  " + std::string(command.name);
+        if (!command.usage.empty()) {
+            line.resize(std::max(kUsageColumn, line.size() + 1), ' ');
+            line += command.usage;
+        } else {
+            line += "\n";
         }
-        return *value;
+        usage += line;
     }
-    const std::vector<std::string>& positionals() const { return m_line.positionals(); }
-
-private:
-    CommandLine m_line;
-};
-
-char PageLetter(const std::string& text) {
-    const std::string upper = AsciiUpper(text);
-    if (upper.size() != 1 || upper[0] < 'A' || upper[0] > 'Z') {
-        throw UsageError{"a page is one letter A..Z, not \"" + text + "\""};
-    }
-    return upper[0];
+    return usage + kUsageTail;
 }
 
-bool AllLetters(const std::string& text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
-}
-
-std::string TwoDigitField(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value);
-    return text;
-}
-
-// "YYYY-MM-DD hh:mm:ss" into the date and the time text of the clock command.
-std::pair<CivilDate, std::string> ParseClockTime(const std::optional<std::string>& given) {
-    if (!given) {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        return {CivilDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday},
-                TwoDigitField(local.tm_hour) + ":" + TwoDigitField(local.tm_min) + ":" +
-                    TwoDigitField(local.tm_sec)};
-    }
-    const std::string& t = *given;
-    const bool shaped = t.size() == 19 && t[4] == '-' && t[7] == '-' && t[10] == ' ' &&
-                        t[13] == ':' && t[16] == ':';
-    const int year = shaped ? ParseDecimal(t.substr(0, 4)) : -1;
-    const int month = shaped ? ParseDecimal(t.substr(5, 2)) : -1;
-    const int day = shaped ? ParseDecimal(t.substr(8, 2)) : -1;
-    const int hour = shaped ? ParseDecimal(t.substr(11, 2)) : -1;
-    const int minute = shaped ? ParseDecimal(t.substr(14, 2)) : -1;
-    const int second = shaped ? ParseDecimal(t.substr(17, 2)) : -1;
-    const std::chrono::year_month_day ymd{std::chrono::year{year},
-                                          std::chrono::month{static_cast<unsigned>(month)},
-                                          std::chrono::day{static_cast<unsigned>(day)}};
-    if (!shaped || year < 0 || month < 0 || day < 0 || !ymd.ok() || hour < 0 || hour > 23 ||
-        minute < 0 || minute > 59 || second < 0 || second > 59) {
-        throw UsageError{"--time takes \"YYYY-MM-DD hh:mm:ss\", a real date and time"};
-    }
-    return {CivilDate{year, month, day}, t.substr(11)};
-}
-
-// One schedule entry as the entry dialog would store it.
-ScheduleEntry ParseScheduleEntry(const std::string& text) {
-    const auto first = text.find(',');
-    const auto second = first == std::string::npos ? first : text.find(',', first + 1);
-    if (second == std::string::npos || text.find(',', second + 1) != std::string::npos) {
-        throw UsageError{"--entry takes \"mm/dd/yy hh:nn,mm/dd/yy hh:nn,PAGES\""};
-    }
-    auto when = [](const std::string& part) {
-        const bool shaped = part.size() == 14 && part[2] == '/' && part[5] == '/' &&
-                            part[8] == ' ' && part[11] == ':';
-        if (!shaped) {
-            throw UsageError{"a schedule date and time is \"mm/dd/yy hh:nn\", not \"" + part +
-                             "\""};
-        }
-        for (std::size_t i : {0u, 1u, 3u, 4u, 6u, 7u, 9u, 10u, 12u, 13u}) {
-            if (part[i] != ' ' && (part[i] < '0' || part[i] > '9')) {
-                throw UsageError{"a schedule date and time holds digits or blanks: \"" + part +
-                                 "\""};
+// Every command reads its line with one table, the common options and those of all commands,
+// so an option of another command is accepted (and ignored) as it always was.
+std::vector<OptionSpec> ComposeOptionTable() {
+    std::vector<OptionSpec> table(std::begin(kCommonOptions), std::end(kCommonOptions));
+    for (const SignCommand& command : kSignCommands) {
+        for (const OptionSpec& option : command.options) {
+            if (std::none_of(table.begin(), table.end(),
+                             [&](const OptionSpec& o) { return o.name == option.name; })) {
+                table.push_back(option);
             }
         }
-        if (!ScheduleDateInRange(part.substr(0, 8))) {
-            throw UsageError{"Date is out of Range"};
-        }
-        return part.substr(0, 9) + CorrectScheduleTime(part.substr(9));
-    };
-    const std::string pages = text.substr(second + 1);
-    if (!AllLetters(pages) || pages.size() > 26) {
-        throw UsageError{"schedule pages are up to 26 letters, not \"" + pages + "\""};
     }
-    return ScheduleEntry{when(text.substr(0, first)),
-                         when(text.substr(first + 1, second - first - 1)), AsciiUpper(pages)};
+    return table;
 }
 
-std::string ReadLine(const Options& options) {
-    const auto textFile = options.one("--text-file");
-    const auto document = options.one("--document");
-    const auto& positionals = options.positionals();
-    const int given = (textFile ? 1 : 0) + (document ? 1 : 0) + (positionals.empty() ? 0 : 1);
-    if (given != 1 || positionals.size() > 1) {
-        throw UsageError{"send takes one of --text-file FILE, --document FILE.lmv or TEXT"};
+const SignCommand* FindSignCommand(const std::string& name) {
+    const auto it = std::find_if(std::begin(kSignCommands), std::end(kSignCommands),
+                                 [&](const SignCommand& c) { return c.name == name; });
+    return it == std::end(kSignCommands) ? nullptr : it;
+}
+
+// Where the command goes: a port or a dry run, and the sign addressed.
+struct SignTarget {
+    bool dryRun = false;
+    std::optional<std::string> port;
+    std::string sign = "00";
+};
+
+// Reads the common options; `command` is null for a name outside the table.
+SignTarget ReadTarget(const SignOptions& options, const SignCommand* command) {
+    SignTarget target;
+    target.dryRun = options.has("--dry-run");
+    target.port = options.one("--port");
+    const std::optional<std::string>& port = target.port;
+    if (target.dryRun == port.has_value()) {
+        throw UsageError{"give either --port PORT or --dry-run"};
     }
-    if (textFile) {
-        Result<Bytes> bytes = ReadLineFile(*textFile);
-        if (!bytes) {
-            throw Error{bytes.error().message};
+    if (port && port->size() >= 3 && AsciiUpper(port->substr(0, 3)) == "COM" &&
+        !(port->size() == 4 && (*port)[3] >= '1' && (*port)[3] <= '8')) {
+        throw UsageError{"--port takes COM1..COM8, a device path or tcp://host:port"};
+    }
+    if (const auto given = options.one("--sign")) {
+        if (command && !command->addressesSign) {
+            throw UsageError{std::string(command->name) +
+                             " takes no --sign: the sign on the line takes the new ID"};
         }
-        return *bytes;
-    }
-    if (document) {
-        const DocumentRead read = ReadMessageDocument(*document);
-        if (!read.ok()) {
-            throw Error{read.message};
+        const auto id = ParseSignId(*given);
+        if (!id) {
+            throw UsageError{"--sign takes two hexadecimal digits, 00..FF"};
         }
-        return read.document.text();
+        target.sign = SignIdText(*id);
     }
-    auto latin1 = Utf8ToLatin1(positionals.front());
-    if (!latin1) {
-        throw UsageError{"TEXT holds a character above U+00FF, which a sign line cannot carry"};
+    if (!(command && command->takesText) && !options.positionals().empty()) {
+        throw UsageError{"unexpected argument " + options.positionals().front()};
     }
-    return *latin1;
+    return target;
 }
 
 // A dry run: a scripted line that acknowledges every frame (and echoes Set ID).
@@ -232,165 +179,77 @@ link::Progress TerminalProgress(std::ostream& err) {
     };
 }
 
+// The line a command talks over: the port, or for a dry run the scripted line and its clock.
+struct SignLine {
+    std::unique_ptr<link::FakeLine> dryLine;
+    link::PortOpener opener;
+    link::RealClock realClock;
+    link::Progress progress;
+
+    SignLine(const SignTarget& target, const CommandContext& context, std::ostream& err)
+        : dryLine(target.dryRun ? DryRunLine() : nullptr),
+          opener(target.dryRun
+                     ? dryLine->opener()
+                     : (context.openerFor ? context.openerFor(*target.port) : link::PortOpener{})),
+          progress((!target.dryRun && context.progressToTerminal) ? TerminalProgress(err)
+                                                                  : link::Progress{}) {}
+
+    link::Clock& clock() { return dryLine ? dryLine->clock() : realClock; }
+};
+
+// Prints what the run came to and returns its status.
+int ReportOutcome(const std::string& name, const link::Outcome& outcome, const SignLine& line,
+                  std::ostream& out, std::ostream& err) {
+    if (line.dryLine) {
+        const std::string written = line.dryLine->written();
+        out.write(written.data(), static_cast<std::streamsize>(written.size()));
+        if (!outcome.success) {
+            err << "lumivo-cli " << name << ": " << outcome.text << "\n";
+        }
+    } else if (!outcome.text.empty()) {
+        out << outcome.text << "\n";
+    }
+    // What the editor puts in the box's details (the device and the system's reason).
+    if (!outcome.success && !outcome.details.empty()) {
+        err << "lumivo-cli " << name << ": " << outcome.details << "\n";
+    }
+    out.flush();
+    return outcome.success ? kExitOk : kExitFailure;
+}
+
 } // namespace
 
+const std::string& SignCommandsUsage() {
+    static const std::string usage = ComposeUsage();
+    return usage;
+}
+
 bool IsSignCommand(const std::string& name) {
-    return kCommands.count(name) > 0;
+    return FindSignCommand(name) != nullptr;
 }
 
 int RunSignCommand(const std::string& name, const std::vector<std::string>& args, std::ostream& out,
                    std::ostream& err, const CommandContext& context) {
-    CommandLine line = ParseCommandLine(args, kSignCommandOptions);
+    static const std::vector<OptionSpec> kOptionTable = ComposeOptionTable();
+    const std::string& usage = SignCommandsUsage();
+    CommandLine commandLine = ParseCommandLine(args, kOptionTable);
     if (const auto status =
-            AnswerStandardOptions(line, "lumivo-cli " + name, kSignCommandsUsage, out, err)) {
+            AnswerStandardOptions(commandLine, "lumivo-cli " + name, usage, out, err)) {
         return *status;
     }
+    const SignCommand* command = FindSignCommand(name);
     try {
-        const Options options(std::move(line));
-        const bool dryRun = options.has("--dry-run");
-        const auto portName = options.one("--port");
-        if (dryRun == portName.has_value()) {
-            throw UsageError{"give either --port PORT or --dry-run"};
-        }
-        if (portName && portName->size() >= 3 && AsciiUpper(portName->substr(0, 3)) == "COM" &&
-            !(portName->size() == 4 && (*portName)[3] >= '1' && (*portName)[3] <= '8')) {
-            throw UsageError{"--port takes COM1..COM8, a device path or tcp://host:port"};
-        }
-        std::string sign = "00";
-        if (const auto given = options.one("--sign")) {
-            if (name == "set-id") {
-                throw UsageError{"set-id takes no --sign: the sign on the line takes the new ID"};
-            }
-            const auto id = ParseSignId(*given);
-            if (!id) {
-                throw UsageError{"--sign takes two hexadecimal digits, 00..FF"};
-            }
-            sign = SignIdText(*id);
-        }
-        if (name != "send" && !options.positionals().empty()) {
-            throw UsageError{"unexpected argument " + options.positionals().front()};
-        }
-
-        std::unique_ptr<link::FakeLine> dryLine = dryRun ? DryRunLine() : nullptr;
-        const link::PortOpener opener =
-            dryRun ? dryLine->opener()
-                   : (context.openerFor ? context.openerFor(*portName) : link::PortOpener{});
-        link::RealClock realClock;
-        link::Clock& clock = dryRun ? dryLine->clock() : static_cast<link::Clock&>(realClock);
-        const link::Progress progress =
-            (!dryRun && context.progressToTerminal) ? TerminalProgress(err) : link::Progress{};
-
-        link::Outcome outcome;
-        if (name == "send") {
-            const std::string line = ReadLine(options);
-            const char page = PageLetter(options.one("--page").value_or("A"));
-            const FolderGraphicSource graphics(
-                options.one("--graphics").value_or(context.graphicsFolder.string()));
-            outcome = link::RunSendMessage(opener, clock, {line, sign, page, &graphics}, progress);
-            if (progress) {
-                err << "\n";
-            }
-        } else if (name == "clock") {
-            const auto [date, time] = ParseClockTime(options.one("--time"));
-            outcome = link::RunSetClock(opener, clock, sign, date, time);
-        } else if (name == "run-page") {
-            outcome = link::RunRunPage(opener, clock, sign, PageLetter(options.required("--page")));
-        } else if (name == "brightness") {
-            static const std::map<std::string, int> kLevels = {
-                {"100", 0}, {"75", 1}, {"50", 2}, {"25", 3}};
-            std::string level = options.required("--level");
-            if (!level.empty() && level.back() == '%') {
-                level.pop_back();
-            }
-            const auto it = kLevels.find(level);
-            if (it == kLevels.end()) {
-                throw UsageError{"--level takes 100, 75, 50 or 25"};
-            }
-            outcome = link::RunSetBrightness(opener, clock, sign, it->second);
-        } else if (name == "set-id") {
-            const auto id = ParseSignId(options.required("--new-id"));
-            if (!id || *id == 0) {
-                throw UsageError{"--new-id takes two hexadecimal digits, 01..FF"};
-            }
-            outcome = link::RunSetId(opener, clock, *id);
-        } else if (name == "link-pages") {
-            const std::string pages = options.one("--pages").value_or("");
-            if (!AllLetters(pages)) {
-                throw UsageError{"--pages takes letters only"};
-            }
-            outcome = link::RunLinkPages(opener, clock, sign, pages);
-        } else if (name == "schedules") {
-            std::vector<ScheduleEntry> entries;
-            for (const std::string& entry : options.all("--entry")) {
-                entries.push_back(ParseScheduleEntry(entry));
-            }
-            if (entries.size() > static_cast<std::size_t>(kMaxScheduleEntries)) {
-                throw UsageError{" Max only items 5 "};
-            }
-            outcome = link::RunSendSchedules(opener, clock, sign, entries);
-        } else if (name == "delete-schedules") {
-            std::array<bool, kMaxScheduleEntries> checked{};
-            std::stringstream slots(options.one("--slots").value_or(""));
-            std::string slot;
-            while (std::getline(slots, slot, ',')) {
-                const int n = ParseDecimal(slot);
-                if (n < 1 || n > kMaxScheduleEntries) {
-                    throw UsageError{"--slots takes numbers 1..5 separated by commas"};
-                }
-                checked[static_cast<std::size_t>(n - 1)] = true;
-            }
-            outcome = link::RunDeleteSchedules(opener, clock, sign, checked);
-        } else if (name == "delete-lines") {
-            link::PageLineMarks marks{};
-            for (const std::string& line : options.all("--line")) {
-                const std::string upper = AsciiUpper(line);
-                if (upper.size() != 2 || upper[0] < 'A' || upper[0] > 'Z' ||
-                    (upper[1] != '1' && upper[1] != '2')) {
-                    throw UsageError{"--line takes a page letter and a line number, as A1 or D2"};
-                }
-                marks[static_cast<std::size_t>(upper[0] - 'A')]
-                     [static_cast<std::size_t>(upper[1] - '1')] = true;
-            }
-            outcome = link::RunDeletePageLines(opener, clock, sign, marks);
-        } else if (name == "delete-all") {
-            outcome = link::RunDeleteAll(opener, clock, sign);
-        } else if (name == "font-transfer") {
-            const std::string file = options.required("--font");
-            Result<FontFileContents> font = ReadFontFile(file);
-            if (!font) {
-                err << "lumivo-cli " << name << ": " << file << ":" << font.error().message << "\n";
-                return kExitFailure;
-            }
-            if (font->damaged) {
-                err << "lumivo-cli " << name << ": " << file << ": " << font->damage << "\n";
-            }
-            outcome = link::RunFontTransfer(opener, clock, sign, font->records, progress).outcome;
-            if (progress) {
-                err << "\n";
-            }
-        } else if (name == "recall-font") {
-            outcome = link::RunRecallDefaultFont(opener, clock, sign);
-        } else {
+        const SignOptions options(std::move(commandLine));
+        const SignTarget target = ReadTarget(options, command);
+        SignLine line(target, context, err);
+        if (!command) {
             throw UsageError{"unknown command " + name};
         }
-
-        if (dryRun) {
-            const std::string written = dryLine->written();
-            out.write(written.data(), static_cast<std::streamsize>(written.size()));
-            if (!outcome.success) {
-                err << "lumivo-cli " << name << ": " << outcome.text << "\n";
-            }
-        } else if (!outcome.text.empty()) {
-            out << outcome.text << "\n";
-        }
-        // What the editor puts in the box's details (the device and the system's reason).
-        if (!outcome.success && !outcome.details.empty()) {
-            err << "lumivo-cli " << name << ": " << outcome.details << "\n";
-        }
-        out.flush();
-        return outcome.success ? kExitOk : kExitFailure;
+        const SignCommandCall call{name,         options,       target.sign, line.opener,
+                                   line.clock(), line.progress, err,         context};
+        return ReportOutcome(name, command->run(call), line, out, err);
     } catch (const UsageError& e) {
-        err << "lumivo-cli " << name << ": " << e.message << "\n" << kSignCommandsUsage;
+        err << "lumivo-cli " << name << ": " << e.message << "\n" << usage;
         return kExitUsage;
     } catch (const Error& e) {
         err << "lumivo-cli " << name << ": " << e.message << "\n";

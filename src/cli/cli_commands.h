@@ -29,6 +29,6 @@ int RunSignCommand(const std::string& name, const std::vector<std::string>& args
 bool IsSignCommand(const std::string& name);
 
 // The commands and their options, for --help.
-extern const char* const kSignCommandsUsage;
+const std::string& SignCommandsUsage();
 
 } // namespace lumivo::cli

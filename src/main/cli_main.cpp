@@ -42,7 +42,7 @@ lumivo::link::PortOpener OpenerFor(const std::string& port, const QString& setti
 }
 
 int RunCommandLine(int argc, char** argv) {
-    const std::string help = std::string(kUsage) + "\n" + lumivo::cli::kSignCommandsUsage;
+    const std::string help = std::string(kUsage) + "\n" + lumivo::cli::SignCommandsUsage();
     std::vector<std::string> args;
     if (const auto status = lumivo::cli::ReadProgramOptions({argv + 1, argv + argc}, kUsage, help,
                                                             args, std::cout, std::cerr)) {

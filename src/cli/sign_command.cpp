@@ -1,0 +1,30 @@
+#include "cli/sign_command.h"
+
+#include "core/bytes.h"
+
+#include <algorithm>
+
+namespace lumivo::cli {
+
+std::string SignOptions::required(const std::string& name) const {
+    auto value = one(name);
+    if (!value) {
+        throw UsageError{"missing " + name};
+    }
+    return *value;
+}
+
+char PageLetter(const std::string& text) {
+    const std::string upper = AsciiUpper(text);
+    if (upper.size() != 1 || upper[0] < 'A' || upper[0] > 'Z') {
+        throw UsageError{"a page is one letter A..Z, not \"" + text + "\""};
+    }
+    return upper[0];
+}
+
+bool AllLetters(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+}
+
+} // namespace lumivo::cli
