@@ -227,16 +227,157 @@ void DrawView(const View& view, DotImage& target, int top) {
     DrawShifted(view, target, top, 0, 0);
 }
 
+namespace {
+
+// One frame of an effect: how far through it is and where it draws.
+struct EffectFrame {
+    bool entering;
+    double p;     // progress, 0..1
+    double shown; // how much of the line is shown: 1 = all of it
+    const View& view;
+    DotImage& target;
+    int top;
+    std::uint32_t seed;
+};
+
+// The effects that light or darken each dot in its place.
+void DrawMaskEffect(Effect effect, const EffectFrame& f) {
+    const bool entering = f.entering;
+    const double p = f.p;
+    const double shown = f.shown;
+    const int rows = f.view.rows;
+    const double half = f.view.columns / 2.0;
+    const double halfRows = rows / 2.0;
+    switch (effect) {
+    case Effect::Xopen:
+        // Opens from the middle column outward; closes again toward it.
+        DrawMasked(f.view, f.target, f.top,
+                   [&](int x, int) { return std::abs(x + 0.5 - half) < shown * half; });
+        return;
+    case Effect::CurtainUp:
+        // The edge sweeps from the bottom to the top: showing the line, then hiding it.
+        DrawMasked(f.view, f.target, f.top, [&](int, int y) {
+            return entering ? y >= Round((1.0 - p) * rows) : y < Round((1.0 - p) * rows);
+        });
+        return;
+    case Effect::CurtainDown:
+        DrawMasked(f.view, f.target, f.top, [&](int, int y) {
+            return entering ? y < Round(p * rows) : y >= Round(p * rows);
+        });
+        return;
+    case Effect::Vopen:
+        // Opens from the middle row up and down; closes toward it.
+        DrawMasked(f.view, f.target, f.top,
+                   [&](int, int y) { return std::abs(y + 0.5 - halfRows) < shown * halfRows; });
+        return;
+    case Effect::Vclose:
+        // Closes in from the top and bottom rows toward the middle; opens out again.
+        DrawMasked(f.view, f.target, f.top, [&](int, int y) {
+            return std::abs(y + 0.5 - halfRows) >= (1.0 - shown) * halfRows;
+        });
+        return;
+    case Effect::Twinkle:
+        // Dots light (or go dark) one by one in a scattered order.
+        DrawMasked(f.view, f.target, f.top, [&](int x, int y) {
+            const double chance = DotChance(x, y, f.seed);
+            return entering ? chance < p : chance >= p;
+        });
+        return;
+    default:
+        return;
+    }
+}
+
+// The effects that move the whole line in over one edge and out over the opposite one.
+void DrawScrollEffect(Effect effect, const EffectFrame& f) {
+    const double p = f.p;
+    const int columns = f.view.columns;
+    const int rows = f.view.rows;
+    switch (effect) {
+    case Effect::ScrollLeft:
+        // Comes in from the right edge, goes out past the left one.
+        DrawShifted(f.view, f.target, f.top,
+                    f.entering ? -Round((1.0 - p) * columns) : Round(p * columns), 0);
+        return;
+    case Effect::ScrollRight:
+        DrawShifted(f.view, f.target, f.top,
+                    f.entering ? Round((1.0 - p) * columns) : -Round(p * columns), 0);
+        return;
+    case Effect::ScrollUp:
+        // Rises from below, leaves over the top.
+        DrawShifted(f.view, f.target, f.top, 0,
+                    f.entering ? -Round((1.0 - p) * rows) : Round(p * rows));
+        return;
+    case Effect::ScrollDown:
+        DrawShifted(f.view, f.target, f.top, 0,
+                    f.entering ? Round((1.0 - p) * rows) : -Round(p * rows));
+        return;
+    default:
+        return;
+    }
+}
+
+// Each dot falls from above into its place at its own moment; leaving, it falls on down and out
+// at the bottom.
+void DrawSnow(const EffectFrame& f) {
+    const int rows = f.view.rows;
+    DrawMapped(f.view, f.target, f.top, [&](int x, int y, int&, int& ty) {
+        const double start = DotChance(x, y, f.seed) * 0.6;
+        const double fall = std::clamp((f.p - start) / 0.4, 0.0, 1.0);
+        if (f.entering) {
+            if (fall <= 0.0)
+                return false;
+            ty = y - Round((1.0 - fall) * (y + 1));
+        } else {
+            ty = y + Round(fall * (rows - y));
+        }
+        return true;
+    });
+}
+
+// Blocks of columns slide in from the right one after another, leftmost first; leaving, they
+// slide out to the left in the same order.
+void DrawBlockMove(const EffectFrame& f) {
+    const int columns = f.view.columns;
+    const int blocks = std::max(1, (columns + kMoveBlockColumns - 1) / kMoveBlockColumns);
+    DrawMapped(f.view, f.target, f.top, [&](int x, int, int& tx, int&) {
+        const int block = x / kMoveBlockColumns;
+        const double own = std::clamp(f.p * blocks - block, 0.0, 1.0);
+        const int home = block * kMoveBlockColumns;
+        if (f.entering) {
+            if (own <= 0.0)
+                return false;
+            tx = x + Round((1.0 - own) * (columns - home));
+        } else {
+            tx = x - Round(own * (home + kMoveBlockColumns));
+        }
+        return true;
+    });
+}
+
+// The built-in animation plays before the line appears (leading) or after it went (closing).
+void DrawBuiltIn(Effect effect, const EffectFrame& f) {
+    if (f.p >= 1.0) {
+        if (f.entering)
+            DrawView(f.view, f.target, f.top);
+        return;
+    }
+    const int columns = f.view.columns;
+    const int rows = f.view.rows;
+    if (effect == Effect::HelloWorld)
+        DrawHelloWorld(f.p, f.target, f.top, columns, rows);
+    else if (effect == Effect::Welcome)
+        DrawWelcome(f.p, f.target, f.top, columns, rows);
+    else
+        DrawLogo(f.p, f.target, f.top, columns, rows);
+}
+
+} // namespace
+
 void DrawEffect(Effect effect, bool entering, double progress, const View& view, DotImage& target,
                 int top, std::uint32_t seed) {
     const double p = std::clamp(progress, 0.0, 1.0);
-    // How much of the line is shown: 1 = all of it.
-    const double shown = entering ? p : 1.0 - p;
-    const int columns = view.columns;
-    const int rows = view.rows;
-    const double half = columns / 2.0;
-    const double halfRows = rows / 2.0;
-
+    const EffectFrame frame{entering, p, entering ? p : 1.0 - p, view, target, top, seed};
     switch (effect) {
     case Effect::Immediate:
     case Effect::Hold:
@@ -245,114 +386,30 @@ void DrawEffect(Effect effect, bool entering, double progress, const View& view,
             DrawView(view, target, top);
         return;
     case Effect::Xopen:
-        // Opens from the middle column outward; closes again toward it.
-        DrawMasked(view, target, top,
-                   [&](int x, int) { return std::abs(x + 0.5 - half) < shown * half; });
-        return;
     case Effect::CurtainUp:
-        // The edge sweeps from the bottom to the top: showing the line, then hiding it.
-        DrawMasked(view, target, top, [&](int, int y) {
-            return entering ? y >= Round((1.0 - p) * rows) : y < Round((1.0 - p) * rows);
-        });
-        return;
     case Effect::CurtainDown:
-        DrawMasked(view, target, top, [&](int, int y) {
-            return entering ? y < Round(p * rows) : y >= Round(p * rows);
-        });
-        return;
-    case Effect::ScrollLeft: {
-        // Comes in from the right edge, goes out past the left one.
-        const int shift = entering ? -Round((1.0 - p) * columns) : Round(p * columns);
-        DrawShifted(view, target, top, shift, 0);
-        return;
-    }
-    case Effect::ScrollRight: {
-        const int shift = entering ? Round((1.0 - p) * columns) : -Round(p * columns);
-        DrawShifted(view, target, top, shift, 0);
-        return;
-    }
-    case Effect::ScrollUp: {
-        // Rises from below, leaves over the top.
-        const int shift = entering ? -Round((1.0 - p) * rows) : Round(p * rows);
-        DrawShifted(view, target, top, 0, shift);
-        return;
-    }
-    case Effect::ScrollDown: {
-        const int shift = entering ? Round((1.0 - p) * rows) : -Round(p * rows);
-        DrawShifted(view, target, top, 0, shift);
-        return;
-    }
     case Effect::Vopen:
-        // Opens from the middle row up and down; closes toward it.
-        DrawMasked(view, target, top,
-                   [&](int, int y) { return std::abs(y + 0.5 - halfRows) < shown * halfRows; });
-        return;
     case Effect::Vclose:
-        // Closes in from the top and bottom rows toward the middle; opens out again.
-        DrawMasked(view, target, top, [&](int, int y) {
-            return std::abs(y + 0.5 - halfRows) >= (1.0 - shown) * halfRows;
-        });
+    case Effect::Twinkle:
+        DrawMaskEffect(effect, frame);
+        return;
+    case Effect::ScrollLeft:
+    case Effect::ScrollRight:
+    case Effect::ScrollUp:
+    case Effect::ScrollDown:
+        DrawScrollEffect(effect, frame);
         return;
     case Effect::Snow:
-        // Each dot falls from above into its place at its own moment; leaving, it falls on down
-        // and out at the bottom.
-        DrawMapped(view, target, top, [&](int x, int y, int&, int& ty) {
-            const double start = DotChance(x, y, seed) * 0.6;
-            const double fall = std::clamp((p - start) / 0.4, 0.0, 1.0);
-            if (entering) {
-                if (fall <= 0.0)
-                    return false;
-                ty = y - Round((1.0 - fall) * (y + 1));
-            } else {
-                ty = y + Round(fall * (rows - y));
-            }
-            return true;
-        });
+        DrawSnow(frame);
         return;
-    case Effect::Twinkle:
-        // Dots light (or go dark) one by one in a scattered order.
-        DrawMasked(view, target, top, [&](int x, int y) {
-            const double chance = DotChance(x, y, seed);
-            return entering ? chance < p : chance >= p;
-        });
+    case Effect::BlockMove:
+        DrawBlockMove(frame);
         return;
-    case Effect::BlockMove: {
-        // Blocks of columns slide in from the right one after another, leftmost first; leaving,
-        // they slide out to the left in the same order.
-        const int blocks = std::max(1, (columns + kMoveBlockColumns - 1) / kMoveBlockColumns);
-        DrawMapped(view, target, top, [&](int x, int, int& tx, int&) {
-            const int block = x / kMoveBlockColumns;
-            const double own = std::clamp(p * blocks - block, 0.0, 1.0);
-            const int home = block * kMoveBlockColumns;
-            if (entering) {
-                if (own <= 0.0)
-                    return false;
-                tx = x + Round((1.0 - own) * (columns - home));
-            } else {
-                tx = x - Round(own * (home + kMoveBlockColumns));
-            }
-            return true;
-        });
-        return;
-    }
     case Effect::HelloWorld:
     case Effect::Welcome:
-    case Effect::Logo: {
-        // The built-in animation plays before the line appears (leading) or after it went
-        // (closing).
-        if (p >= 1.0) {
-            if (entering)
-                DrawView(view, target, top);
-            return;
-        }
-        if (effect == Effect::HelloWorld)
-            DrawHelloWorld(p, target, top, columns, rows);
-        else if (effect == Effect::Welcome)
-            DrawWelcome(p, target, top, columns, rows);
-        else
-            DrawLogo(p, target, top, columns, rows);
+    case Effect::Logo:
+        DrawBuiltIn(effect, frame);
         return;
-    }
     }
 }
 
