@@ -102,15 +102,11 @@ std::string ExchangeJson(const Exchange& exchange, std::string_view time) {
     return json;
 }
 
-std::string StateJson(const SignState& state) {
-    std::string json = "{";
-    json += "\"id\":" + JsonString(SignIdText(state.id));
-    json += ",\"clock\":" + (state.clock ? JsonString(*state.clock) : std::string("null"));
-    json += ",\"brightness\":" + OptionalChar(state.brightness);
-    json += ",\"running_page\":" + OptionalChar(state.runningPage);
-    json += ",\"transfer_open\":" + Bool(state.transferOpen);
+namespace {
 
-    json += ",\"pages\":{";
+// {"A":{"1":{"header":..,"text":..},..},..}
+std::string PagesJson(const SignState& state) {
+    std::string json = "{";
     bool firstPage = true;
     for (const auto& [letter, page] : state.pages) {
         json += std::string(firstPage ? "" : ",") + JsonString(std::string(1, letter)) + ":{";
@@ -124,9 +120,12 @@ std::string StateJson(const SignState& state) {
         }
         json += "}";
     }
-    json += "}";
+    return json + "}";
+}
 
-    json += ",\"graphics\":[";
+// [{"letter":..,"block":..,"bytes":"..","rows":[..]},..]
+std::string GraphicsJson(const SignState& state) {
+    std::string json = "[";
     bool firstBlock = true;
     for (const auto& [key, block] : state.graphics) {
         json += std::string(firstBlock ? "" : ",") +
@@ -139,9 +138,12 @@ std::string StateJson(const SignState& state) {
         }
         json += "]}";
     }
-    json += "]";
+    return json + "]";
+}
 
-    json += ",\"schedules\":{";
+// {"A":{"start":..,"end":..,"pages":..},..}
+std::string SchedulesJson(const SignState& state) {
+    std::string json = "{";
     bool firstSlot = true;
     for (const auto& [slot, entry] : state.schedules) {
         json += std::string(firstSlot ? "" : ",") + JsonString(std::string(1, slot)) +
@@ -149,9 +151,12 @@ std::string StateJson(const SignState& state) {
                 ",\"pages\":" + JsonString(entry.pages) + "}";
         firstSlot = false;
     }
-    json += "}";
+    return json + "}";
+}
 
-    json += ",\"user_chars\":{";
+// {"7F":{"size":..,"rows":".."},..}
+std::string UserCharsJson(const SignState& state) {
+    std::string json = "{";
     bool firstChar = true;
     for (const auto& [number, ch] : state.userChars) {
         json += std::string(firstChar ? "" : ",") +
@@ -160,8 +165,23 @@ std::string StateJson(const SignState& state) {
                 HexBytes(ch.rows.data(), ch.rows.size()) + "\"}";
         firstChar = false;
     }
-    json += "}}";
-    return json;
+    return json + "}";
+}
+
+} // namespace
+
+std::string StateJson(const SignState& state) {
+    std::string json = "{";
+    json += "\"id\":" + JsonString(SignIdText(state.id));
+    json += ",\"clock\":" + (state.clock ? JsonString(*state.clock) : std::string("null"));
+    json += ",\"brightness\":" + OptionalChar(state.brightness);
+    json += ",\"running_page\":" + OptionalChar(state.runningPage);
+    json += ",\"transfer_open\":" + Bool(state.transferOpen);
+    json += ",\"pages\":" + PagesJson(state);
+    json += ",\"graphics\":" + GraphicsJson(state);
+    json += ",\"schedules\":" + SchedulesJson(state);
+    json += ",\"user_chars\":" + UserCharsJson(state);
+    return json + "}";
 }
 
 } // namespace lumivo::sim

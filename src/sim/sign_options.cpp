@@ -59,26 +59,113 @@ std::optional<int> NumberInRange(const std::string& text, int low, int high) {
     return value;
 }
 
+constexpr OptionSpec kSignOptions[] = {
+    {"--id", OptionKind::Value},
+    {"--listen", OptionKind::Value},
+    {"--log", OptionKind::Value},
+    {"--state", OptionKind::Value},
+    {"--show", OptionKind::Flag},
+    {"--width", OptionKind::Value},
+    {"--window", OptionKind::Flag},
+    {"--silent", OptionKind::Flag},
+    {"--refuse", OptionKind::Flag},
+    {"--garbage", OptionKind::Flag},
+    {"--hang-up-after", OptionKind::Value},
+    {"--reply-delay", OptionKind::Value},
+    kHelpOption,
+    kVersionOption,
+};
+
+// Each reader below takes its options into `options` and returns the mistake it found, empty
+// when there was none.
+
+std::string ReadId(const CommandLine& line, SignOptions& options) {
+    if (const auto value = line.value("--id")) {
+        const std::optional<int> id = ParseSignId(*value);
+        if (!id || *id == 0) {
+            return "--id wants two hexadecimal digits 01..FF, not '" + *value + "'";
+        }
+        options.id = *id;
+    }
+    return {};
+}
+
+// --listen HOST:PORT, the host of an IPv6 address in brackets.
+std::string ReadListen(const CommandLine& line, SignOptions& options) {
+    const auto value = line.value("--listen");
+    if (!value) {
+        return {};
+    }
+    const auto colon = value->rfind(':');
+    if (colon == std::string::npos || colon == 0) {
+        return "--listen wants HOST:PORT, not '" + *value + "'";
+    }
+    std::string host = value->substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    const std::optional<int> port = NumberInRange(value->substr(colon + 1), 0, 65535);
+    if (!port) {
+        return "--listen wants a port 0..65535, not '" + value->substr(colon + 1) + "'";
+    }
+    options.listenHost = host;
+    options.listenPort = *port;
+    return {};
+}
+
+// Where the sign tells what it got: the log, the state file, the terminal, a window.
+std::string ReadOutputs(const CommandLine& line, SignOptions& options) {
+    options.logPath = line.value("--log").value_or("");
+    options.statePath = line.value("--state").value_or("");
+    options.show = line.has("--show");
+    options.window = line.has("--window");
+    if (const auto value = line.value("--width")) {
+        const std::optional<int> width = NumberInRange(*value, 16, 512);
+        if (!width) {
+            return "--width wants a number of columns 16..512, not '" + *value + "'";
+        }
+        options.width = *width;
+    }
+    return {};
+}
+
+std::string ReadFault(const CommandLine& line, SignOptions& options) {
+    const bool silent = line.has("--silent");
+    const bool refuse = line.has("--refuse");
+    const bool garbage = line.has("--garbage");
+    if (int(silent) + int(refuse) + int(garbage) > 1) {
+        return "choose one of --silent, --refuse and --garbage";
+    }
+    options.fault = silent    ? Fault::Silent
+                    : refuse  ? Fault::Refuse
+                    : garbage ? Fault::Garbage
+                              : Fault::None;
+    return {};
+}
+
+// How the line behaves in time: the hang-up after N frames and the delay before each answer.
+std::string ReadLineTiming(const CommandLine& line, SignOptions& options) {
+    if (const auto value = line.value("--hang-up-after")) {
+        const std::optional<int> n = NumberInRange(*value, 1, 1000000);
+        if (!n) {
+            return "--hang-up-after wants a number of frames 1..1000000";
+        }
+        options.hangUpAfter = *n;
+    }
+    if (const auto value = line.value("--reply-delay")) {
+        const std::optional<int> ms = NumberInRange(*value, 0, 600000);
+        if (!ms) {
+            return "--reply-delay wants milliseconds 0..600000";
+        }
+        options.replyDelayMs = *ms;
+    }
+    return {};
+}
+
 } // namespace
 
 ParsedArguments ParseSignArguments(const std::vector<std::string>& args) {
-    static constexpr OptionSpec kOptions[] = {
-        {"--id", OptionKind::Value},
-        {"--listen", OptionKind::Value},
-        {"--log", OptionKind::Value},
-        {"--state", OptionKind::Value},
-        {"--show", OptionKind::Flag},
-        {"--width", OptionKind::Value},
-        {"--window", OptionKind::Flag},
-        {"--silent", OptionKind::Flag},
-        {"--refuse", OptionKind::Flag},
-        {"--garbage", OptionKind::Flag},
-        {"--hang-up-after", OptionKind::Value},
-        {"--reply-delay", OptionKind::Value},
-        kHelpOption,
-        kVersionOption,
-    };
-    const CommandLine line = ParseCommandLine(args, kOptions);
+    const CommandLine line = ParseCommandLine(args, kSignOptions);
     ParsedArguments parsed;
     if (line.has(kHelpOption.name)) {
         parsed.action = ParsedArguments::Action::Help;
@@ -94,65 +181,11 @@ ParsedArguments ParseSignArguments(const std::vector<std::string>& args) {
     if (!line.positionals().empty()) {
         return Fail("unexpected argument '" + line.positionals().front() + "'");
     }
-
-    SignOptions& options = parsed.options;
-    if (const auto value = line.value("--id")) {
-        const std::optional<int> id = ParseSignId(*value);
-        if (!id || *id == 0) {
-            return Fail("--id wants two hexadecimal digits 01..FF, not '" + *value + "'");
+    // Read in this fixed order: of several mistakes, the first reader's is reported.
+    for (const auto reader : {ReadId, ReadListen, ReadOutputs, ReadFault, ReadLineTiming}) {
+        if (std::string mistake = reader(line, parsed.options); !mistake.empty()) {
+            return Fail(std::move(mistake));
         }
-        options.id = *id;
-    }
-    if (const auto value = line.value("--listen")) {
-        const auto colon = value->rfind(':');
-        if (colon == std::string::npos || colon == 0) {
-            return Fail("--listen wants HOST:PORT, not '" + *value + "'");
-        }
-        std::string host = value->substr(0, colon);
-        if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
-            host = host.substr(1, host.size() - 2);
-        }
-        const std::optional<int> port = NumberInRange(value->substr(colon + 1), 0, 65535);
-        if (!port) {
-            return Fail("--listen wants a port 0..65535, not '" + value->substr(colon + 1) + "'");
-        }
-        options.listenHost = host;
-        options.listenPort = *port;
-    }
-    options.logPath = line.value("--log").value_or("");
-    options.statePath = line.value("--state").value_or("");
-    options.show = line.has("--show");
-    options.window = line.has("--window");
-    if (const auto value = line.value("--width")) {
-        const std::optional<int> width = NumberInRange(*value, 16, 512);
-        if (!width) {
-            return Fail("--width wants a number of columns 16..512, not '" + *value + "'");
-        }
-        options.width = *width;
-    }
-    const bool silent = line.has("--silent");
-    const bool refuse = line.has("--refuse");
-    const bool garbage = line.has("--garbage");
-    if (int(silent) + int(refuse) + int(garbage) > 1) {
-        return Fail("choose one of --silent, --refuse and --garbage");
-    }
-    options.fault = silent    ? Fault::Silent
-                    : refuse  ? Fault::Refuse
-                    : garbage ? Fault::Garbage
-                              : Fault::None;
-    if (const auto value = line.value("--hang-up-after")) {
-        const std::optional<int> n = NumberInRange(*value, 1, 1000000);
-        if (!n) {
-            return Fail("--hang-up-after wants a number of frames 1..1000000");
-        }
-        options.hangUpAfter = *n;
-    }
-    if (const auto value = line.value("--reply-delay")) {
-        const std::optional<int> ms = NumberInRange(*value, 0, 600000);
-        if (!ms) {
-            return Fail("--reply-delay wants milliseconds 0..600000");
-        }
-        options.replyDelayMs = *ms;
     }
     return parsed;
 }

@@ -244,19 +244,21 @@ bool HangUpGrace(int fd) {
     }
 }
 
-int ServePseudoTerminal(const SignOptions& options, Session& session, std::ostream& out,
-                        std::ostream& err, SignWatcher* watcher) {
+// Opens the pseudo-terminal pair for raw bytes and names its client side in `path`. Returns
+// the master side, or -1 after saying why not on `err`.
+int OpenPseudoTerminal(std::string& path, std::ostream& err) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         err << "lumivo-sign: cannot open a pseudo-terminal: " << std::strerror(errno) << "\n";
-        return 1;
+        return -1;
     }
-    char path[128];
-    if (ptsname_r(master, path, sizeof path) != 0) {
+    char name[128];
+    if (ptsname_r(master, name, sizeof name) != 0) {
         err << "lumivo-sign: cannot name the pseudo-terminal\n";
         close(master);
-        return 1;
+        return -1;
     }
+    path = name;
     // Raw bytes both ways: the settings belong to the terminal pair, so the client side starts
     // raw too (a client sets its own settings anyway).
     termios settings{};
@@ -265,12 +267,38 @@ int ServePseudoTerminal(const SignOptions& options, Session& session, std::ostre
         tcsetattr(master, TCSANOW, &settings);
     }
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    return master;
+}
 
-    out << path << "\n" << std::flush;
-    if (watcher != nullptr) {
-        watcher->serving(path);
+// What one wake of the pseudo-terminal came to.
+struct LineTurn {
+    Session::Outcome outcome = Session::Outcome::Continue;
+    bool lineDown = false; // no client holds the terminal
+};
+
+// Takes what the master has to give after a poll (`ready` 0: the line was quiet).
+LineTurn ReadPseudoTerminal(int master, int ready, short revents, Session& session, SignLine& line,
+                            const Session::ReplySink& reply) {
+    LineTurn turn;
+    if (ready == 0) {
+        turn.outcome = session.idle(line, reply);
+    } else if (revents & POLLIN) {
+        char buffer[4096];
+        const ssize_t n = read(master, buffer, sizeof buffer);
+        if (n > 0) {
+            turn.outcome =
+                session.handle(line, std::string_view(buffer, static_cast<std::size_t>(n)), reply);
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            turn.lineDown = true; // EIO: no client has the terminal open
+        }
+    } else if (revents & (POLLHUP | POLLERR)) {
+        turn.lineDown = true;
     }
+    return turn;
+}
 
+// Serves the one line of the pseudo-terminal until a stop, a hang-up or a failure of the line.
+void ServePseudoTerminalLine(int master, const SignOptions& options, Session& session) {
     SignLine line;
     // One line: while the sign waits to answer it reads nothing, as a sign on its own wire.
     const Session::ReplySink reply = [master,
@@ -288,43 +316,43 @@ int ServePseudoTerminal(const SignOptions& options, Session& session, std::ostre
             if (errno == EINTR) {
                 continue;
             }
-            break;
+            return;
         }
         if (fds[0].revents) {
-            break;
+            return;
         }
-        Session::Outcome outcome = Session::Outcome::Continue;
-        bool lineDown = false;
-        if (ready == 0) {
-            outcome = session.idle(line, reply);
-        } else if (fds[1].revents & POLLIN) {
-            char buffer[4096];
-            const ssize_t n = read(master, buffer, sizeof buffer);
-            if (n > 0) {
-                outcome = session.handle(
-                    line, std::string_view(buffer, static_cast<std::size_t>(n)), reply);
-            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                lineDown = true; // EIO: no client has the terminal open
-            }
-        } else if (fds[1].revents & (POLLHUP | POLLERR)) {
-            lineDown = true;
+        const LineTurn turn =
+            ReadPseudoTerminal(master, ready, fds[1].revents, session, line, reply);
+        if (turn.outcome == Session::Outcome::Stopped) {
+            return;
         }
-        if (outcome == Session::Outcome::Stopped) {
-            break;
-        }
-        if (outcome == Session::Outcome::HangUp) {
+        if (turn.outcome == Session::Outcome::HangUp) {
             HangUpGrace(master);
-            break;
+            return;
         }
-        if (lineDown) {
+        if (turn.lineDown) {
             // The master reports a hang-up for as long as no client holds the terminal; look
             // again shortly so the next client is served.
             line.reset();
             if (!PauseUnlessStopped(kIdleLineRetryMs)) {
-                break;
+                return;
             }
         }
     }
+}
+
+int ServePseudoTerminal(const SignOptions& options, Session& session, std::ostream& out,
+                        std::ostream& err, SignWatcher* watcher) {
+    std::string path;
+    const int master = OpenPseudoTerminal(path, err);
+    if (master < 0) {
+        return 1;
+    }
+    out << path << "\n" << std::flush;
+    if (watcher != nullptr) {
+        watcher->serving(path);
+    }
+    ServePseudoTerminalLine(master, options, session);
     close(master);
     return 0;
 }
@@ -486,6 +514,103 @@ bool AcceptClient(int listener, std::list<TcpClient>& clients) {
     return true;
 }
 
+// "listening on host:port", the host in brackets when it is an IPv6 address.
+std::string ListeningText(const std::string& host, int port) {
+    const bool bracket = host.find(':') != std::string::npos;
+    return "listening on " + std::string(bracket ? "[" : "") + host + (bracket ? "]" : "") + ":" +
+           std::to_string(port);
+}
+
+// Fills the poll set (stop pipe, listener, then one entry per client in order) and returns the
+// poll timeout: until the soonest idle settling, due answer or stall deadline; -1 when none.
+int PreparePoll(const std::list<TcpClient>& clients, int listener, std::vector<pollfd>& fds,
+                Clock::time_point now) {
+    int timeout = -1;
+    auto wakeAt = [&](Clock::time_point when) {
+        const int ms = MsUntil(when, now);
+        timeout = timeout < 0 ? ms : std::min(timeout, ms);
+    };
+    fds.assign({{g_signalPipe[0], POLLIN, 0}, {listener, POLLIN, 0}});
+    for (const TcpClient& client : clients) {
+        const short events = client.queued.empty() ? POLLIN : (POLLIN | POLLOUT);
+        fds.push_back({client.fd, events, 0});
+        if (client.line.wantsIdle()) {
+            wakeAt(client.lastInput + std::chrono::milliseconds(kIdleFlushMs));
+        }
+        if (!client.delayed.empty()) {
+            wakeAt(client.delayed.front().due);
+        }
+        if (!client.queued.empty()) {
+            wakeAt(client.stalledSince + std::chrono::milliseconds(kStalledClientMs));
+        }
+    }
+    return timeout;
+}
+
+// One client's turn after a poll: due answers out, its bytes into the sign (or its begun frame
+// settled when it went quiet), and a judgement on a client that leaves its answers untaken.
+Session::Outcome ServeClient(TcpClient& client, short revents, Clock::time_point now,
+                             const SignOptions& options, Session& session) {
+    ReleaseDueReplies(client, now);
+    if (revents & POLLOUT) {
+        FlushClient(client, now);
+    }
+    const auto reply = [&client, delay = options.replyDelayMs](std::string_view bytes) {
+        if (delay > 0) {
+            DelayReply(client, bytes, delay);
+        } else {
+            QueueReply(client, bytes);
+        }
+        return true;
+    };
+    Session::Outcome outcome = Session::Outcome::Continue;
+    if (revents & (POLLIN | POLLHUP | POLLERR)) {
+        char buffer[4096];
+        const ssize_t n = read(client.fd, buffer, sizeof buffer);
+        if (n > 0) {
+            client.lastInput = now;
+            outcome = session.handle(client.line,
+                                     std::string_view(buffer, static_cast<std::size_t>(n)), reply);
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            client.closed = true;
+        }
+    } else if (client.line.wantsIdle() &&
+               now - client.lastInput >= std::chrono::milliseconds(kIdleFlushMs)) {
+        outcome = session.idle(client.line, reply);
+    }
+    if (!client.queued.empty() &&
+        now - client.stalledSince >= std::chrono::milliseconds(kStalledClientMs)) {
+        client.dropReason = "it has not read its answers for a while";
+    }
+    return outcome;
+}
+
+// Closes the clients that went away or are dropped (saying why), but not the one hanging up.
+void CloseFinishedClients(std::list<TcpClient>& clients, const TcpClient* hungUp,
+                          std::ostream& err) {
+    for (auto it = clients.begin(); it != clients.end();) {
+        if (&*it == hungUp || (it->dropReason.empty() && !it->closed)) {
+            ++it;
+            continue;
+        }
+        if (!it->dropReason.empty()) {
+            err << "lumivo-sign: closed a connection: " << it->dropReason << "\n";
+        }
+        close(it->fd);
+        it = clients.erase(it);
+    }
+}
+
+// The answers still held back go out before the line drops, unless a stop came first.
+void HangUpClient(TcpClient& client) {
+    if (client.delayed.empty() ||
+        PauseUnlessStopped(MsUntil(client.delayed.back().due, Clock::now()))) {
+        ReleaseDueReplies(client, Clock::time_point::max());
+    }
+    FlushClient(client, Clock::now());
+    HangUpGrace(client.fd);
+}
+
 // Serves every connected client at once, each through its own line into the one sign: the
 // frames of one client never mix with another's, and each gets the answers to its own frames.
 // No client can hold the others up: sockets never block, a reply delay holds back only the
@@ -498,10 +623,7 @@ int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, st
     if (listener < 0) {
         return 1;
     }
-    const bool bracket = options.listenHost.find(':') != std::string::npos;
-    const std::string where = "listening on " + std::string(bracket ? "[" : "") +
-                              options.listenHost + (bracket ? "]" : "") + ":" +
-                              std::to_string(port);
+    const std::string where = ListeningText(options.listenHost, port);
     out << where << "\n" << std::flush;
     if (watcher != nullptr) {
         watcher->serving(where);
@@ -512,26 +634,7 @@ int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, st
     bool stopped = false;
     std::vector<pollfd> fds;
     while (!stopped && !hungUp) {
-        Clock::time_point now = Clock::now();
-        int timeout = -1;
-        auto wakeAt = [&](Clock::time_point when) {
-            const int ms = MsUntil(when, now);
-            timeout = timeout < 0 ? ms : std::min(timeout, ms);
-        };
-        fds.assign({{g_signalPipe[0], POLLIN, 0}, {listener, POLLIN, 0}});
-        for (TcpClient& client : clients) {
-            const short events = client.queued.empty() ? POLLIN : (POLLIN | POLLOUT);
-            fds.push_back({client.fd, events, 0});
-            if (client.line.wantsIdle()) {
-                wakeAt(client.lastInput + std::chrono::milliseconds(kIdleFlushMs));
-            }
-            if (!client.delayed.empty()) {
-                wakeAt(client.delayed.front().due);
-            }
-            if (!client.queued.empty()) {
-                wakeAt(client.stalledSince + std::chrono::milliseconds(kStalledClientMs));
-            }
-        }
+        const int timeout = PreparePoll(clients, listener, fds, Clock::now());
         if (poll(fds.data(), fds.size(), timeout) < 0) {
             if (errno == EINTR) {
                 continue;
@@ -541,71 +644,25 @@ int ServeTcp(const SignOptions& options, Session& session, std::ostream& out, st
         if (fds[0].revents) {
             break;
         }
-        now = Clock::now();
+        const Clock::time_point now = Clock::now();
         std::size_t index = 2;
         for (TcpClient& client : clients) {
             const short revents = fds[index++].revents;
             if (stopped || hungUp) {
                 break;
             }
-            ReleaseDueReplies(client, now);
-            if (revents & POLLOUT) {
-                FlushClient(client, now);
-            }
-            const auto reply = [&client, delay = options.replyDelayMs](std::string_view bytes) {
-                if (delay > 0) {
-                    DelayReply(client, bytes, delay);
-                } else {
-                    QueueReply(client, bytes);
-                }
-                return true;
-            };
-            Session::Outcome outcome = Session::Outcome::Continue;
-            if (revents & (POLLIN | POLLHUP | POLLERR)) {
-                char buffer[4096];
-                const ssize_t n = read(client.fd, buffer, sizeof buffer);
-                if (n > 0) {
-                    client.lastInput = now;
-                    outcome = session.handle(
-                        client.line, std::string_view(buffer, static_cast<std::size_t>(n)), reply);
-                } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                    client.closed = true;
-                }
-            } else if (client.line.wantsIdle() &&
-                       now - client.lastInput >= std::chrono::milliseconds(kIdleFlushMs)) {
-                outcome = session.idle(client.line, reply);
-            }
-            if (!client.queued.empty() &&
-                now - client.stalledSince >= std::chrono::milliseconds(kStalledClientMs)) {
-                client.dropReason = "it has not read its answers for a while";
-            }
+            const Session::Outcome outcome = ServeClient(client, revents, now, options, session);
             stopped = outcome == Session::Outcome::Stopped;
             hungUp = outcome == Session::Outcome::HangUp ? &client : nullptr;
         }
-        for (auto it = clients.begin(); it != clients.end();) {
-            if (&*it == hungUp || (it->dropReason.empty() && !it->closed)) {
-                ++it;
-                continue;
-            }
-            if (!it->dropReason.empty()) {
-                err << "lumivo-sign: closed a connection: " << it->dropReason << "\n";
-            }
-            close(it->fd);
-            it = clients.erase(it);
-        }
+        CloseFinishedClients(clients, hungUp, err);
         if (!stopped && !hungUp && (fds[1].revents & POLLIN)) {
             while (AcceptClient(listener, clients)) {
             }
         }
     }
     if (hungUp) {
-        // The answers still held back go out before the line drops, unless a stop came first.
-        if (hungUp->delayed.empty() ||
-            PauseUnlessStopped(MsUntil(hungUp->delayed.back().due, Clock::now()))) {
-            ReleaseDueReplies(*hungUp, Clock::time_point::max());
-        }
-        FlushClient(*hungUp, Clock::now());
-        HangUpGrace(hungUp->fd);
+        HangUpClient(*hungUp);
     }
     for (TcpClient& client : clients) {
         shutdown(client.fd, SHUT_RDWR);

@@ -182,6 +182,49 @@ std::vector<std::string> DecodeBlockRows(const std::array<std::uint8_t, kBlockBy
     return rows;
 }
 
+namespace {
+
+void ApplyGraphicBlock(SignState& state, std::string_view p) {
+    const std::size_t header = BlockHeaderLength(p);
+    GraphicBlock block;
+    for (std::size_t i = 0; i < kBlockBytes; ++i) {
+        block.bytes[i] = Byte(p, header + i);
+    }
+    block.rows = DecodeBlockRows(block.bytes);
+    const int number = ParseDecimal(p.substr(3, header - 4));
+    state.graphics[{p[2], number}] = std::move(block);
+}
+
+// A page without lines is gone from the sign.
+void ApplyDeleteLine(SignState& state, std::string_view p) {
+    const auto page = state.pages.find(p[5]);
+    if (page != state.pages.end()) {
+        page->second.lines.erase(p[3] - '0');
+        if (page->second.lines.empty()) {
+            state.pages.erase(page);
+        }
+    }
+}
+
+// Everything the sign was sent to show; its ID, clock, brightness and user font stay.
+void ApplyDeleteAll(SignState& state) {
+    state.pages.clear();
+    state.graphics.clear();
+    state.schedules.clear();
+    state.runningPage.reset();
+}
+
+void ApplyFontChar(SignState& state, std::string_view p) {
+    UserChar ch;
+    ch.size = p[2];
+    for (std::size_t i = 0; i < kFontRows; ++i) {
+        ch.rows[i] = Byte(p, 6 + i);
+    }
+    state.userChars[ParseHex(p.substr(3, 2))] = ch;
+}
+
+} // namespace
+
 PayloadKind ApplyPayload(SignState& state, std::string_view p) {
     const PayloadKind kind = ClassifyPayload(p);
     switch (kind) {
@@ -190,17 +233,9 @@ PayloadKind ApplyPayload(SignState& state, std::string_view p) {
         state.pages[p[6]].lines[lineNumber] = SplitPageLine(p.substr(8));
         break;
     }
-    case PayloadKind::GraphicBlock: {
-        const std::size_t header = BlockHeaderLength(p);
-        GraphicBlock block;
-        for (std::size_t i = 0; i < kBlockBytes; ++i) {
-            block.bytes[i] = Byte(p, header + i);
-        }
-        block.rows = DecodeBlockRows(block.bytes);
-        const int number = ParseDecimal(p.substr(3, header - 4));
-        state.graphics[{p[2], number}] = std::move(block);
+    case PayloadKind::GraphicBlock:
+        ApplyGraphicBlock(state, p);
         break;
-    }
     case PayloadKind::SetClock:
         state.clock = std::string(p.substr(4));
         break;
@@ -218,32 +253,15 @@ PayloadKind ApplyPayload(SignState& state, std::string_view p) {
     case PayloadKind::DeleteSchedule:
         state.schedules.erase(p[3]);
         break;
-    case PayloadKind::DeleteLine: {
-        const auto page = state.pages.find(p[5]);
-        if (page != state.pages.end()) {
-            page->second.lines.erase(p[3] - '0');
-            if (page->second.lines.empty()) {
-                state.pages.erase(page);
-            }
-        }
+    case PayloadKind::DeleteLine:
+        ApplyDeleteLine(state, p);
         break;
-    }
     case PayloadKind::DeleteAll:
-        // Everything the sign was sent to show; its ID, clock, brightness and user font stay.
-        state.pages.clear();
-        state.graphics.clear();
-        state.schedules.clear();
-        state.runningPage.reset();
+        ApplyDeleteAll(state);
         break;
-    case PayloadKind::FontChar: {
-        UserChar ch;
-        ch.size = p[2];
-        for (std::size_t i = 0; i < kFontRows; ++i) {
-            ch.rows[i] = Byte(p, 6 + i);
-        }
-        state.userChars[ParseHex(p.substr(3, 2))] = ch;
+    case PayloadKind::FontChar:
+        ApplyFontChar(state, p);
         break;
-    }
     case PayloadKind::RecallFont:
         state.userChars.clear();
         break;
