@@ -108,78 +108,52 @@ std::string FrameName(int index) {
     return name;
 }
 
-} // namespace
-
-int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                     const std::filesystem::path& defaultGraphicsFolder) {
-    const CommandLine options = ParseCommandLine(args, kRenderOptions);
-    if (const auto status = AnswerStandardOptions(options, kProgram, kRenderUsage, out, err)) {
-        return *status;
-    }
+// What to draw: the sign's size, and one moment into a picture or every frame into a folder.
+struct RenderRequest {
     led::SignGeometry geometry;
+    std::optional<double> at;
+    std::optional<std::string> frames;
+    std::optional<std::string> outFile;
+};
+
+// Reads the request's options; the exit status when a mistake in them settles the run.
+std::optional<int> ReadRenderRequest(const CommandLine& options, std::ostream& err,
+                                     RenderRequest& request) {
     if (const auto value = options.value("--width")) {
         const int width = ParseDecimal(*value);
         if (width < led::kMinSignColumns || width > led::kMaxSignColumns) {
             return Usage(err, "--width takes a number of dots, 16..512");
         }
-        geometry.columns = width;
+        request.geometry.columns = width;
     }
-    std::optional<double> at;
     if (const auto value = options.value("--at")) {
-        at = ParseSeconds(*value);
-        if (!at) {
+        request.at = ParseSeconds(*value);
+        if (!request.at) {
             return Usage(err, "--at takes a number of seconds, such as 2 or 1.5");
         }
     }
-    const std::optional<std::string> frames = options.value("--frames");
-    const std::optional<std::string> outFile = options.value("--out");
-    if (frames && at) {
+    request.frames = options.value("--frames");
+    request.outFile = options.value("--out");
+    if (request.frames && request.at) {
         return Usage(err, "give either --at SECONDS or --frames DIR");
     }
-    if (frames.has_value() == outFile.has_value()) {
+    if (request.frames.has_value() == request.outFile.has_value()) {
         return Usage(err, "give either --out FILE.png or --frames DIR");
     }
-    LineArgument argument = ReadLineArgument(options);
-    if (!argument.line) {
-        return argument.usageMistake ? Usage(err, argument.problem)
-                                     : Failure(err, argument.problem);
-    }
-    const std::string line = std::move(*argument.line);
-    if (outFile) {
-        if (const std::string problem = UnwritableNameProblem(*outFile); !problem.empty()) {
-            return Failure(err, problem);
-        }
-    }
-    const Result<led::SignMemory> memory = MemoryWithFont(options.value("--font"));
-    if (!memory) {
-        return Failure(err, memory.error().message);
-    }
+    return std::nullopt;
+}
 
-    const auto graphicsGiven = options.value("--graphics");
-    const FolderGraphicSource source(graphicsGiven ? std::filesystem::path(*graphicsGiven)
-                                                   : defaultGraphicsFolder);
-    const Result<led::PageAnimation> animation = led::AnimateLine(line, source, *memory, geometry);
-    if (!animation) {
-        return Failure(err, animation.error().message);
-    }
-
-    if (outFile) {
-        const double seconds = at ? *at : animation->shownAt();
-        if (Status written = WriteFrame(animation->frameAt(seconds), *outFile); !written) {
-            return Failure(err, written.error().message);
-        }
-        return kExitOk;
-    }
-
-    const double count = std::ceil(animation->duration() * kFramesPerSecond);
+// Every frame of one run, 25 a second, into the folder (made when missing).
+int WriteFrames(const led::PageAnimation& animation, const std::filesystem::path& folder,
+                std::ostream& err) {
+    const double count = std::ceil(animation.duration() * kFramesPerSecond);
     if (count > kMaxFrames) {
         return Failure(err, "one run of this page lasts " +
-                                std::to_string(static_cast<long>(animation->duration())) +
+                                std::to_string(static_cast<long>(animation.duration())) +
                                 " seconds, more than the " +
                                 std::to_string(kMaxFrames / kFramesPerSecond) +
                                 " seconds --frames writes");
     }
-    const std::filesystem::path folder(*frames);
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error) &&
         !std::filesystem::create_directory(folder, error) && error) {
@@ -188,10 +162,55 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     const int total = std::max(1, static_cast<int>(count));
     for (int i = 0; i < total; ++i) {
         const double seconds = static_cast<double>(i) / kFramesPerSecond;
-        if (Status written = WriteFrame(animation->frameAt(seconds), folder / FrameName(i));
+        if (Status written = WriteFrame(animation.frameAt(seconds), folder / FrameName(i));
             !written) {
             return Failure(err, written.error().message);
         }
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const std::filesystem::path& defaultGraphicsFolder) {
+    const CommandLine options = ParseCommandLine(args, kRenderOptions);
+    if (const auto status = AnswerStandardOptions(options, kProgram, kRenderUsage, out, err)) {
+        return *status;
+    }
+    RenderRequest request;
+    if (const auto status = ReadRenderRequest(options, err, request)) {
+        return *status;
+    }
+    LineArgument argument = ReadLineArgument(options);
+    if (!argument.line) {
+        return argument.usageMistake ? Usage(err, argument.problem)
+                                     : Failure(err, argument.problem);
+    }
+    const std::string line = std::move(*argument.line);
+    if (request.outFile) {
+        if (const std::string problem = UnwritableNameProblem(*request.outFile); !problem.empty()) {
+            return Failure(err, problem);
+        }
+    }
+    const Result<led::SignMemory> memory = MemoryWithFont(options.value("--font"));
+    if (!memory) {
+        return Failure(err, memory.error().message);
+    }
+    const auto graphicsGiven = options.value("--graphics");
+    const FolderGraphicSource source(graphicsGiven ? std::filesystem::path(*graphicsGiven)
+                                                   : defaultGraphicsFolder);
+    const Result<led::PageAnimation> animation =
+        led::AnimateLine(line, source, *memory, request.geometry);
+    if (!animation) {
+        return Failure(err, animation.error().message);
+    }
+    if (!request.outFile) {
+        return WriteFrames(*animation, *request.frames, err);
+    }
+    const double seconds = request.at ? *request.at : animation->shownAt();
+    if (Status written = WriteFrame(animation->frameAt(seconds), *request.outFile); !written) {
+        return Failure(err, written.error().message);
     }
     return kExitOk;
 }

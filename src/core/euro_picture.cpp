@@ -264,6 +264,27 @@ void PutPixel(Bytes& row, const WrittenForm& form, int x, Rgb colour) {
     }
 }
 
+// The colour table after the header (three bytes an entry after a core header, four after the
+// others). False when it claims more colours than the depth holds or runs past the file's end.
+bool ReadColourTable(std::string_view bytes, bool core, std::uint32_t infoSize, int bits,
+                     std::vector<Rgb>& palette) {
+    const std::uint32_t coloursUsed = core ? 0 : GetLittle(bytes, 46, 4);
+    const std::size_t entries = std::size_t{1} << bits;
+    const std::size_t colours = coloursUsed == 0 ? entries : coloursUsed;
+    const std::size_t entrySize = core ? 3 : 4;
+    const std::size_t tableOffset = kFileHeaderSize + infoSize;
+    if (colours > entries || tableOffset + entrySize * colours > bytes.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < colours; ++i) {
+        const std::size_t at = tableOffset + entrySize * i;
+        palette.push_back(Rgb{static_cast<std::uint8_t>(bytes[at + 2]),
+                              static_cast<std::uint8_t>(bytes[at + 1]),
+                              static_cast<std::uint8_t>(bytes[at])});
+    }
+    return true;
+}
+
 } // namespace
 
 Result<BmpHeader> ReadBmpHeader(std::string_view bytes) {
@@ -306,21 +327,8 @@ Result<BmpHeader> ReadBmpHeader(std::string_view bytes) {
     if (header.compression != kUncompressed && !runLength && !bitFields) {
         return fail("its pixels are stored in a way this program does not read");
     }
-    if (IsColourTableDepth(bits)) {
-        const std::uint32_t coloursUsed = core ? 0 : GetLittle(bytes, 46, 4);
-        const std::size_t entries = std::size_t{1} << bits;
-        const std::size_t colours = coloursUsed == 0 ? entries : coloursUsed;
-        const std::size_t entrySize = core ? 3 : 4;
-        const std::size_t tableOffset = kFileHeaderSize + infoSize;
-        if (colours > entries || tableOffset + entrySize * colours > bytes.size()) {
-            return fail("the colour table is damaged");
-        }
-        for (std::size_t i = 0; i < colours; ++i) {
-            const std::size_t at = tableOffset + entrySize * i;
-            header.palette.push_back(Rgb{static_cast<std::uint8_t>(bytes[at + 2]),
-                                         static_cast<std::uint8_t>(bytes[at + 1]),
-                                         static_cast<std::uint8_t>(bytes[at])});
-        }
+    if (IsColourTableDepth(bits) && !ReadColourTable(bytes, core, infoSize, bits, header.palette)) {
+        return fail("the colour table is damaged");
     }
     if (dataOffset > bytes.size()) {
         return fail("its pixels start beyond the end of the file");

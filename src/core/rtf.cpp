@@ -253,14 +253,7 @@ private:
 
     bool controlWord(std::string_view word, bool hasParameter, long long parameter) {
         if (word == "bin") {
-            // Binary data is skipped wherever it stands, so its bytes are never read as RTF.
-            const auto length = static_cast<std::size_t>(std::max(parameter, 0LL));
-            if (length > m_in.size() - m_pos) {
-                return false;
-            }
-            m_pos += length;
-            consumeFallback();
-            return true;
+            return skipBinary(parameter);
         }
         if (m_state.destination == Destination::Skipped) {
             return true;
@@ -276,19 +269,41 @@ private:
             return true;
         }
         if (m_state.destination == Destination::ColourTable) {
-            const auto component = static_cast<std::uint8_t>(std::clamp(parameter, 0LL, 255LL));
-            if (word == "red") {
-                m_entry.r = component;
-            } else if (word == "green") {
-                m_entry.g = component;
-            } else if (word == "blue") {
-                m_entry.b = component;
-            }
+            colourTableWord(word, parameter);
             return true;
         }
-        if (consumeFallback()) {
-            return true;
+        if (!consumeFallback()) {
+            textWord(word, hasParameter, parameter);
         }
+        return true;
+    }
+
+    // Binary data is skipped wherever it stands, so its bytes are never read as RTF; false when
+    // the input ends inside it.
+    bool skipBinary(long long parameter) {
+        const auto length = static_cast<std::size_t>(std::max(parameter, 0LL));
+        if (length > m_in.size() - m_pos) {
+            return false;
+        }
+        m_pos += length;
+        consumeFallback();
+        return true;
+    }
+
+    // \redN, \greenN, \blueN: the components of the colour table's entry being read.
+    void colourTableWord(std::string_view word, long long parameter) {
+        const auto component = static_cast<std::uint8_t>(std::clamp(parameter, 0LL, 255LL));
+        if (word == "red") {
+            m_entry.r = component;
+        } else if (word == "green") {
+            m_entry.g = component;
+        } else if (word == "blue") {
+            m_entry.b = component;
+        }
+    }
+
+    // A word in the text: a line end, a tab, a change of colour or weight, a character.
+    void textWord(std::string_view word, bool hasParameter, long long parameter) {
         if (word == "par") {
             paragraphEnd();
         } else if (word == "line") {
@@ -310,7 +325,6 @@ private:
         } else if (const int named = NamedCharacter(word); named >= 0) {
             emit(named);
         }
-        return true;
     }
 
     // \uN: a code point 0..255 is the line byte itself and its fallback characters are

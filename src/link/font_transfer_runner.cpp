@@ -21,14 +21,11 @@ std::string CharacterError(const UserCharRecord& record) {
 // A bracket frame that could not be written: the line is gone, whatever the characters did.
 constexpr std::string_view kLineLost = "   Transfer Font Error   ";
 
-} // namespace
-
-FontTransferResult RunFontTransfer(const PortOpener& open, Clock& clock, const std::string& signId,
-                                   const std::vector<UserCharRecord>& records,
-                                   const Progress& progress) {
-    // Every drawn record must have a sign character: a record from a foreign font file with an
-    // unknown size letter or a code outside U40..U7F is refused before anything is sent.
-    std::vector<std::optional<Bytes>> payloads;
+// The frame of each record, none for a record never drawn. Every drawn record must have a sign
+// character: a record from a foreign font file with an unknown size letter or a code outside
+// U40..U7F is refused before anything is sent; the refusal is returned.
+std::optional<Outcome> BuildPayloads(const std::vector<UserCharRecord>& records,
+                                     std::vector<std::optional<Bytes>>& payloads) {
     payloads.reserve(records.size());
     for (const UserCharRecord& record : records) {
         if (IsBlankRecord(record)) {
@@ -37,77 +34,111 @@ FontTransferResult RunFontTransfer(const PortOpener& open, Clock& clock, const s
         }
         std::optional<Bytes> payload = FontCharPayload(record);
         if (!payload) {
-            return {ErrorFailure(" Character " + PrintableText(RecordEntryText(record)) +
-                                 " has no character on the sign: nothing was sent "),
-                    {}};
+            return ErrorFailure(" Character " + PrintableText(RecordEntryText(record)) +
+                                " has no character on the sign: nothing was sent ");
         }
         payloads.push_back(std::move(payload));
     }
+    return std::nullopt;
+}
 
-    PortSession port(open);
-    if (!port.isOpen()) {
-        return {OpenFailure(port), {}};
-    }
-    const bool broadcast = IsBroadcast(signId);
-    const int maximum = static_cast<int>(records.size());
-    const auto report = [&](int value) {
+// The open line of one transfer and how it reports its progress.
+struct FontLine {
+    PortSession& port;
+    Clock& clock;
+    const std::string& signId;
+    bool broadcast;
+    const Progress& progress;
+    int maximum;
+
+    void report(int value) const {
         if (progress) {
             progress(value, maximum);
         }
-    };
-
-    FontTransferResult result;
-    report(0);
-    // The brackets' replies are read and not judged.
-    if (!port.sendFrame(kBeginTransferPayload, signId)) {
-        result.outcome = ErrorFailure(kLineLost);
-        return result;
     }
-    if (!broadcast) {
-        port.waitReply();
-    }
-    clock.delay(200);
+};
 
+// Sends the drawn characters one frame each. A character the sign does not take ends the
+// transfer with its end bracket; a line that is gone ends it at once. Returns the failure, or
+// nothing when every character got through (those are in `sent`).
+std::optional<Outcome> SendCharacters(const FontLine& line,
+                                      const std::vector<UserCharRecord>& records,
+                                      const std::vector<std::optional<Bytes>>& payloads,
+                                      std::vector<UserCharRecord>& sent) {
     int value = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (!payloads[i]) {
             continue; // never drawn: no frame, no progress, no pause
         }
-        report(++value);
-        if (!port.sendFrame(*payloads[i], signId)) {
+        line.report(++value);
+        if (!line.port.sendFrame(*payloads[i], line.signId)) {
             // The line is gone: nothing more can reach the sign, not even the end bracket.
-            report(0);
-            result.outcome = ErrorFailure(CharacterError(records[i]));
-            return result;
+            line.report(0);
+            return ErrorFailure(CharacterError(records[i]));
         }
-        if (broadcast || port.waitReply()) {
-            result.sent.push_back(records[i]);
-            clock.delay(60);
+        if (line.broadcast || line.port.waitReply()) {
+            sent.push_back(records[i]);
+            line.clock.delay(60);
             continue;
         }
-        clock.delay(200);
-        if (port.sendFrame(kEndTransferPayload, signId)) {
-            port.waitReply();
+        line.clock.delay(200);
+        if (line.port.sendFrame(kEndTransferPayload, line.signId)) {
+            line.port.waitReply();
         }
-        port.close();
-        report(0);
-        result.outcome = ErrorFailure(CharacterError(records[i]));
-        return result;
+        line.port.close();
+        line.report(0);
+        return ErrorFailure(CharacterError(records[i]));
     }
+    return std::nullopt;
+}
 
-    clock.delay(200);
-    const bool ended = port.sendFrame(kEndTransferPayload, signId);
-    if (ended && !broadcast) {
-        port.waitReply();
+// The end bracket after every character went; its reply is read and not judged.
+Outcome EndTransfer(const FontLine& line) {
+    line.clock.delay(200);
+    const bool ended = line.port.sendFrame(kEndTransferPayload, line.signId);
+    if (ended && !line.broadcast) {
+        line.port.waitReply();
     }
-    port.close();
-    report(0);
+    line.port.close();
+    line.report(0);
     if (!ended) {
+        return ErrorFailure(kLineLost);
+    }
+    return Information(line.broadcast ? "      Transfer Font Over      "
+                                      : "      Transfer Font OK      ");
+}
+
+} // namespace
+
+FontTransferResult RunFontTransfer(const PortOpener& open, Clock& clock, const std::string& signId,
+                                   const std::vector<UserCharRecord>& records,
+                                   const Progress& progress) {
+    std::vector<std::optional<Bytes>> payloads;
+    if (std::optional<Outcome> refused = BuildPayloads(records, payloads)) {
+        return {std::move(*refused), {}};
+    }
+    PortSession port(open);
+    if (!port.isOpen()) {
+        return {OpenFailure(port), {}};
+    }
+    const FontLine line{
+        port, clock, signId, IsBroadcast(signId), progress, static_cast<int>(records.size())};
+    FontTransferResult result;
+    line.report(0);
+    // The brackets' replies are read and not judged.
+    if (!port.sendFrame(kBeginTransferPayload, signId)) {
         result.outcome = ErrorFailure(kLineLost);
         return result;
     }
-    result.outcome =
-        Information(broadcast ? "      Transfer Font Over      " : "      Transfer Font OK      ");
+    if (!line.broadcast) {
+        port.waitReply();
+    }
+    clock.delay(200);
+    if (std::optional<Outcome> failed = SendCharacters(line, records, payloads, result.sent)) {
+        result.outcome = std::move(*failed);
+        return result;
+    }
+    result.outcome = EndTransfer(line);
     return result;
 }
 

@@ -56,6 +56,48 @@ std::string SentSummary(const SendMessageInput& input, std::size_t graphics) {
     return summary;
 }
 
+// The page, byte by byte: the bar moves before every second byte and ends at its maximum. False
+// when a write failed or the sign did not take the page.
+bool SendPageStream(PortSession& port, Clock& clock, const Bytes& stream, bool broadcast,
+                    const Progress& progress) {
+    const int maximum = static_cast<int>(stream.size() / 2);
+    const auto report = [&](int value) {
+        if (progress) {
+            progress(value, maximum);
+        }
+    };
+    report(0);
+    int value = 0;
+    for (std::size_t i = 1; i <= stream.size(); ++i) {
+        if (i % 2 == 0) {
+            report(++value);
+        }
+        if (!port.write(std::string_view(stream).substr(i - 1, 1))) {
+            report(0);
+            return false;
+        }
+    }
+    if (!broadcast && !port.waitReply()) {
+        report(0);
+        return false;
+    }
+    clock.delay(100);
+    report(0);
+    return true;
+}
+
+// The blocks of the graphics, each frame answered before the next; false at the first failure.
+bool SendGraphicBlocks(PortSession& port, Clock& clock, const std::vector<Bytes>& blocks,
+                       bool broadcast) {
+    for (const Bytes& block : blocks) {
+        if (!port.write(block) || (!broadcast && !port.waitReply())) {
+            return false;
+        }
+        clock.delay(250);
+    }
+    return true;
+}
+
 } // namespace
 
 Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageInput& input,
@@ -84,40 +126,12 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
         port.waitReply();
     }
     clock.delay(200);
-
-    // The page, byte by byte: the bar moves before every second byte and ends at its maximum.
-    const Bytes& stream = transfer->pageStream;
-    const int maximum = static_cast<int>(stream.size() / 2);
-    const auto report = [&](int value) {
-        if (progress) {
-            progress(value, maximum);
-        }
-    };
-    report(0);
-    int value = 0;
-    for (std::size_t i = 1; i <= stream.size(); ++i) {
-        if (i % 2 == 0) {
-            report(++value);
-        }
-        if (!port.write(std::string_view(stream).substr(i - 1, 1))) {
-            report(0);
-            return PlainFailure(kSendMessageError);
-        }
-    }
-    if (!broadcast && !port.waitReply()) {
-        report(0);
+    if (!SendPageStream(port, clock, transfer->pageStream, broadcast, progress)) {
         return PlainFailure(kSendMessageError);
     }
-    clock.delay(100);
-    report(0);
-
-    for (const Bytes& block : transfer->blockFrames) {
-        if (!port.write(block) || (!broadcast && !port.waitReply())) {
-            return PlainFailure(kSendGraphicError);
-        }
-        clock.delay(250);
+    if (!SendGraphicBlocks(port, clock, transfer->blockFrames, broadcast)) {
+        return PlainFailure(kSendGraphicError);
     }
-
     clock.delay(200);
     if (!port.sendFrame(kEndTransferPayload, input.signId)) {
         return PlainFailure(kSendMessageError);
