@@ -31,7 +31,7 @@ std::string Line210() {
 // Frames at times spread over the run, so every phase (effects, moving on, display) is timed.
 void FrameOfARunningPage(benchmark::State& state, const std::string& line, int columns) {
     const MemoryGraphics graphics;
-    const auto animation = led::AnimateLine(line, graphics, {}, led::SignGeometry{columns});
+    const auto animation = AnimateLine(line, graphics, {}, SignGeometry{columns});
     if (!animation.ok()) {
         state.SkipWithError("the line does not compile");
         return;
@@ -39,7 +39,7 @@ void FrameOfARunningPage(benchmark::State& state, const std::string& line, int c
     const double step = animation->duration() / 97.0;
     double t = 0;
     for (auto _ : state) {
-        led::DotImage frame = animation->frameAt(t);
+        DotImage frame = animation->frameAt(t);
         benchmark::DoNotOptimize(frame);
         t += step;
     }
@@ -77,7 +77,7 @@ void BM_AnimateLine210(benchmark::State& state) {
     const MemoryGraphics graphics;
     const std::string line = Line210();
     for (auto _ : state) {
-        auto animation = led::AnimateLine(line, graphics, {}, led::SignGeometry{});
+        auto animation = AnimateLine(line, graphics, {}, SignGeometry{});
         benchmark::DoNotOptimize(animation);
     }
 }

@@ -24,19 +24,19 @@ public:
     }
 };
 
-void CheckFrames(const lumivo::led::PageAnimation& animation, int columns) {
+void CheckFrames(const lumivo::PageAnimation& animation, int columns) {
     const double run = animation.duration();
     if (!(run >= 0) || !std::isfinite(run)) {
         std::abort();
     }
     for (double share : {0.0, 0.1, 0.33, 0.5, 0.77, 0.999, 1.5}) {
-        const lumivo::led::DotImage frame = animation.frameAt(run * share);
-        if (frame.columns() != columns || frame.rows() != lumivo::led::kSignRows) {
+        const lumivo::DotImage frame = animation.frameAt(run * share);
+        if (frame.columns() != columns || frame.rows() != lumivo::kSignRows) {
             std::abort();
         }
     }
     const int rows = animation.content().rows();
-    if (rows != lumivo::led::kLineRows && rows != lumivo::led::kSignRows) {
+    if (rows != lumivo::kLineRows && rows != lumivo::kSignRows) {
         std::abort();
     }
 }
@@ -46,17 +46,16 @@ void CheckFrames(const lumivo::led::PageAnimation& animation, int columns) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data), size);
     const TwoGraphics graphics;
-    lumivo::led::SignMemory memory;
+    lumivo::SignMemory memory;
     memory.userCharacters[0x41] = {'B', {0xFC, 0x84, 0x84, 0xFC, 0x84, 0x84, 0xFC}};
     memory.userCharacters[0x42] = {'Z', {}};
     const int columns = size % 2 == 0 ? 16 : 80;
     const auto animation =
-        lumivo::led::AnimateLine(line, graphics, memory, lumivo::led::SignGeometry{columns});
+        lumivo::AnimateLine(line, graphics, memory, lumivo::SignGeometry{columns});
     if (animation) {
         CheckFrames(*animation, columns);
     }
     // The same bytes as a stored page line, as a sign may be sent anything.
-    CheckFrames(lumivo::led::PageAnimation(line, memory, lumivo::led::SignGeometry{columns}),
-                columns);
+    CheckFrames(lumivo::PageAnimation(line, memory, lumivo::SignGeometry{columns}), columns);
     return 0;
 }

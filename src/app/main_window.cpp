@@ -525,7 +525,7 @@ void TForm1::CreateStatusBar() {
 void TForm1::CreatePreview() {
     m_previewModel =
         new PreviewModel(std::make_shared<FolderGraphicSource>(GraphicsFolder()), this);
-    m_previewModel->setColumns(m_settings.readInt("Preview", "width", led::kDefaultSignColumns));
+    m_previewModel->setColumns(m_settings.readInt("Preview", "width", kDefaultSignColumns));
     m_previewModel->followUserCharacters(WritableProgramFolder() / kSentUserFontFile);
     auto* strip = new PreviewStrip(*m_previewModel);
     m_previewDock = new QDockWidget(QStringLiteral("Preview"), this);

@@ -124,7 +124,7 @@ struct SignTarget {
 };
 
 // Reads the common options; `command` is null for a name outside the table.
-SignTarget ReadTarget(const SignOptions& options, const SignCommand* command) {
+SignTarget ReadTarget(const SignCommandOptions& options, const SignCommand* command) {
     SignTarget target;
     target.dryRun = options.has("--dry-run");
     target.port = options.one("--port");
@@ -239,7 +239,7 @@ int RunSignCommand(const std::string& name, const std::vector<std::string>& args
     }
     const SignCommand* command = FindSignCommand(name);
     try {
-        const SignOptions options(std::move(commandLine));
+        const SignCommandOptions options(std::move(commandLine));
         const SignTarget target = ReadTarget(options, command);
         SignLine line(target, context, err);
         if (!command) {

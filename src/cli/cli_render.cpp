@@ -79,15 +79,15 @@ std::optional<double> ParseSeconds(std::string_view text) {
     return value;
 }
 
-Status WriteFrame(const led::DotImage& dots, const std::filesystem::path& path) {
-    const led::ArgbPicture picture = led::DrawLedPicture(dots);
+Status WriteFrame(const DotImage& dots, const std::filesystem::path& path) {
+    const ArgbPicture picture = DrawLedPicture(dots);
     return WritePictureAs(path, picture.width, picture.height, picture.pixels);
 }
 
 // The sign's memory with the user characters of the font file, as a transfer of its list leaves
 // them on the sign.
-Result<led::SignMemory> MemoryWithFont(const std::optional<std::string>& fontFile) {
-    led::SignMemory memory;
+Result<SignMemory> MemoryWithFont(const std::optional<std::string>& fontFile) {
+    SignMemory memory;
     if (!fontFile) {
         return memory;
     }
@@ -98,7 +98,7 @@ Result<led::SignMemory> MemoryWithFont(const std::optional<std::string>& fontFil
     if (font->damaged) {
         return Error{*fontFile + ": " + font->damage};
     }
-    memory.userCharacters = led::UserCharactersOf(font->records);
+    memory.userCharacters = UserCharactersOf(font->records);
     return memory;
 }
 
@@ -110,7 +110,7 @@ std::string FrameName(int index) {
 
 // What to draw: the sign's size, and one moment into a picture or every frame into a folder.
 struct RenderRequest {
-    led::SignGeometry geometry;
+    SignGeometry geometry;
     std::optional<double> at;
     std::optional<std::string> frames;
     std::optional<std::string> outFile;
@@ -121,7 +121,7 @@ std::optional<int> ReadRenderRequest(const CommandLine& options, std::ostream& e
                                      RenderRequest& request) {
     if (const auto value = options.value("--width")) {
         const int width = ParseDecimal(*value);
-        if (width < led::kMinSignColumns || width > led::kMaxSignColumns) {
+        if (width < kMinSignColumns || width > kMaxSignColumns) {
             return Usage(err, "--width takes a number of dots, 16..512");
         }
         request.geometry.columns = width;
@@ -144,7 +144,7 @@ std::optional<int> ReadRenderRequest(const CommandLine& options, std::ostream& e
 }
 
 // Every frame of one run, 25 a second, into the folder (made when missing).
-int WriteFrames(const led::PageAnimation& animation, const std::filesystem::path& folder,
+int WriteFrames(const PageAnimation& animation, const std::filesystem::path& folder,
                 std::ostream& err) {
     const double count = std::ceil(animation.duration() * kFramesPerSecond);
     if (count > kMaxFrames) {
@@ -193,15 +193,14 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             return Failure(err, problem);
         }
     }
-    const Result<led::SignMemory> memory = MemoryWithFont(options.value("--font"));
+    const Result<SignMemory> memory = MemoryWithFont(options.value("--font"));
     if (!memory) {
         return Failure(err, memory.error().message);
     }
     const auto graphicsGiven = options.value("--graphics");
     const FolderGraphicSource source(graphicsGiven ? std::filesystem::path(*graphicsGiven)
                                                    : defaultGraphicsFolder);
-    const Result<led::PageAnimation> animation =
-        led::AnimateLine(line, source, *memory, request.geometry);
+    const Result<PageAnimation> animation = AnimateLine(line, source, *memory, request.geometry);
     if (!animation) {
         return Failure(err, animation.error().message);
     }

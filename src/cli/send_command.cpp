@@ -9,7 +9,7 @@ namespace lumivo::cli {
 namespace {
 
 // The line to send: from --text-file (raw bytes), --document (the editor's file) or TEXT.
-std::string ReadLine(const SignOptions& options) {
+std::string ReadLine(const SignCommandOptions& options) {
     const auto textFile = options.one("--text-file");
     const auto document = options.one("--document");
     const auto& positionals = options.positionals();

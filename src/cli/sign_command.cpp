@@ -6,7 +6,7 @@
 
 namespace lumivo::cli {
 
-std::string SignOptions::required(const std::string& name) const {
+std::string SignCommandOptions::required(const std::string& name) const {
     auto value = one(name);
     if (!value) {
         throw UsageError{"missing " + name};

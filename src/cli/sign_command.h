@@ -21,9 +21,9 @@ struct UsageError {
 };
 
 // The options of one command, read with the command table; usage problems are thrown.
-class SignOptions {
+class SignCommandOptions {
 public:
-    explicit SignOptions(CommandLine line) : m_line(std::move(line)) {}
+    explicit SignCommandOptions(CommandLine line) : m_line(std::move(line)) {}
 
     bool has(const std::string& flag) const { return m_line.has(flag); }
     std::vector<std::string> all(const std::string& name) const { return m_line.values(name); }
@@ -38,7 +38,7 @@ private:
 // What one command's run receives: its options, the sign it addresses and the line to it.
 struct SignCommandCall {
     const std::string& name;
-    const SignOptions& options;
+    const SignCommandOptions& options;
     const std::string& sign; // "00".."FF", two upper-case digits
     const link::PortOpener& opener;
     link::Clock& clock;

@@ -64,7 +64,7 @@ DocumentRead ReadMessageDocument(const std::filesystem::path& path, RtfColour pl
         }
     }
     if (!readAsRtf) {
-        read.document = RtfDocument::FromText(bytes, plainColour, plainBold);
+        read.document = RtfDocument::fromText(bytes, plainColour, plainBold);
     }
     if (const std::size_t count = LineCharacters(read.document); count > kMaxLineCharacters) {
         return CannotLoad(path, "its line has " + std::to_string(count) +

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace lumivo::led {
+namespace lumivo {
 
 DotImage::DotImage(int columns, int rows)
     : m_columns(std::max(columns, 0)), m_rows(std::max(rows, 0)),
@@ -64,4 +64,4 @@ DotImage DotImageFromText(const std::string& text) {
     return image;
 }
 
-} // namespace lumivo::led
+} // namespace lumivo

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace lumivo::led {
+namespace lumivo {
 
 // One LED of a sign: off, or lit in one of the sign's colours (yellow is red and green together).
 enum class Dot : std::uint8_t { Off, Red, Green, Yellow };
@@ -46,4 +46,4 @@ std::string DotImageText(const DotImage& image);
 // The reverse of DotImageText; any other character is an unlit dot, short rows are padded.
 DotImage DotImageFromText(const std::string& text);
 
-} // namespace lumivo::led
+} // namespace lumivo

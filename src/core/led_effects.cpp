@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-namespace lumivo::led::detail {
+namespace lumivo::detail {
 
 namespace {
 
@@ -413,4 +413,4 @@ void DrawEffect(Effect effect, bool entering, double progress, const View& view,
     }
 }
 
-} // namespace lumivo::led::detail
+} // namespace lumivo::detail

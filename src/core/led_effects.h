@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-namespace lumivo::led::detail {
+namespace lumivo::detail {
 
 // Seconds of one animation step at a speed digit 0..3 (out of range counts as the default 3).
 double StepSeconds(int speed);
@@ -50,4 +50,4 @@ double DotChance(int x, int y, std::uint32_t seed);
 // Hash of bytes (FNV-1a), for seeds.
 std::uint32_t HashBytes(std::string_view bytes);
 
-} // namespace lumivo::led::detail
+} // namespace lumivo::detail

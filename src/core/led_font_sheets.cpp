@@ -4,7 +4,7 @@
 // follow each other in character order from the space to "~", separated by a blank line.
 #include "core/led_font_sheets.h"
 
-namespace lumivo::led {
+namespace lumivo {
 
 namespace {
 
@@ -433,4 +433,4 @@ std::string_view PrintableSheet(FontKind font) {
     return {};
 }
 
-} // namespace lumivo::led
+} // namespace lumivo

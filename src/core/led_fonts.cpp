@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace lumivo::led {
+namespace lumivo {
 
 namespace {
 
@@ -598,4 +598,4 @@ std::string FontSheetText(FontKind font, bool european) {
     return text;
 }
 
-} // namespace lumivo::led
+} // namespace lumivo

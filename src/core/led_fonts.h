@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace lumivo::led {
+namespace lumivo {
 
 // The sign's built-in fonts. All but the 7 x 13 font fit one sign line; the 7 x 13 font spans both.
 enum class FontKind { Font5x7, Font6x7, Font4x7, Font7x13, Font5x8 };
@@ -33,4 +33,4 @@ std::string FontName(FontKind font);
 // `european`) the European characters, each headed by its code.
 std::string FontSheetText(FontKind font, bool european);
 
-} // namespace lumivo::led
+} // namespace lumivo

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace lumivo::led {
+namespace lumivo {
 
 namespace {
 
@@ -76,4 +76,4 @@ ArgbPicture DrawLedPicture(const DotImage& dots, const LedLook& look) {
     return picture;
 }
 
-} // namespace lumivo::led
+} // namespace lumivo

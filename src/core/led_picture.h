@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace lumivo::led {
+namespace lumivo {
 
 // How dots look in a picture: each dot a round lamp in a square cell of `dotPitch` pixels on a
 // black board, unlit lamps dark, lit ones in the sign's colours dimmed by the brightness.
@@ -39,4 +39,4 @@ struct ArgbPicture {
 // kMinDotPitch..kMaxDotPitch).
 ArgbPicture DrawLedPicture(const DotImage& dots, const LedLook& look = {});
 
-} // namespace lumivo::led
+} // namespace lumivo

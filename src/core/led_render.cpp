@@ -7,7 +7,7 @@
 #include <cmath>
 #include <optional>
 
-namespace lumivo::led {
+namespace lumivo {
 
 namespace {
 
@@ -143,7 +143,7 @@ struct Colouring {
     Dot letter = Dot::Red;
     Dot background = Dot::Off;
 
-    static std::optional<Colouring> OfLetter(char code) {
+    static std::optional<Colouring> ofLetter(char code) {
         switch (code) {
         case 'A':
             return Colouring{Kind::Plain, Dot::Red, Dot::Off};
@@ -241,7 +241,7 @@ private:
                 m_font = *font;
             break;
         case 'C':
-            if (const auto colouring = Colouring::OfLetter(s[2]))
+            if (const auto colouring = Colouring::ofLetter(s[2]))
                 m_colouring = *colouring;
             break;
         case 'K':
@@ -291,7 +291,7 @@ private:
     void europeanCharacter(int code) {
         const auto user = m_memory.userCharacters.find(code);
         if (user != m_memory.userCharacters.end()) {
-            const auto size = UserCharWidth(user->second.size);
+            const auto size = userCharWidth(user->second.size);
             if (size > 0) {
                 DotImage dots(size, 7);
                 for (int y = 0; y < 7; ++y) {
@@ -315,7 +315,7 @@ private:
         glyph(PlaceholderBox(m_font));
     }
 
-    static int UserCharWidth(char size) {
+    static int userCharWidth(char size) {
         switch (size) {
         case 'A':
             return 5;
@@ -643,4 +643,4 @@ DotImage SignDisplay::frameAt(double seconds) const {
     return frame;
 }
 
-} // namespace lumivo::led
+} // namespace lumivo

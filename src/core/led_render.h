@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-namespace lumivo::led {
+namespace lumivo {
 
 // The sign's dot matrix: two lines of 8 rows each, and a width in columns.
 inline constexpr int kLineRows = 8;
@@ -213,4 +213,4 @@ private:
     std::vector<std::pair<int, PageAnimation>> m_lines;
 };
 
-} // namespace lumivo::led
+} // namespace lumivo

@@ -18,7 +18,7 @@ std::string RtfDocument::text() const {
     return bytes;
 }
 
-RtfDocument RtfDocument::FromText(std::string_view text, RtfColour colour, bool bold) {
+RtfDocument RtfDocument::fromText(std::string_view text, RtfColour colour, bool bold) {
     RtfDocument document;
     document.chars.reserve(text.size());
     for (char c : text) {
@@ -432,7 +432,7 @@ void WriteByte(Writer& out, unsigned char byte) {
 
 Result<RtfDocument> ReadRtf(std::string_view bytes) {
     if (!LooksLikeRtf(bytes)) {
-        return RtfDocument::FromText(bytes);
+        return RtfDocument::fromText(bytes);
     }
     return Reader(bytes).run();
 }

@@ -33,7 +33,7 @@ struct RtfDocument {
     // The line bytes without their styles.
     std::string text() const;
     // Every byte of `text` as one character of the same colour and weight.
-    static RtfDocument FromText(std::string_view text, RtfColour colour = {}, bool bold = false);
+    static RtfDocument fromText(std::string_view text, RtfColour colour = {}, bool bold = false);
 
     bool operator==(const RtfDocument&) const = default;
 };

@@ -8,8 +8,6 @@
 
 namespace lumivo::link {
 
-using namespace detail;
-
 namespace {
 
 // The texts one frame command ends with.

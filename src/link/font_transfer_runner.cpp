@@ -10,8 +10,6 @@
 
 namespace lumivo::link {
 
-using namespace detail;
-
 namespace {
 
 std::string CharacterError(const UserCharRecord& record) {

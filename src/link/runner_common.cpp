@@ -2,7 +2,7 @@
 
 #include "core/frame.h"
 
-namespace lumivo::link::detail {
+namespace lumivo::link {
 
 PortSession::PortSession(const PortOpener& open) {
     TakeOpenFailure(); // a note left by an earlier open is not this one's
@@ -76,4 +76,4 @@ Outcome Succeeded() {
     return Outcome{BoxKind::None, {}, true};
 }
 
-} // namespace lumivo::link::detail
+} // namespace lumivo::link

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumivo::link::detail {
+namespace lumivo::link {
 
 inline constexpr std::string_view kOpenComError = " Open Com Error ";
 
@@ -49,4 +49,4 @@ Outcome PlainFailure(std::string_view text); // a reply or write failure
 Outcome ErrorFailure(std::string_view text); // an error box that is not a success
 Outcome Succeeded();                         // success shown by no box at all
 
-} // namespace lumivo::link::detail
+} // namespace lumivo::link

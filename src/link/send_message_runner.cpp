@@ -11,8 +11,6 @@
 
 namespace lumivo::link {
 
-using namespace detail;
-
 namespace {
 
 constexpr std::string_view kNoMessage = " No Message To Send ";

@@ -1,7 +1,7 @@
 #include "sim/sign_picture.h"
 
 #include "core/led_dots.h"
-#include "sim/led_render.h"
+#include "sim/state_dots.h"
 
 namespace lumivo::sim {
 
@@ -28,8 +28,8 @@ std::optional<char> ShownPage(const SignState& state) {
     return state.pages.begin()->first;
 }
 
-std::vector<led::StoredLine> ShownLines(const SignState& state) {
-    std::vector<led::StoredLine> lines;
+std::vector<StoredLine> ShownLines(const SignState& state) {
+    std::vector<StoredLine> lines;
     const std::optional<char> shown = ShownPage(state);
     if (!shown) {
         return lines;
@@ -40,17 +40,17 @@ std::vector<led::StoredLine> ShownLines(const SignState& state) {
     return lines;
 }
 
-std::string SignPictureText(const SignState& state, led::SignGeometry geometry) {
+std::string SignPictureText(const SignState& state, SignGeometry geometry) {
     const std::optional<char> shown = ShownPage(state);
     if (!shown) {
         return "no pages stored\n";
     }
     const int columns = geometry.clampedColumns();
-    const led::SignMemory memory = MemoryOfState(state);
-    led::DotImage picture(columns, led::kSignRows);
+    const SignMemory memory = MemoryOfState(state);
+    DotImage picture(columns, kSignRows);
     for (const auto& [number, line] : state.pages.at(*shown).lines) {
-        const led::DotImage dots = led::RenderLineDots(line.text, memory);
-        const int top = dots.rows() > led::kLineRows ? 0 : (number - 1) * led::kLineRows;
+        const DotImage dots = RenderLineDots(line.text, memory);
+        const int top = dots.rows() > kLineRows ? 0 : (number - 1) * kLineRows;
         for (int y = 0; y < dots.rows(); ++y) {
             for (int x = 0; x < columns; ++x) {
                 picture.set(x, top + y, dots.at(x, y));
@@ -60,7 +60,7 @@ std::string SignPictureText(const SignState& state, led::SignGeometry geometry) 
     std::string out = "page ";
     out += *shown;
     out += state.runningPage == shown ? " (running)\n" : "\n";
-    return out + led::DotImageText(picture);
+    return out + DotImageText(picture);
 }
 
 } // namespace lumivo::sim

@@ -16,11 +16,11 @@ int BrightnessPercent(char letter);
 std::optional<char> ShownPage(const SignState& state);
 
 // The lines of the shown page, ready to animate; empty when no page is stored.
-std::vector<led::StoredLine> ShownLines(const SignState& state);
+std::vector<StoredLine> ShownLines(const SignState& state);
 
 // The sign's whole display as text for a terminal: a title ("page A (running)", or "no pages
 // stored"), then `geometry` columns x 16 rows of dots, each line of the shown page held as it
 // stands once its leading effect is over (the start of the line, left-aligned).
-std::string SignPictureText(const SignState& state, led::SignGeometry geometry);
+std::string SignPictureText(const SignState& state, SignGeometry geometry);
 
 } // namespace lumivo::sim

@@ -115,7 +115,7 @@ public:
 
     Session(const SignOptions& options, std::ostream& err, SignWatcher* watcher)
         : m_options(options), m_err(err), m_watcher(watcher), m_sign(options.id, options.fault),
-          m_shownPicture(SignPictureText(m_sign.state(), led::SignGeometry{options.width})) {}
+          m_shownPicture(SignPictureText(m_sign.state(), SignGeometry{options.width})) {}
 
     bool open(std::string& error) {
         if (!m_options.logPath.empty()) {
@@ -186,7 +186,7 @@ private:
     // One line per event; the sign drawn again only when what it shows changed.
     void show(const std::string& note) {
         m_err << note << "\n";
-        std::string picture = SignPictureText(m_sign.state(), led::SignGeometry{m_options.width});
+        std::string picture = SignPictureText(m_sign.state(), SignGeometry{m_options.width});
         if (picture != m_shownPicture) {
             m_err << picture;
             m_shownPicture = std::move(picture);

@@ -18,7 +18,7 @@ constexpr int kHintPitch = 6;
 constexpr double kDotShare = 0.78;
 constexpr double kLowestBrightness = 0.1;
 
-int Index(led::Dot dot) {
+int Index(Dot dot) {
     return static_cast<int>(dot);
 }
 
@@ -54,17 +54,17 @@ QColor PanelColor() {
     return QColor(12, 12, 12);
 }
 
-QColor DotColor(led::Dot dot, const DotLook& look) {
+QColor DotColor(Dot dot, const DotLook& look) {
     static const QColor unlit(48, 34, 30);
-    if (dot == led::Dot::Off) {
+    if (dot == Dot::Off) {
         return unlit;
     }
     QColor lit;
-    switch (look.singleColor ? led::Dot::Red : dot) {
-    case led::Dot::Green:
+    switch (look.singleColor ? Dot::Red : dot) {
+    case Dot::Green:
         lit = QColor(60, 255, 70);
         break;
-    case led::Dot::Yellow:
+    case Dot::Yellow:
         lit = QColor(255, 190, 20);
         break;
     default:
@@ -81,7 +81,7 @@ LedView::LedView(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 }
 
-void LedView::setImage(const led::DotImage& image) {
+void LedView::setImage(const DotImage& image) {
     if (image == m_image) {
         return; // a held frame costs nothing
     }
@@ -162,13 +162,13 @@ QRect LedView::dotsRect(const DotLayout& layout, int x0, int y0, int x1, int y1)
     return QRectF(first.topLeft(), last.bottomRight()).toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
-const QPixmap& LedView::sprite(led::Dot dot, const DotLayout& layout) {
+const QPixmap& LedView::sprite(Dot dot, const DotLayout& layout) {
     const double ratio = devicePixelRatioF();
     if (m_spritePitch != layout.pitch || m_spriteRatio != ratio) {
         m_spritePitch = layout.pitch;
         m_spriteRatio = ratio;
         const int device = static_cast<int>(std::lround(layout.pitch * ratio));
-        for (led::Dot kind : {led::Dot::Off, led::Dot::Red, led::Dot::Green, led::Dot::Yellow}) {
+        for (Dot kind : {Dot::Off, Dot::Red, Dot::Green, Dot::Yellow}) {
             QPixmap pixmap(device, device);
             pixmap.setDevicePixelRatio(ratio);
             pixmap.fill(PanelColor());
@@ -178,7 +178,7 @@ const QPixmap& LedView::sprite(led::Dot dot, const DotLayout& layout) {
             const QColor colour = DotColor(kind, m_look);
             const double pitch = layout.pitch;
             const QPointF centre(pitch / 2, pitch / 2);
-            if (m_look.glow && kind != led::Dot::Off) {
+            if (m_look.glow && kind != Dot::Off) {
                 QRadialGradient halo(centre, pitch / 2);
                 QColor inner = colour;
                 inner.setAlpha(110);
@@ -190,7 +190,7 @@ const QPixmap& LedView::sprite(led::Dot dot, const DotLayout& layout) {
                 painter.drawEllipse(centre, pitch / 2, pitch / 2);
             }
             const double radius = pitch * kDotShare / 2;
-            if (kind != led::Dot::Off && pitch * ratio >= 6) {
+            if (kind != Dot::Off && pitch * ratio >= 6) {
                 // A bright core makes a lit dot read as a light, not a painted disc.
                 QRadialGradient body(centre, radius);
                 body.setColorAt(0.0, colour.lighter(135));

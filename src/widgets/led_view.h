@@ -36,7 +36,7 @@ struct DotLook {
     bool glow = false;
     bool operator==(const DotLook&) const = default;
 };
-QColor DotColor(led::Dot dot, const DotLook& look);
+QColor DotColor(Dot dot, const DotLook& look);
 // The panel behind the dots.
 QColor PanelColor();
 
@@ -49,8 +49,8 @@ class LedView final : public QWidget {
 public:
     explicit LedView(QWidget* parent = nullptr);
 
-    void setImage(const led::DotImage& image);
-    const led::DotImage& image() const { return m_image; }
+    void setImage(const DotImage& image);
+    const DotImage& image() const { return m_image; }
 
     void setSingleColor(bool single);
     bool singleColor() const { return m_look.singleColor; }
@@ -74,11 +74,11 @@ protected:
 private:
     void lookChanged();
     // The picture of one dot of each kind at the current size, made once per size and look.
-    const QPixmap& sprite(led::Dot dot, const DotLayout& layout);
+    const QPixmap& sprite(Dot dot, const DotLayout& layout);
     // The smallest widget rectangle that covers the dots of `from`..`to` (inclusive).
     QRect dotsRect(const DotLayout& layout, int x0, int y0, int x1, int y1) const;
 
-    led::DotImage m_image;
+    DotImage m_image;
     DotLook m_look;
     std::array<QPixmap, 4> m_sprites;
     double m_spritePitch = 0;

@@ -13,9 +13,9 @@ namespace lumivo::ui {
 namespace {
 
 // The editor is not a sign with a clock of its own: date and time fields show the computer's.
-led::SignClock ComputerClock() {
+SignClock ComputerClock() {
     const QDateTime now = QDateTime::currentDateTime();
-    led::SignClock clock;
+    SignClock clock;
     clock.year = now.date().year();
     clock.month = now.date().month();
     clock.day = now.date().day();
@@ -66,10 +66,10 @@ void PreviewModel::compile() {
         m_text = std::move(*m_pendingText);
         m_pendingText.reset();
     }
-    led::SignMemory memory;
+    SignMemory memory;
     memory.clock = ComputerClock();
     memory.userCharacters = m_userCharacters;
-    Result<led::PageAnimation> animated = led::AnimateLine(m_text, *m_graphics, memory, m_geometry);
+    Result<PageAnimation> animated = AnimateLine(m_text, *m_graphics, memory, m_geometry);
     QString note;
     if (animated) {
         m_animation = std::move(animated).value();
@@ -102,11 +102,11 @@ void PreviewModel::followUserCharacters(const std::filesystem::path& sentFontFil
 }
 
 void PreviewModel::reloadUserCharacters() {
-    std::map<int, led::UserCharacter> characters;
+    std::map<int, UserCharacter> characters;
     std::error_code error;
     if (!m_sentFontFile.empty() && std::filesystem::exists(m_sentFontFile, error)) {
         if (const Result<FontFileContents> read = ReadFontFile(m_sentFontFile)) {
-            characters = led::UserCharactersOf(read->records);
+            characters = UserCharactersOf(read->records);
         }
         if (m_watcher != nullptr) {
             m_watcher->addPath(QString::fromStdString(m_sentFontFile.string()));
@@ -122,7 +122,7 @@ void PreviewModel::reloadUserCharacters() {
 }
 
 void PreviewModel::setColumns(int columns) {
-    const int held = led::SignGeometry{columns}.clampedColumns();
+    const int held = SignGeometry{columns}.clampedColumns();
     if (held == m_geometry.columns) {
         return;
     }
@@ -158,9 +158,9 @@ void PreviewModel::advance(double seconds) {
     Q_EMIT frameChanged();
 }
 
-led::DotImage PreviewModel::frame() const {
+DotImage PreviewModel::frame() const {
     if (!m_animation) {
-        return led::DotImage(m_geometry.columns, led::kSignRows);
+        return DotImage(m_geometry.columns, kSignRows);
     }
     return m_animation->frameAt(m_time);
 }

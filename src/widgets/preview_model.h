@@ -50,7 +50,7 @@ public:
     void followUserCharacters(const std::filesystem::path& sentFontFile);
     // Reads the followed file again; the line is compiled again when the characters changed.
     void reloadUserCharacters();
-    const std::map<int, led::UserCharacter>& userCharacters() const { return m_userCharacters; }
+    const std::map<int, UserCharacter>& userCharacters() const { return m_userCharacters; }
 
     void setPlaying(bool playing);
     bool playing() const { return m_playing; }
@@ -61,9 +61,9 @@ public:
     double time() const { return m_time; }
 
     bool hasAnimation() const { return m_animation.has_value(); }
-    const led::PageAnimation* animation() const { return m_animation ? &*m_animation : nullptr; }
+    const PageAnimation* animation() const { return m_animation ? &*m_animation : nullptr; }
     // The sign at the current moment (columns x 16, dark before anything was compiled).
-    led::DotImage frame() const;
+    DotImage frame() const;
     // Empty, or why the line as typed cannot be shown.
     const QString& note() const { return m_note; }
     // How long the last compile and first frame took, in milliseconds.
@@ -83,12 +83,12 @@ private:
     std::shared_ptr<const GraphicSource> m_graphics;
     std::filesystem::path m_sentFontFile;
     QFileSystemWatcher* m_watcher = nullptr;
-    std::map<int, led::UserCharacter> m_userCharacters;
-    led::SignGeometry m_geometry;
+    std::map<int, UserCharacter> m_userCharacters;
+    SignGeometry m_geometry;
     std::string m_text;
     std::optional<std::string> m_pendingText;
     QTimer m_quiet;
-    std::optional<led::PageAnimation> m_animation;
+    std::optional<PageAnimation> m_animation;
     QString m_note;
     double m_time = 0;
     bool m_playing = true;

@@ -28,7 +28,7 @@ PreviewStrip::PreviewStrip(PreviewModel& model, QWidget* parent) : QWidget(paren
     m_restart->setAccessibleName(QStringLiteral("Restart"));
     m_width = new QSpinBox(this);
     m_width->setObjectName(QStringLiteral("PreviewWidth"));
-    m_width->setRange(led::kMinSignColumns, led::kMaxSignColumns);
+    m_width->setRange(kMinSignColumns, kMaxSignColumns);
     m_width->setValue(m_model.columns());
     m_width->setSuffix(QStringLiteral(" columns"));
     m_width->setToolTip(QStringLiteral("Sign width"));

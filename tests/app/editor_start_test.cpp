@@ -28,8 +28,8 @@ protected:
 };
 
 TEST_F(EditorStartTest, ADocumentNamedAtStartOpensInLine1) {
-    RtfDocument styled = RtfDocument::FromText("ab");
-    for (const StyledChar& c : RtfDocument::FromText("<Red>", kRed).chars) {
+    RtfDocument styled = RtfDocument::fromText("ab");
+    for (const StyledChar& c : RtfDocument::fromText("<Red>", kRed).chars) {
         styled.chars.push_back(c);
     }
     const QString rtf = HomeFile(QStringLiteral("styled.lmv"));
@@ -40,7 +40,7 @@ TEST_F(EditorStartTest, ADocumentNamedAtStartOpensInLine1) {
     // A plain text file takes the editor's insertion colour and weight, as File > Open gives it.
     const auto plainExpected = [this] {
         const QColor colour = Line1().insertionColour();
-        return RtfDocument::FromText("<Red>abc\r\nx",
+        return RtfDocument::fromText("<Red>abc\r\nx",
                                      {static_cast<std::uint8_t>(colour.red()),
                                       static_cast<std::uint8_t>(colour.green()),
                                       static_cast<std::uint8_t>(colour.blue())},

@@ -20,10 +20,10 @@ constexpr RtfColour kRed{255, 0, 0};
 constexpr RtfColour kBlue{0, 0, 200};
 
 RtfDocument Mixed() {
-    RtfDocument doc = RtfDocument::FromText("ab", {}, true);
-    const RtfDocument tag = RtfDocument::FromText("<Red>", kRed, true);
+    RtfDocument doc = RtfDocument::fromText("ab", {}, true);
+    const RtfDocument tag = RtfDocument::fromText("<Red>", kRed, true);
     doc.chars.insert(doc.chars.end(), tag.chars.begin(), tag.chars.end());
-    const RtfDocument plain = RtfDocument::FromText("cd", kBlue, false);
+    const RtfDocument plain = RtfDocument::fromText("cd", kBlue, false);
     doc.chars.insert(doc.chars.end(), plain.chars.begin(), plain.chars.end());
     return doc;
 }
@@ -45,12 +45,12 @@ TEST(LineEditor, HoldsEveryByteWithItsColourAndWeight) {
 
 TEST(LineEditor, ParagraphBreaksCountAndReadAsCrLf) {
     LineEditor editor;
-    editor.setStyledContent(RtfDocument::FromText("a\r\nb\nc\rd", {}, true));
+    editor.setStyledContent(RtfDocument::fromText("a\r\nb\nc\rd", {}, true));
     EXPECT_EQ(editor.document()->blockCount(), 4);
     EXPECT_EQ(editor.lineBytes(), "a\r\nb\r\nc\r\nd");
     EXPECT_EQ(editor.characterCount(), 10);
 
-    editor.setStyledContent(RtfDocument::FromText("\r\n\r\n", {}, true));
+    editor.setStyledContent(RtfDocument::fromText("\r\n\r\n", {}, true));
     EXPECT_EQ(editor.characterCount(), 4);
     EXPECT_EQ(editor.lineBytes(), "\r\n\r\n");
 }
@@ -65,7 +65,7 @@ TEST(LineEditor, StyledRangeCutsFragmentsAndBreaks) {
     EXPECT_EQ(middle.chars[1].colour, kRed);
     EXPECT_FALSE(middle.chars[6].bold);
 
-    editor.setStyledContent(RtfDocument::FromText("ab\r\ncd", kRed, true));
+    editor.setStyledContent(RtfDocument::fromText("ab\r\ncd", kRed, true));
     EXPECT_EQ(StyledRange(*editor.document(), 1, 4).text(), "b\r\nc");
     EXPECT_EQ(StyledRange(*editor.document(), 2, 3).text(), "\r\n");
     EXPECT_EQ(StyledRange(*editor.document(), 3, 3).text(), "");
@@ -101,7 +101,7 @@ TEST(LineEditor, TheClipboardFormatCarriesColoursAndPlainText) {
     target.replaceSelection(QStringLiteral("[]"));
     target.moveCursor(QTextCursor::Left);
     target.paste();
-    RtfDocument expected = RtfDocument::FromText("[", {}, true);
+    RtfDocument expected = RtfDocument::fromText("[", {}, true);
     for (const StyledChar& c : Mixed().chars) {
         expected.chars.push_back(c);
     }

@@ -25,7 +25,7 @@
 namespace lumivo::ui {
 namespace {
 
-using led::Dot;
+using ::lumivo::Dot;
 
 // --- The view ---------------------------------------------------------------------------------
 
@@ -88,7 +88,7 @@ TEST(LedView, ColoursFollowTheModeAndTheBrightness) {
 TEST(LedView, PaintsEachDotInItsColourAndMode) {
     LedView view;
     view.resize(40, 10); // four columns of ten pixels, one row
-    led::DotImage image(4, 1);
+    DotImage image(4, 1);
     image.set(0, 0, Dot::Red);
     image.set(1, 0, Dot::Green);
     image.set(2, 0, Dot::Yellow);
@@ -347,7 +347,7 @@ TEST_F(PreviewWindowTest, FollowsLineOneAndTheColourMode) {
     QTest::qWait(PreviewModel::kQuietMs + 50);
     Type(Line1(), QStringLiteral("<Green>Hi"));
     QTRY_VERIFY_WITH_TIMEOUT(!main.Preview().pending(), 2000);
-    const led::DotImage& content = main.Preview().animation()->content();
+    const DotImage& content = main.Preview().animation()->content();
     bool green = false;
     for (int x = 0; x < content.columns(); ++x) {
         green = green || content.at(x, 3) == Dot::Green;

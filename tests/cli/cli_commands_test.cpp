@@ -185,8 +185,8 @@ TEST(CliSend, DocumentIsReadAsTheEditorOpensIt) {
         std::ofstream(folder / name, std::ios::binary) << bytes;
         return (folder / name).string();
     };
-    RtfDocument styled = RtfDocument::FromText("He", {0, 0, 0});
-    for (const StyledChar& c : RtfDocument::FromText("llo", {255, 0, 0}, true).chars) {
+    RtfDocument styled = RtfDocument::fromText("He", {0, 0, 0});
+    for (const StyledChar& c : RtfDocument::fromText("llo", {255, 0, 0}, true).chars) {
         styled.chars.push_back(c);
     }
     const std::string rtf = write("styled.lmv", WriteRtf(styled));

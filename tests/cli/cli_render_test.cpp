@@ -149,13 +149,13 @@ TEST_F(CliRender, APictureShowsTheLineInLampsOfSixPixels) {
         std::uint32_t colour;
     };
     for (const Lamp& lamp :
-         {Lamp{1, 0, led::kRedColour}, Lamp{0, 0, led::kUnlitColour}, Lamp{2, 6, led::kRedColour},
-          Lamp{6, 0, led::kRedColour}, Lamp{13, 1, led::kGreenColour},
-          Lamp{30, 3, led::kYellowColour}, Lamp{39, 15, led::kUnlitColour}}) {
+         {Lamp{1, 0, kRedColour}, Lamp{0, 0, kUnlitColour}, Lamp{2, 6, kRedColour},
+          Lamp{6, 0, kRedColour}, Lamp{13, 1, kGreenColour}, Lamp{30, 3, kYellowColour},
+          Lamp{39, 15, kUnlitColour}}) {
         EXPECT_EQ(picture->at(lamp.column * 6 + 2, lamp.row * 6 + 2), Colour(lamp.colour))
             << lamp.column << "," << lamp.row;
     }
-    EXPECT_EQ(picture->at(5, 5), Colour(led::kBoardColour));
+    EXPECT_EQ(picture->at(5, 5), Colour(kBoardColour));
 }
 
 TEST_F(CliRender, FramesCoverOneRunAtTwentyFiveASecond) {

@@ -41,8 +41,8 @@ protected:
 };
 
 TEST_F(DocumentTest, RtfFirstAndEverythingElseAsPlainTextInTheGivenAttributes) {
-    RtfDocument tagged = RtfDocument::FromText("ab");
-    const RtfDocument red = RtfDocument::FromText("<Red>", {255, 0, 0}, true);
+    RtfDocument tagged = RtfDocument::fromText("ab");
+    const RtfDocument red = RtfDocument::fromText("<Red>", {255, 0, 0}, true);
     tagged.chars.insert(tagged.chars.end(), red.chars.begin(), red.chars.end());
     const std::string rtf = WriteRtf(tagged);
 
@@ -55,16 +55,16 @@ TEST_F(DocumentTest, RtfFirstAndEverythingElseAsPlainTextInTheGivenAttributes) {
     const Case cases[] = {
         {"a written document", rtf, tagged},
         {"plain text", "<Red>abc\r\n\xE9\x01"s,
-         RtfDocument::FromText("<Red>abc\r\n\xE9\x01"s, kPlainColour, true)},
+         RtfDocument::fromText("<Red>abc\r\n\xE9\x01"s, kPlainColour, true)},
         {"an empty file", "", RtfDocument{}},
         {"truncated RTF", rtf.substr(0, rtf.size() / 2),
-         RtfDocument::FromText(rtf.substr(0, rtf.size() / 2), kPlainColour, true)},
+         RtfDocument::fromText(rtf.substr(0, rtf.size() / 2), kPlainColour, true)},
         {"RTF nested too deep", "{\\rtf1" + std::string(5000, '{'),
-         RtfDocument::FromText("{\\rtf1" + std::string(5000, '{'), kPlainColour, true)},
+         RtfDocument::fromText("{\\rtf1" + std::string(5000, '{'), kPlainColour, true)},
         {"exactly the largest size", std::string(64, 'x'),
-         RtfDocument::FromText(std::string(64, 'x'), kPlainColour, true), 64},
+         RtfDocument::fromText(std::string(64, 'x'), kPlainColour, true), 64},
         {"the longest line", std::string(kMaxLineCharacters, 'x'),
-         RtfDocument::FromText(std::string(kMaxLineCharacters, 'x'), kPlainColour, true)},
+         RtfDocument::fromText(std::string(kMaxLineCharacters, 'x'), kPlainColour, true)},
     };
     for (const Case& c : cases) {
         const fs::path path = Write("doc.lmv", c.bytes);

@@ -9,7 +9,7 @@
 #include <ostream>
 #include <string>
 
-namespace lumivo::led {
+namespace lumivo {
 namespace {
 
 struct FontCase {
@@ -260,4 +260,4 @@ TEST(LedFontGolden, GlyphsLookAsDrawn) {
 }
 
 } // namespace
-} // namespace lumivo::led
+} // namespace lumivo

@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-namespace lumivo::led {
+namespace lumivo {
 namespace {
 
 const std::filesystem::path kLedData = test::DataDir() / "led";
@@ -330,4 +330,4 @@ TEST(LedPicture, DotsAreRoundLampsInTheSignsColours) {
 }
 
 } // namespace
-} // namespace lumivo::led
+} // namespace lumivo

@@ -8,7 +8,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    using lumivo::led::FontKind;
+    using lumivo::FontKind;
     constexpr std::array<FontKind, 5> kFonts = {FontKind::Font5x7, FontKind::Font6x7,
                                                 FontKind::Font4x7, FontKind::Font7x13,
                                                 FontKind::Font5x8};
@@ -16,16 +16,16 @@ int main(int argc, char** argv) {
     for (FontKind font : kFonts) {
         bool wanted = argc < 2;
         for (int i = 1; i < argc; ++i) {
-            wanted = wanted || lumivo::led::FontName(font) == argv[i];
+            wanted = wanted || lumivo::FontName(font) == argv[i];
         }
         if (wanted) {
-            std::cout << lumivo::led::FontSheetText(font, true);
+            std::cout << lumivo::FontSheetText(font, true);
         }
     }
     for (int i = 1; i < argc; ++i) {
         bool known = false;
         for (FontKind font : kFonts) {
-            known = known || lumivo::led::FontName(font) == argv[i];
+            known = known || lumivo::FontName(font) == argv[i];
         }
         if (!known) {
             std::cerr << "print_led_font: no font named " << argv[i] << '\n';

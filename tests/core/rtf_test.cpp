@@ -63,8 +63,8 @@ TEST(RtfRoundTrip, EveryByteColourAndWeightSurvives) {
 }
 
 TEST(RtfRoundTrip, LineBreaksAndSwitchesOnlyWhereStyleChanges) {
-    RtfDocument document = RtfDocument::FromText("<Red>", kRed);
-    for (const StyledChar& c : RtfDocument::FromText("ab\r\ncd\re\nf\r\n").chars) {
+    RtfDocument document = RtfDocument::fromText("<Red>", kRed);
+    for (const StyledChar& c : RtfDocument::fromText("ab\r\ncd\re\nf\r\n").chars) {
         document.chars.push_back(c);
     }
     document.chars.push_back({'\r', kRed, true}); // a break whose halves differ in style
@@ -73,7 +73,7 @@ TEST(RtfRoundTrip, LineBreaksAndSwitchesOnlyWhereStyleChanges) {
     EXPECT_EQ(ReadOk(rtf), document);
     EXPECT_NE(rtf.find("\\cf1 <Red>\\cf2 ab\\par\r\ncd\\'0de\\'0af\\par\r\n"), rtf.npos) << rtf;
     for (const RtfDocument& edge :
-         {RtfDocument{}, RtfDocument::FromText("\r\n"), RtfDocument::FromText("{x}\\ \t 1")}) {
+         {RtfDocument{}, RtfDocument::fromText("\r\n"), RtfDocument::fromText("{x}\\ \t 1")}) {
         EXPECT_EQ(ReadOk(WriteRtf(edge)), edge);
     }
 }
@@ -109,7 +109,7 @@ TEST(RtfSamples, DocumentsOfBothDialectsRead) {
 TEST(RtfSamples, PlainTextIsEveryByteBlack) {
     const std::string bytes = ReadData("plain_text.lmv");
     EXPECT_FALSE(LooksLikeRtf(bytes));
-    EXPECT_EQ(ReadOk(bytes), RtfDocument::FromText(bytes));
+    EXPECT_EQ(ReadOk(bytes), RtfDocument::fromText(bytes));
     EXPECT_EQ(ReadOk(" {\\rtf1 x}").text(), " {\\rtf1 x}");
 }
 
@@ -131,7 +131,7 @@ TEST(RtfBroken, EveryPrefixOfASampleIsPlainTextOrAnErrorUntilTheLastBrace) {
             const std::string_view prefix(bytes.data(), n);
             const Result<RtfDocument> read = ReadRtf(prefix);
             if (n < 5) {
-                ASSERT_TRUE(read.ok() && *read == RtfDocument::FromText(prefix)) << file << n;
+                ASSERT_TRUE(read.ok() && *read == RtfDocument::fromText(prefix)) << file << n;
             } else if (n < complete) {
                 ASSERT_FALSE(read.ok()) << file << " prefix " << n;
             } else {

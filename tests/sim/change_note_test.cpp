@@ -61,13 +61,13 @@ TEST(SignPicture, TheShownPageIsDrawnAtTheSignsWidth) {
     for (int width : {16, 80, 512}) {
         const std::string text = SignPictureText(sign.state(), {width});
         ASSERT_TRUE(text.starts_with("page B\n")) << text; // the first page, not running
-        const led::DotImage dots = led::DotImageFromText(text.substr(7));
+        const DotImage dots = DotImageFromText(text.substr(7));
         EXPECT_EQ(dots.columns(), width);
         EXPECT_EQ(dots.rows(), 16);
         // "I" in red on line 1 and in green on line 2, from the left edge.
-        EXPECT_EQ(dots.at(2, 0), led::Dot::Red);
-        EXPECT_EQ(dots.at(2, 8), led::Dot::Green);
-        EXPECT_EQ(dots.at(width - 1, 0), led::Dot::Off);
+        EXPECT_EQ(dots.at(2, 0), Dot::Red);
+        EXPECT_EQ(dots.at(2, 8), Dot::Green);
+        EXPECT_EQ(dots.at(width - 1, 0), Dot::Off);
     }
     sign.receive(BuildFrame(RunPagePayload('C'), "01"));
     EXPECT_TRUE(SignPictureText(sign.state(), {}).starts_with("page C (running)\n"));

@@ -3,7 +3,7 @@
 #include "core/payloads.h"
 #include "core/userfont.h"
 #include "sim/json_out.h"
-#include "sim/led_render.h"
+#include "sim/state_dots.h"
 #include "sim/virtual_sign.h"
 
 #include <gtest/gtest.h>
@@ -138,7 +138,7 @@ TEST(LedRender, TheDisplayRunsThePageWithTheSignsClockAndBrightness) {
     EXPECT_EQ(MemoryOfState(state).brightnessPercent, 50);
 
     // Line 1 (the time) in the top rows, line 2 in the lower rows, 32 columns of each.
-    const std::string frame = led::DotImageText(DisplayOfState(state, {32}).frameAt(0.1));
+    const std::string frame = DotImageText(DisplayOfState(state, {32}).frameAt(0.1));
     std::string expected;
     for (const char* text : {"14:05", "<CD>2"}) {
         for (const std::string& row : RenderLine(state, text)) {

@@ -23,10 +23,10 @@ void Send(VirtualSign& sign, SignWindow& window, const Bytes& bytes) {
     }
 }
 
-bool AnyLit(const led::DotImage& image) {
+bool AnyLit(const DotImage& image) {
     for (int y = 0; y < image.rows(); ++y) {
         for (int x = 0; x < image.columns(); ++x) {
-            if (image.at(x, y) != led::Dot::Off) {
+            if (image.at(x, y) != Dot::Off) {
                 return true;
             }
         }
@@ -36,7 +36,7 @@ bool AnyLit(const led::DotImage& image) {
 
 TEST(SignWindow, ShowsTheRunningPageDimmedAndListsTheFrames) {
     VirtualSign sign(1);
-    SignWindow window(led::SignGeometry{96});
+    SignWindow window(SignGeometry{96});
     EXPECT_EQ(window.view()->image().columns(), 96);
     EXPECT_EQ(window.view()->image().rows(), 16);
     EXPECT_FALSE(AnyLit(window.view()->image()));
@@ -50,7 +50,7 @@ TEST(SignWindow, ShowsTheRunningPageDimmedAndListsTheFrames) {
     EXPECT_EQ(window.view()->image().columns(), 96);
 
     // Brightness dims the dots and nothing else.
-    const led::DotImage before = window.view()->image();
+    const DotImage before = window.view()->image();
     Send(sign, window, BuildFrame(BrightnessPayload(3), "01"));
     EXPECT_DOUBLE_EQ(window.view()->brightness(), 0.25);
     EXPECT_EQ(window.view()->image(), before);
@@ -73,7 +73,7 @@ TEST(SignWindow, ShowsTheRunningPageDimmedAndListsTheFrames) {
 
 TEST(SignWindow, KeepsOnlyTheLastFrames) {
     VirtualSign sign(1);
-    SignWindow window(led::SignGeometry{});
+    SignWindow window(SignGeometry{});
     for (int i = 0; i < SignWindow::kListedFrames + 5; ++i) {
         Send(sign, window, BuildFrame(BrightnessPayload(i % 4), "01"));
     }

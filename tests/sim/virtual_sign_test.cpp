@@ -4,7 +4,7 @@
 #include "core/frame.h"
 #include "core/graphic.h"
 #include "core/payloads.h"
-#include "sim/led_render.h"
+#include "sim/state_dots.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "sim/window/sign_window.h"
 
-#include "sim/led_render.h"
 #include "sim/sign_picture.h"
 #include "sim/sign_server.h"
+#include "sim/state_dots.h"
 #include "widgets/led_view.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@ namespace lumivo::sim {
 
 namespace {
 
-bool SameLines(const std::vector<led::StoredLine>& a, const std::vector<led::StoredLine>& b) {
+bool SameLines(const std::vector<StoredLine>& a, const std::vector<StoredLine>& b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -66,7 +66,7 @@ private:
 
 } // namespace
 
-SignWindow::SignWindow(led::SignGeometry geometry, QWidget* parent)
+SignWindow::SignWindow(SignGeometry geometry, QWidget* parent)
     : QWidget(parent), m_geometry{geometry.clampedColumns()} {
     setObjectName(QStringLiteral("SignWindow"));
     setWindowTitle(QStringLiteral("Virtual sign"));
@@ -77,8 +77,8 @@ SignWindow::SignWindow(led::SignGeometry geometry, QWidget* parent)
     m_view = new ui::LedView(this);
     m_view->setObjectName(QStringLiteral("SignView"));
     m_view->setGlow(true);
-    m_view->setImage(led::DotImage(m_geometry.columns, led::kSignRows));
-    m_view->setMinimumHeight(led::kSignRows * 4);
+    m_view->setImage(DotImage(m_geometry.columns, kSignRows));
+    m_view->setMinimumHeight(kSignRows * 4);
     m_frames = new QListWidget(this);
     m_frames->setObjectName(QStringLiteral("SignFrames"));
     m_frames->setUniformItemSizes(true);
@@ -110,9 +110,9 @@ void SignWindow::frameReceived(const QString& note, const SignState& state) {
 }
 
 void SignWindow::showState(const SignState& state) {
-    const led::SignMemory memory = MemoryOfState(state);
+    const SignMemory memory = MemoryOfState(state);
     m_view->setBrightness(memory.brightnessPercent / 100.0);
-    std::vector<led::StoredLine> lines = ShownLines(state);
+    std::vector<StoredLine> lines = ShownLines(state);
     // Another page (or new text on it) starts its run again; anything else (a graphic, the
     // clock) is drawn into the run as it stands.
     if (!SameLines(lines, m_lines)) {
@@ -133,7 +133,7 @@ double SignWindow::time() const {
 
 void SignWindow::tick() {
     m_view->setImage(m_display ? m_display->frameAt(time())
-                               : led::DotImage(m_geometry.columns, led::kSignRows));
+                               : DotImage(m_geometry.columns, kSignRows));
 }
 
 void SignWindow::showEvent(QShowEvent* event) {
@@ -157,7 +157,7 @@ int RunSignWindow(const SignOptions& options, int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumivo-sign"));
-    SignWindow window(led::SignGeometry{options.width});
+    SignWindow window(SignGeometry{options.width});
     WindowWatcher watcher(window);
     int status = 0;
     std::thread server([&] {

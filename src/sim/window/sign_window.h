@@ -28,7 +28,7 @@ public:
     static constexpr int kFrameMs = 40;       // 25 frames a second
     static constexpr int kListedFrames = 200; // older lines leave the list
 
-    explicit SignWindow(led::SignGeometry geometry, QWidget* parent = nullptr);
+    explicit SignWindow(SignGeometry geometry, QWidget* parent = nullptr);
 
     // Where clients connect, for the title and the top line.
     void setWhere(const QString& where);
@@ -40,7 +40,7 @@ public:
     // Seconds into the run of the shown page.
     double time() const;
     // The display now running, if a page is stored.
-    const led::SignDisplay* display() const { return m_display ? &*m_display : nullptr; }
+    const SignDisplay* display() const { return m_display ? &*m_display : nullptr; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -50,14 +50,14 @@ private:
     void showState(const SignState& state);
     void tick();
 
-    led::SignGeometry m_geometry;
+    SignGeometry m_geometry;
     QLabel* m_where = nullptr;
     ui::LedView* m_view = nullptr;
     QListWidget* m_frames = nullptr;
     QTimer m_tick;
     QElapsedTimer m_runClock;
-    std::vector<led::StoredLine> m_lines;
-    std::optional<led::SignDisplay> m_display;
+    std::vector<StoredLine> m_lines;
+    std::optional<SignDisplay> m_display;
 };
 
 // The whole program with a window: the sign serves on a thread of its own while the window runs;

@@ -1,4 +1,4 @@
-#include "sim/led_render.h"
+#include "sim/state_dots.h"
 
 #include "core/graphic.h"
 #include "core/userfont.h"
@@ -8,45 +8,45 @@
 
 namespace lumivo::sim {
 
-led::SignMemory MemoryOfState(const SignState& state) {
-    led::SignMemory memory;
+SignMemory MemoryOfState(const SignState& state) {
+    SignMemory memory;
     for (const auto& [key, block] : state.graphics)
-        memory.blocks[key] = led::DotImageFromPixelRows(block.rows);
+        memory.blocks[key] = DotImageFromPixelRows(block.rows);
     for (const auto& [number, ch] : state.userChars) {
-        led::UserCharacter character;
+        UserCharacter character;
         character.size = ch.size;
         std::copy_n(ch.rows.begin(), character.rows.size(), character.rows.begin());
         memory.userCharacters[kFirstUserCharCode + number] = character;
     }
     if (state.clock)
-        memory.clock = led::ClockFromDigits(*state.clock);
+        memory.clock = ClockFromDigits(*state.clock);
     if (state.brightness)
         memory.brightnessPercent = BrightnessPercent(*state.brightness);
     return memory;
 }
 
-led::SignDisplay DisplayOfState(const SignState& state, led::SignGeometry geometry) {
-    return led::SignDisplay(ShownLines(state), MemoryOfState(state), geometry);
+SignDisplay DisplayOfState(const SignState& state, SignGeometry geometry) {
+    return SignDisplay(ShownLines(state), MemoryOfState(state), geometry);
 }
 
 std::vector<std::string> RenderLine(const SignState& state, std::string_view text) {
-    const led::DotImage dots = led::RenderLineDots(text, MemoryOfState(state));
+    const DotImage dots = RenderLineDots(text, MemoryOfState(state));
     std::vector<std::string> rows;
     for (int y = 0; y < dots.rows(); ++y) {
         std::string row;
         row.reserve(static_cast<std::size_t>(dots.columns()));
         for (int x = 0; x < dots.columns(); ++x) {
             switch (dots.at(x, y)) {
-            case led::Dot::Off:
+            case Dot::Off:
                 row += kPixelOff;
                 break;
-            case led::Dot::Red:
+            case Dot::Red:
                 row += kPixelRed;
                 break;
-            case led::Dot::Green:
+            case Dot::Green:
                 row += kPixelGreen;
                 break;
-            case led::Dot::Yellow:
+            case Dot::Yellow:
                 row += kPixelYellow;
                 break;
             }

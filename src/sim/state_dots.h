@@ -12,11 +12,11 @@ namespace lumivo::sim {
 inline constexpr int kDotRows = 8;
 
 // What the renderer needs of the state: graphic blocks, user characters, clock, brightness.
-led::SignMemory MemoryOfState(const SignState& state);
+SignMemory MemoryOfState(const SignState& state);
 
 // The display of the running page (else the first stored page), both its lines; no lines when
 // no page is stored.
-led::SignDisplay DisplayOfState(const SignState& state, led::SignGeometry geometry);
+SignDisplay DisplayOfState(const SignState& state, SignGeometry geometry);
 
 // The static dots one page line lights, as rows of pixel letters ('@' off, 'A' red, 'D' green,
 // 'E' yellow), kDotRows rows of equal length (twice as many for a line in the 7x13 font or with
