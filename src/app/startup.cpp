@@ -37,18 +37,18 @@ const auto kProcessStart = std::chrono::steady_clock::now();
 constexpr StartupWindow kStartupWindows[] = {
     {"TSetCom", &TSetCom::Create},
     {"TAboutBox", &TAboutBox::Create},
-    {"TSchedule", &TSchedule::Create},
+    {"TSchedule", &schedule::TSchedule::Create},
     {"TScheduleAdd", nullptr}, // made by TSchedule, which owns it
-    {"TDeletefrm", &TDeletefrm::Create},
+    {"TDeletefrm", &schedule::TDeletefrm::Create},
     {"TSetID", &TSetID::Create},
     {"TGraphicForm", &graphic::TGraphicForm::Create},
-    {"TuEuropeanCharForm", &TuEuropeanCharForm::Create},
+    {"TuEuropeanCharForm", &userfont::TuEuropeanCharForm::Create},
     {"TLinkpagefrm", &TLinkpagefrm::Create},
     {"TInputTextfrm", &TInputTextfrm::Create},
     {"TBmpSaveLoad", &graphic::TBmpSaveLoad::Create},
     {"TMoveSpeedfrm", &TMoveSpeedfrm::Create},
     {"TSelectGaphName", &graphic::TSelectGaphName::Create},
-    {"TFontMakefrm", &TFontMakefrm::Create},
+    {"TFontMakefrm", &userfont::TFontMakefrm::Create},
     {"TsignColorfrm", &TsignColorfrm::Create},
 };
 
@@ -147,7 +147,7 @@ std::unique_ptr<TForm1> StartEditor(const EditorOptions& options) {
     }
     // Made anew per use, so it has no line in the table; it finds the picker among the windows
     // made above.
-    TDeleteFontfrm::BindMenuItem(*main);
+    userfont::TDeleteFontfrm::BindMenuItem(*main);
     if (options.quitAfterShow) {
         new FirstPaintProbe(main.get());
     }

@@ -13,10 +13,9 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-#include <algorithm>
 #include <memory>
 
-namespace lumivo::ui {
+namespace lumivo::schedule {
 
 namespace {
 
@@ -28,15 +27,15 @@ constexpr int kLineRole = Qt::UserRole + 11; // -1 for a page node, 0 or 1 for a
 TDeletefrm::TDeletefrm(QWidget* parent, link::SignConnection connection)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      m_connection(std::move(connection)), m_ui(SetUpForm<Ui::TDeletefrm>(*this)),
+      m_connection(std::move(connection)), m_ui(ui::SetUpForm<Ui::TDeletefrm>(*this)),
       m_panels(*this, {m_ui->DelSchedulePanel, m_ui->DelPagePanel, m_ui->DeleteAllPanel,
-                       m_ui->TransferFontPanel}) {
+                       m_ui->TransferFontPanel}),
+      m_fontPanel(*this, *m_ui, m_connection) {
     m_command = new link::CommandThread(this);
     connect(m_command, &link::CommandThread::finished, this, &TDeletefrm::commandFinished);
     connect(m_command, &link::CommandThread::progressed, this, [this](int value, int maximum) {
         if (m_runningButton == m_ui->TransFont) {
-            m_ui->ProgressBar1->setMaximum(maximum);
-            m_ui->ProgressBar1->setValue(value);
+            m_fontPanel.showProgress(value, maximum);
         }
     });
     fillLists();
@@ -60,9 +59,9 @@ TDeletefrm::~TDeletefrm() = default;
 
 void TDeletefrm::fillLists() {
     for (QComboBox* ids : {m_ui->ComboBox1, m_ui->ComboBox2, m_ui->ComboBox3}) {
-        FillSignIdCombo(*ids);
+        ui::FillSignIdCombo(*ids);
     }
-    FillSignIdCombo(*m_ui->ComboBox4, false);
+    ui::FillSignIdCombo(*m_ui->ComboBox4, false);
 
     QListWidget* tasks = m_ui->CheckListBox1;
     for (int k = 1; k <= kMaxScheduleEntries; ++k) {
@@ -76,13 +75,13 @@ void TDeletefrm::fillLists() {
                             4);
 
     PageTreeView* tree = m_ui->TreeView1;
-    for (int page = 0; page < schedule::PageTreeMarks::kPages; ++page) {
+    for (int page = 0; page < PageTreeMarks::kPages; ++page) {
         auto* pageNode = new QTreeWidgetItem(tree);
         pageNode->setText(0, QStringLiteral("Page ") + QChar(u'A' + page));
         pageNode->setData(0, kPageRole, page);
         pageNode->setData(0, kLineRole, -1);
         tree->setMark(pageNode, false);
-        for (int line = 0; line < schedule::PageTreeMarks::kLines; ++line) {
+        for (int line = 0; line < PageTreeMarks::kLines; ++line) {
             auto* lineNode = new QTreeWidgetItem(pageNode);
             lineNode->setText(0, QStringLiteral("Line ") + QString::number(line + 1));
             lineNode->setData(0, kPageRole, page);
@@ -96,19 +95,19 @@ void TDeletefrm::HidePanels() {
     m_panels.hideAll();
 }
 
-CommandPanels::Command TDeletefrm::deleteScheduleCommand() const {
+ui::CommandPanels::Command TDeletefrm::deleteScheduleCommand() const {
     return {m_ui->DelSchedulePanel, QStringLiteral("Delete Schedule")};
 }
 
-CommandPanels::Command TDeletefrm::deletePageCommand() const {
+ui::CommandPanels::Command TDeletefrm::deletePageCommand() const {
     return {m_ui->DelPagePanel, QStringLiteral("Delete page")};
 }
 
-CommandPanels::Command TDeletefrm::deleteAllCommand() const {
+ui::CommandPanels::Command TDeletefrm::deleteAllCommand() const {
     return {m_ui->DeleteAllPanel, QStringLiteral("Delete All"), m_ui->DeleteOk};
 }
 
-CommandPanels::Command TDeletefrm::transferFontCommand() const {
+ui::CommandPanels::Command TDeletefrm::transferFontCommand() const {
     return {m_ui->TransferFontPanel, QStringLiteral("Transfer Font To Sign")};
 }
 
@@ -140,15 +139,12 @@ void TDeletefrm::openDeleteAll() {
     m_panels.open(deleteAllCommand(), Qt::ApplicationModal);
 }
 
-void TDeletefrm::openTransferFont(UserFontSource& source) {
-    m_fontSource = &source;
-    if (m_runningButton != m_ui->TransFont) {
-        m_ui->TransFont->setEnabled(true);
-    }
+void TDeletefrm::openTransferFont(ui::UserFontSource& source) {
+    m_fontPanel.open(source, m_runningButton == m_ui->TransFont);
     m_panels.open(transferFontCommand(), Qt::NonModal);
 }
 
-std::unique_ptr<QWidget> TDeletefrm::Create(EditorHost& host) {
+std::unique_ptr<QWidget> TDeletefrm::Create(ui::EditorHost& host) {
     auto window = std::make_unique<TDeletefrm>(
         nullptr, link::MakeSignConnection([&host] { return host.ComPort(); }, host.SettingsPath()));
     TDeletefrm* dialog = window.get();
@@ -185,7 +181,7 @@ void TDeletefrm::TreeView1Click(QTreeWidgetItem* item) {
 void TDeletefrm::refreshMarks(int page) {
     QTreeWidgetItem* pageNode = m_ui->TreeView1->topLevelItem(page);
     m_ui->TreeView1->setMark(pageNode, m_marks.pageChecked(page));
-    for (int line = 0; line < schedule::PageTreeMarks::kLines; ++line) {
+    for (int line = 0; line < PageTreeMarks::kLines; ++line) {
         m_ui->TreeView1->setMark(pageNode->child(line), m_marks.lineChecked(page, line));
     }
 }
@@ -204,7 +200,7 @@ void TDeletefrm::run(QPushButton* button, link::CommandThread::Command command,
 void TDeletefrm::commandFinished(const link::Outcome& outcome) {
     if (m_runningButton == m_ui->TransFont && m_ui->TransFont != nullptr) {
         m_runningButton = nullptr;
-        fontTransferFinished(outcome);
+        m_fontPanel.finished(outcome);
         return;
     }
     QPushButton* button = m_runningButton;
@@ -215,7 +211,7 @@ void TDeletefrm::commandFinished(const link::Outcome& outcome) {
     if (!outcome.success && !m_failureBoxBeforeEnable) {
         button->setEnabled(true);
     }
-    ShowOutcome(this, outcome);
+    ui::ShowOutcome(this, outcome);
     button->setEnabled(true);
 }
 
@@ -224,8 +220,8 @@ void TDeletefrm::ScheduleOkClick() {
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
     run(
         m_ui->ScheduleOk,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox1),
-         checked = taskChecks()](const link::Progress&) {
+        [opener = std::move(opener), clock = std::move(clock),
+         signId = ui::SignIdOf(*m_ui->ComboBox1), checked = taskChecks()](const link::Progress&) {
             return link::RunDeleteSchedules(opener, *clock, signId, checked);
         },
         false);
@@ -236,7 +232,8 @@ void TDeletefrm::DelPageOKClick() {
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
     run(
         m_ui->DelPageOK,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox2),
+        [opener = std::move(opener), clock = std::move(clock),
+         signId = ui::SignIdOf(*m_ui->ComboBox2),
          lines = m_marks.lineMarks()](const link::Progress&) {
             return link::RunDeletePageLines(opener, *clock, signId, lines);
         },
@@ -248,52 +245,20 @@ void TDeletefrm::DeleteOkClick() {
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
     run(
         m_ui->DeleteOk,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox3)](
-            const link::Progress&) { return link::RunDeleteAll(opener, *clock, signId); },
-        false);
-}
-
-void TDeletefrm::TransFontClick() {
-    if (m_fontSource == nullptr || m_command->isRunning()) {
-        return;
-    }
-    // The list is read once, as it stands when the transfer starts: the worker never touches the
-    // font maker, which stays usable while the characters go out.
-    std::vector<UserCharRecord> records = m_fontSource->FontRecords();
-    m_ui->ProgressBar1->setValue(0);
-    m_ui->ProgressBar1->setMaximum(std::max<int>(1, static_cast<int>(records.size())));
-    m_sentCharacters = std::make_shared<std::vector<UserCharRecord>>();
-    link::PortOpener opener = m_connection.portOpener();
-    std::shared_ptr<link::Clock> clock = m_connection.makeClock();
-    run(
-        m_ui->TransFont,
-        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox4),
-         records = std::move(records), sent = m_sentCharacters](const link::Progress& progress) {
-            link::FontTransferResult result =
-                link::RunFontTransfer(opener, *clock, signId, records, progress);
-            *sent = std::move(result.sent);
-            return result.outcome;
+        [opener = std::move(opener), clock = std::move(clock),
+         signId = ui::SignIdOf(*m_ui->ComboBox3)](const link::Progress&) {
+            return link::RunDeleteAll(opener, *clock, signId);
         },
         false);
 }
 
-void TDeletefrm::fontTransferFinished(const link::Outcome& outcome) {
-    const std::vector<UserCharRecord> sent =
-        m_sentCharacters ? std::move(*m_sentCharacters) : std::vector<UserCharRecord>{};
-    m_sentCharacters.reset();
-    // Every character the sign took is drawn, also after a refusal, so the picker shows what the
-    // sign holds; the picture file is written only when the whole transfer succeeded.
-    if (m_fontSource != nullptr && !sent.empty()) {
-        const QString saveProblem = m_fontSource->DrawSentCharacters(sent, outcome.success);
-        if (!saveProblem.isEmpty()) {
-            ShowOutcome(this, link::Outcome{link::BoxKind::Error,
-                                            " Cannot save the European character picture ", false,
-                                            saveProblem.toStdString()});
-        }
+void TDeletefrm::TransFontClick() {
+    if (m_command->isRunning()) {
+        return;
     }
-    m_ui->TransFont->setEnabled(true);
-    m_ui->ProgressBar1->setValue(0);
-    ShowOutcome(this, outcome);
+    if (std::optional<link::CommandThread::Command> command = m_fontPanel.transferCommand()) {
+        run(m_ui->TransFont, std::move(*command), false);
+    }
 }
 
-} // namespace lumivo::ui
+} // namespace lumivo::schedule

@@ -3,6 +3,7 @@
 #include "link/command_thread.h"
 #include "link/outcome.h"
 #include "link/sign_connection.h"
+#include "schedule/font_transfer_panel.h"
 #include "schedule/page_tree_marks.h"
 #include "widgets/command_panels.h"
 #include "widgets/font_transfer.h"
@@ -20,14 +21,16 @@ class TDeletefrm;
 }
 
 namespace lumivo::ui {
-
 class EditorHost;
+}
+
+namespace lumivo::schedule {
 
 // One window, four panels, one visible at a time: delete schedules, delete lines of pages,
 // delete everything, and the font transfer panel. Each command runs on a worker thread with its
 // OK button disabled and reports in a box when it ends. The task checks and the page marks keep
 // their state between uses.
-class TDeletefrm final : public QDialog, public FontTransferPanel {
+class TDeletefrm final : public QDialog, public ui::FontTransferPanel {
     Q_OBJECT
 public:
     TDeletefrm(QWidget* parent, link::SignConnection connection);
@@ -47,27 +50,26 @@ public:
     void openDeletePage();
     void openDeleteAll();
     // The font maker's "Transfer to Sign...": the font panel, not modal.
-    void openTransferFont(UserFontSource& source) override;
+    void openTransferFont(ui::UserFontSource& source) override;
 
     // The start-up factory: a top-level window bound to the menu items of the main window.
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
 
-    const schedule::PageTreeMarks& pageMarks() const { return m_marks; }
+    const PageTreeMarks& pageMarks() const { return m_marks; }
     std::array<bool, kMaxScheduleEntries> taskChecks() const;
     bool isRunning() const;
 
 private:
-    CommandPanels::Command deleteScheduleCommand() const;
-    CommandPanels::Command deletePageCommand() const;
-    CommandPanels::Command deleteAllCommand() const;
-    CommandPanels::Command transferFontCommand() const;
+    ui::CommandPanels::Command deleteScheduleCommand() const;
+    ui::CommandPanels::Command deletePageCommand() const;
+    ui::CommandPanels::Command deleteAllCommand() const;
+    ui::CommandPanels::Command transferFontCommand() const;
     void fillLists();
 
     void ScheduleOkClick();
     void DelPageOKClick();
     void DeleteOkClick();
     void TransFontClick();
-    void fontTransferFinished(const link::Outcome& outcome);
     void TreeView1Click(QTreeWidgetItem* item);
     void refreshMarks(int page);
 
@@ -77,15 +79,13 @@ private:
     void commandFinished(const link::Outcome& outcome);
 
     link::SignConnection m_connection;
-    schedule::PageTreeMarks m_marks;
+    PageTreeMarks m_marks;
     link::CommandThread* m_command = nullptr;
     QPushButton* m_runningButton = nullptr;
     bool m_failureBoxBeforeEnable = false;
     std::unique_ptr<Ui::TDeletefrm> m_ui;
-    CommandPanels m_panels;
-    UserFontSource* m_fontSource = nullptr;
-    // What the running font transfer's sign took; written by the worker before it finishes.
-    std::shared_ptr<std::vector<UserCharRecord>> m_sentCharacters;
+    ui::CommandPanels m_panels;
+    TransferFontPanel m_fontPanel;
 };
 
-} // namespace lumivo::ui
+} // namespace lumivo::schedule

@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QStyleOptionViewItem>
 
-namespace lumivo::ui {
+namespace lumivo::schedule {
 
 namespace {
 
@@ -79,4 +79,4 @@ void PageTreeView::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-} // namespace lumivo::ui
+} // namespace lumivo::schedule

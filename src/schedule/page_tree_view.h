@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QTreeWidget>
 
-namespace lumivo::ui {
+namespace lumivo::schedule {
 
 // A tree whose nodes carry a check mark drawn as a small state image in front of their text.
 // Only a click on the mark reports `markClicked`; a click on the text just selects the node.
@@ -29,4 +29,4 @@ private:
     QIcon m_checked;
 };
 
-} // namespace lumivo::ui
+} // namespace lumivo::schedule

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
-namespace lumivo::ui {
+namespace lumivo::schedule {
 
 namespace {
 
@@ -30,8 +30,8 @@ QString Qt8(const std::string& text) {
 
 } // namespace
 
-TScheduleAdd::TScheduleAdd(QWidget* parent, schedule::ScheduleList& list,
-                           std::function<int()> modifyPosition, const QDateTime& now)
+TScheduleAdd::TScheduleAdd(QWidget* parent, ScheduleList& list, std::function<int()> modifyPosition,
+                           const QDateTime& now)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       m_list(list), m_modifyPosition(std::move(modifyPosition)),
@@ -39,10 +39,10 @@ TScheduleAdd::TScheduleAdd(QWidget* parent, schedule::ScheduleList& list,
     m_ui->setupUi(this);
     setWindowTitle(addCaption());
 
-    SetUpMaskedEdit(*m_ui->MaskEdit1, DateMask());
-    SetUpMaskedEdit(*m_ui->StartMaskEdit, TimeMask());
-    SetUpMaskedEdit(*m_ui->MaskEdit2, DateMask());
-    SetUpMaskedEdit(*m_ui->EndMaskEdit, TimeMask());
+    SetUpMaskedEdit(*m_ui->MaskEdit1, ui::DateMask());
+    SetUpMaskedEdit(*m_ui->StartMaskEdit, ui::TimeMask());
+    SetUpMaskedEdit(*m_ui->MaskEdit2, ui::DateMask());
+    SetUpMaskedEdit(*m_ui->EndMaskEdit, ui::TimeMask());
     for (QLineEdit* time : {m_ui->StartMaskEdit, m_ui->EndMaskEdit}) {
         time->installEventFilter(this);
     }
@@ -53,10 +53,10 @@ TScheduleAdd::TScheduleAdd(QWidget* parent, schedule::ScheduleList& list,
 
     const QString time = now.time().toString(QStringLiteral("hh:mm"));
     const QString date = now.date().toString(QStringLiteral("MM/dd/yy"));
-    SetMaskedText(*m_ui->StartMaskEdit, time);
-    SetMaskedText(*m_ui->EndMaskEdit, time);
-    SetMaskedText(*m_ui->MaskEdit1, date);
-    SetMaskedText(*m_ui->MaskEdit2, date);
+    ui::SetMaskedText(*m_ui->StartMaskEdit, time);
+    ui::SetMaskedText(*m_ui->EndMaskEdit, time);
+    ui::SetMaskedText(*m_ui->MaskEdit1, date);
+    ui::SetMaskedText(*m_ui->MaskEdit2, date);
 
     connect(m_ui->OK, &QPushButton::clicked, this, &TScheduleAdd::OKClick);
     connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
@@ -64,32 +64,32 @@ TScheduleAdd::TScheduleAdd(QWidget* parent, schedule::ScheduleList& list,
 
 TScheduleAdd::~TScheduleAdd() = default;
 
-schedule::EntryFields TScheduleAdd::fields() const {
-    return schedule::EntryFields{Std(MaskedText(*m_ui->MaskEdit1)),
-                                 Std(MaskedText(*m_ui->StartMaskEdit)),
-                                 Std(MaskedText(*m_ui->MaskEdit2)),
-                                 Std(MaskedText(*m_ui->EndMaskEdit)), Std(m_ui->PageEdit->text())};
+EntryFields TScheduleAdd::fields() const {
+    return EntryFields{Std(ui::MaskedText(*m_ui->MaskEdit1)),
+                       Std(ui::MaskedText(*m_ui->StartMaskEdit)),
+                       Std(ui::MaskedText(*m_ui->MaskEdit2)),
+                       Std(ui::MaskedText(*m_ui->EndMaskEdit)), Std(m_ui->PageEdit->text())};
 }
 
-void TScheduleAdd::setFields(const schedule::EntryFields& fields) {
-    SetMaskedText(*m_ui->MaskEdit1, Qt8(fields.startDate));
-    SetMaskedText(*m_ui->StartMaskEdit, Qt8(fields.startTime));
-    SetMaskedText(*m_ui->MaskEdit2, Qt8(fields.endDate));
-    SetMaskedText(*m_ui->EndMaskEdit, Qt8(fields.endTime));
+void TScheduleAdd::setFields(const EntryFields& fields) {
+    ui::SetMaskedText(*m_ui->MaskEdit1, Qt8(fields.startDate));
+    ui::SetMaskedText(*m_ui->StartMaskEdit, Qt8(fields.startTime));
+    ui::SetMaskedText(*m_ui->MaskEdit2, Qt8(fields.endDate));
+    ui::SetMaskedText(*m_ui->EndMaskEdit, Qt8(fields.endTime));
     m_ui->PageEdit->setText(Qt8(fields.pages));
 }
 
 void TScheduleAdd::OKClick() {
     const int position = isAddMode() || !m_modifyPosition ? -1 : m_modifyPosition();
-    switch (schedule::ApplyEntry(m_list, fields(), isAddMode(), position)) {
-    case schedule::EntryResult::DateOutOfRange:
-        ShowBox(this, MessageKind::Plain, QStringLiteral("Date is out of Range"));
+    switch (ApplyEntry(m_list, fields(), isAddMode(), position)) {
+    case EntryResult::DateOutOfRange:
+        ui::ShowBox(this, ui::MessageKind::Plain, QStringLiteral("Date is out of Range"));
         return;
-    case schedule::EntryResult::ListFull:
-        ShowBox(this, MessageKind::Information, QStringLiteral(" Max only items 5 "),
-                QMessageBox::Yes);
+    case EntryResult::ListFull:
+        ui::ShowBox(this, ui::MessageKind::Information, QStringLiteral(" Max only items 5 "),
+                    QMessageBox::Yes);
         return;
-    case schedule::EntryResult::Stored:
+    case EntryResult::Stored:
         Q_EMIT listChanged();
         accept();
         return;
@@ -97,11 +97,11 @@ void TScheduleAdd::OKClick() {
 }
 
 void TScheduleAdd::correctTime(QLineEdit* edit) {
-    const QString text = MaskedText(*edit);
+    const QString text = ui::MaskedText(*edit);
     const QString corrected = Qt8(CorrectScheduleTime(Std(text)));
     if (corrected != text) {
         const int cursor = edit->cursorPosition();
-        SetMaskedText(*edit, corrected);
+        ui::SetMaskedText(*edit, corrected);
         edit->setCursorPosition(cursor);
     }
 }
@@ -111,8 +111,7 @@ bool TScheduleAdd::eventFilter(QObject* watched, QEvent* event) {
         // Only typed characters are filtered: Tab, Enter, Escape and the editing keys do their
         // usual work.
         const QString text = static_cast<QKeyEvent*>(event)->text();
-        if (!text.isEmpty() && text.at(0).isPrint() &&
-            !schedule::PageKeyAccepted(text.at(0).unicode())) {
+        if (!text.isEmpty() && text.at(0).isPrint() && !PageKeyAccepted(text.at(0).unicode())) {
             return true;
         }
     } else if ((watched == m_ui->StartMaskEdit || watched == m_ui->EndMaskEdit) &&
@@ -126,8 +125,8 @@ void TScheduleAdd::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_centred) {
         m_centred = true;
-        CentreOnScreen(*this);
+        ui::CentreOnScreen(*this);
     }
 }
 
-} // namespace lumivo::ui
+} // namespace lumivo::schedule

@@ -14,7 +14,7 @@ namespace Ui {
 class TScheduleAdd;
 }
 
-namespace lumivo::ui {
+namespace lumivo::schedule {
 
 // The schedule entry dialog. Its caption is its mode: "Schedule-Add" appends a row, anything
 // else ("Schedule-Modify") replaces the row the Schedule window remembered. The fields keep what
@@ -27,15 +27,15 @@ public:
 
     // `modifyPosition` tells OK which row a modify replaces. The time fields start at the time of
     // `now` ("hh:nn"), the date fields at its date ("mm/dd/yy").
-    TScheduleAdd(QWidget* parent, schedule::ScheduleList& list, std::function<int()> modifyPosition,
+    TScheduleAdd(QWidget* parent, ScheduleList& list, std::function<int()> modifyPosition,
                  const QDateTime& now = QDateTime::currentDateTime());
     ~TScheduleAdd() override;
 
     bool isAddMode() const { return windowTitle() == addCaption(); }
 
     // The fields as stored: a space wherever a position was left empty.
-    schedule::EntryFields fields() const;
-    void setFields(const schedule::EntryFields& fields);
+    EntryFields fields() const;
+    void setFields(const EntryFields& fields);
 
 Q_SIGNALS:
     // A row was appended or replaced.
@@ -49,10 +49,10 @@ private:
     void OKClick();
     void correctTime(QLineEdit* edit);
 
-    schedule::ScheduleList& m_list;
+    ScheduleList& m_list;
     std::function<int()> m_modifyPosition;
     std::unique_ptr<Ui::TScheduleAdd> m_ui;
     bool m_centred = false;
 };
 
-} // namespace lumivo::ui
+} // namespace lumivo::schedule

@@ -15,7 +15,7 @@
 
 #include <memory>
 
-namespace lumivo::ui {
+namespace lumivo::schedule {
 
 namespace {
 
@@ -39,7 +39,7 @@ TSchedule::TSchedule(QWidget* parent, link::SignConnection connection, const QDa
     list->setMinimumSize(dateWidth * 2 + metrics.horizontalAdvance(QStringLiteral("NO.")) +
                              metrics.horizontalAdvance(QLatin1Char('W')) * 12,
                          metrics.height() * 9);
-    FillSignIdCombo(*m_ui->ComboBox1);
+    ui::FillSignIdCombo(*m_ui->ComboBox1);
 
     m_entryDialog = new TScheduleAdd(
         this, m_list, [this] { return m_modifyPosition; }, now);
@@ -64,7 +64,7 @@ void TSchedule::showSchedule() {
     activateWindow();
 }
 
-std::unique_ptr<QWidget> TSchedule::Create(EditorHost& host) {
+std::unique_ptr<QWidget> TSchedule::Create(ui::EditorHost& host) {
     auto window = std::make_unique<TSchedule>(
         nullptr, link::MakeSignConnection([&host] { return host.ComPort(); }, host.SettingsPath()));
     TSchedule* schedule = window.get();
@@ -89,7 +89,7 @@ void TSchedule::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!m_centred) {
         m_centred = true;
-        CentreOnScreen(*this);
+        ui::CentreOnScreen(*this);
     }
 }
 
@@ -104,7 +104,7 @@ void TSchedule::refreshList() {
     for (int row = 0; row < m_list.count(); ++row) {
         const ScheduleEntry& entry = m_list.at(row);
         m_ui->ListView1->addTopLevelItem(
-            new QTreeWidgetItem({Qt8(schedule::ScheduleList::rowNumber(row)), Qt8(entry.start),
+            new QTreeWidgetItem({Qt8(ScheduleList::rowNumber(row)), Qt8(entry.start),
                                  Qt8(entry.end), Qt8(entry.pages)}));
     }
     if (current >= 0 && current < m_list.count()) {
@@ -120,12 +120,12 @@ void TSchedule::AddClick() {
 void TSchedule::ModifyClick() {
     const int row = selectedRow();
     if (row < 0) {
-        ShowBox(this, MessageKind::Plain, QStringLiteral("First, Select one item"));
+        ui::ShowBox(this, ui::MessageKind::Plain, QStringLiteral("First, Select one item"));
         return;
     }
     m_entryDialog->setWindowTitle(TScheduleAdd::modifyCaption());
     m_modifyPosition = row;
-    m_entryDialog->setFields(schedule::FieldsFromEntry(m_list.at(row)));
+    m_entryDialog->setFields(FieldsFromEntry(m_list.at(row)));
     m_entryDialog->show();
 }
 
@@ -145,7 +145,7 @@ void TSchedule::SendClick() {
     }
     link::PortOpener opener = m_connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
-    const std::string signId = SignIdOf(*m_ui->ComboBox1);
+    const std::string signId = ui::SignIdOf(*m_ui->ComboBox1);
     std::vector<ScheduleEntry> entries = m_list.snapshot();
     m_ui->Send->setEnabled(false);
     m_command->start([opener = std::move(opener), clock = std::move(clock), signId,
@@ -159,8 +159,8 @@ void TSchedule::sendFinished(const link::Outcome& outcome) {
     if (!outcome.success) {
         m_ui->Send->setEnabled(true);
     }
-    ShowOutcome(this, outcome);
+    ui::ShowOutcome(this, outcome);
     m_ui->Send->setEnabled(true);
 }
 
-} // namespace lumivo::ui
+} // namespace lumivo::schedule

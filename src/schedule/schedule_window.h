@@ -18,8 +18,11 @@ class CommandThread;
 }
 
 namespace lumivo::ui {
-
 class EditorHost;
+}
+
+namespace lumivo::schedule {
+
 class TScheduleAdd;
 
 // The Schedule window: the list of up to five schedules, their entry dialog, and Send, which
@@ -38,10 +41,10 @@ public:
 
     // The start-up factory: a top-level window (with its entry dialog) bound to the main
     // window's "Display by Schedule..." item.
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
 
     TScheduleAdd* entryDialog() const { return m_entryDialog; }
-    const schedule::ScheduleList& scheduleList() const { return m_list; }
+    const ScheduleList& scheduleList() const { return m_list; }
     // The row the last "Modify..." opened the entry dialog on.
     int modifyPosition() const { return m_modifyPosition; }
     bool isSending() const;
@@ -60,7 +63,7 @@ private:
     int selectedRow() const;
 
     link::SignConnection m_connection;
-    schedule::ScheduleList m_list;
+    ScheduleList m_list;
     int m_modifyPosition = 0;
     TScheduleAdd* m_entryDialog = nullptr;
     link::CommandThread* m_command = nullptr;
@@ -68,4 +71,4 @@ private:
     bool m_centred = false;
 };
 
-} // namespace lumivo::ui
+} // namespace lumivo::schedule

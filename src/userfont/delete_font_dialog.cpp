@@ -5,85 +5,36 @@
 #include "core/program_folder.h"
 #include "core/userfont.h"
 #include "link/runners.h"
+#include "ui_delete_font_dialog.h"
 #include "userfont/euro_char_form.h"
 #include "userfont/euro_picture_file.h"
 #include "widgets/editor_host.h"
+#include "widgets/form.h"
 #include "widgets/window_support.h"
 
-#include <QComboBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
 #include <QStyle>
-#include <QVBoxLayout>
 
 #include <memory>
 
-namespace lumivo::ui {
+namespace lumivo::userfont {
 
 TDeleteFontfrm::TDeleteFontfrm(RecallContext context, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      m_context(std::move(context)) {
-    setObjectName(QStringLiteral("TDeleteFontfrm"));
-    setWindowTitle(QStringLiteral("Confirm"));
+      m_context(std::move(context)), m_ui(ui::SetUpForm<Ui::TDeleteFontfrm>(*this)) {
     setWindowModality(Qt::ApplicationModal);
+    m_ui->Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
+    ui::FillSignIdCombo(*m_ui->ComboBox1);
 
     m_command = new link::CommandThread(this);
     connect(m_command, &link::CommandThread::finished, this, &TDeleteFontfrm::recallFinished);
-
-    auto* icon = new QLabel(this);
-    icon->setObjectName(QStringLiteral("Image1"));
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
-    icon->setFixedSize(32, 32);
-
-    auto* signIdLabel = new QLabel(QStringLiteral("Sign ID:"), this);
-    m_signId = MakeSignIdCombo(this, QStringLiteral("ComboBox1"));
-    signIdLabel->setBuddy(m_signId);
-
-    auto* message = new QLabel(QStringLiteral("Please connect the data cable to the sign.\n"
-                                              "This process recalls the Default Font to\n"
-                                              "the sign and PC program software. "),
-                               this);
-    message->setObjectName(QStringLiteral("Label2"));
-
-    m_yes = new QPushButton(QStringLiteral("Yes"), this);
-    m_yes->setObjectName(QStringLiteral("Button1"));
-    m_yes->setAutoDefault(true);
-    m_yes->setDefault(true);
-    auto* no = new QPushButton(QStringLiteral("No"), this);
-    no->setObjectName(QStringLiteral("Button2"));
-    no->setAutoDefault(true);
-
-    auto* top = new QGridLayout;
-    top->setHorizontalSpacing(12);
-    top->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
-    auto* idRow = new QHBoxLayout;
-    idRow->addWidget(signIdLabel);
-    idRow->addWidget(m_signId);
-    idRow->addStretch(1);
-    top->addLayout(idRow, 0, 1);
-    top->addWidget(message, 1, 1);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_yes);
-    buttons->addWidget(no);
-    buttons->addStretch(1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->setContentsMargins(16, 16, 16, 12);
-    layout->setSpacing(14);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
-
-    connect(m_yes, &QPushButton::clicked, this, &TDeleteFontfrm::Button1Click);
-    connect(no, &QPushButton::clicked, this, &TDeleteFontfrm::reject);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TDeleteFontfrm::Button1Click);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &TDeleteFontfrm::reject);
 }
 
-void TDeleteFontfrm::BindMenuItem(EditorHost& host) {
+TDeleteFontfrm::~TDeleteFontfrm() = default;
+
+void TDeleteFontfrm::BindMenuItem(ui::EditorHost& host) {
     host.BindCommand(QStringLiteral("DeleteUserFontRecallDefault1"), [&host] {
         RecallContext context;
         context.connection =
@@ -103,8 +54,8 @@ void TDeleteFontfrm::BindMenuItem(EditorHost& host) {
 
 void TDeleteFontfrm::openModal() {
     adjustSize();
-    ShowInFront(*this, m_shown);
-    m_yes->setFocus();
+    ui::ShowInFront(*this, m_shown);
+    m_ui->Button1->setFocus();
 }
 
 void TDeleteFontfrm::reject() {
@@ -118,11 +69,11 @@ void TDeleteFontfrm::Button1Click() {
     if (m_command->isRunning()) {
         return;
     }
-    m_yes->setEnabled(false);
+    m_ui->Button1->setEnabled(false);
     link::PortOpener opener = m_context.connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_context.connection.makeClock();
     m_command->start([opener = std::move(opener), clock = std::move(clock),
-                      signId = SignIdOf(*m_signId)](const link::Progress&) {
+                      signId = ui::SignIdOf(*m_ui->ComboBox1)](const link::Progress&) {
         return link::RunRecallDefaultFont(opener, *clock, signId);
     });
 }
@@ -132,8 +83,8 @@ void TDeleteFontfrm::recallFinished(const link::Outcome& outcome) {
     if (outcome.success) {
         restoreFactoryPicture();
     }
-    m_yes->setEnabled(true);
-    ShowOutcome(this, outcome);
+    m_ui->Button1->setEnabled(true);
+    ui::ShowOutcome(this, outcome);
 }
 
 void TDeleteFontfrm::restoreFactoryPicture() {
@@ -154,10 +105,10 @@ void TDeleteFontfrm::restoreFactoryPicture() {
         WriteFontFile(m_context.pictureFile.parent_path() / kSentUserFontFile, {});
     const Status& written = picture ? record : picture;
     if (!written) {
-        ShowOutcome(this, link::Outcome{link::BoxKind::Error,
-                                        " Cannot save the European character picture ", false,
-                                        written.error().message});
+        ui::ShowOutcome(this, link::Outcome{link::BoxKind::Error,
+                                            " Cannot save the European character picture ", false,
+                                            written.error().message});
     }
 }
 
-} // namespace lumivo::ui
+} // namespace lumivo::userfont

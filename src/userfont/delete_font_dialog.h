@@ -8,13 +8,18 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 
-class QComboBox;
-class QPushButton;
+namespace Ui {
+class TDeleteFontfrm;
+}
 
 namespace lumivo::ui {
-
 class EditorHost;
+}
+
+namespace lumivo::userfont {
+
 class TuEuropeanCharForm;
 
 // What the recall window needs from the rest of the program.
@@ -38,10 +43,11 @@ class TDeleteFontfrm final : public QDialog {
     Q_OBJECT
 public:
     explicit TDeleteFontfrm(RecallContext context, QWidget* parent = nullptr);
+    ~TDeleteFontfrm() override;
 
     // Binds the "Recall Default Font" menu item: each use makes a new window, shown modally and
     // destroyed when it closes. The picker is looked up among the start-up windows.
-    static void BindMenuItem(EditorHost& host);
+    static void BindMenuItem(ui::EditorHost& host);
 
     // Shows the window centred on the screen, "Yes" focused, without waiting for it to close.
     void openModal();
@@ -59,9 +65,8 @@ private:
 
     RecallContext m_context;
     link::CommandThread* m_command = nullptr;
-    QComboBox* m_signId = nullptr; // ComboBox1
-    QPushButton* m_yes = nullptr;  // Button1
+    std::unique_ptr<Ui::TDeleteFontfrm> m_ui;
     bool m_shown = false;
 };
 
-} // namespace lumivo::ui
+} // namespace lumivo::userfont

@@ -1,22 +1,19 @@
 #include "userfont/euro_char_form.h"
 
 #include "core/program_folder.h"
+#include "ui_euro_char_form.h"
 #include "userfont/euro_picture_file.h"
 #include "widgets/editor_host.h"
+#include "widgets/form.h"
 #include "widgets/window_support.h"
 
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include <system_error>
 
-namespace lumivo::ui {
+namespace lumivo::userfont {
 
 namespace {
 
@@ -38,28 +35,43 @@ QImage ToImage(const EuroPicture& picture) {
 } // namespace
 
 EuroPictureArea::EuroPictureArea(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("Image1"));
     setFixedSize(kAreaWidth, kAreaHeight);
 }
 
-void EuroPictureArea::setPicture(const EuroPicture& picture,
-                                 const std::optional<FrameRect>& frame) {
+void EuroPictureArea::setPictureSource(std::function<const EuroPicture&()> source) {
+    m_source = std::move(source);
+    m_stale = true;
+    update();
+}
+
+void EuroPictureArea::showFrame(const std::optional<FrameRect>& frame) {
+    m_frame = frame;
+    m_stale = true;
+    update();
+}
+
+const QImage& EuroPictureArea::shownImage() const {
+    if (!m_stale || !m_source) {
+        return m_image;
+    }
     // The frame is inverted into a copy: the picture itself never holds it, so the cell a frame
     // leaves shows exactly what the picture has there.
-    if (frame) {
+    const EuroPicture& picture = m_source();
+    if (m_frame) {
         EuroPicture shown = picture;
-        InvertDottedFrame(shown, *frame);
+        InvertDottedFrame(shown, *m_frame);
         m_image = ToImage(shown);
     } else {
         m_image = ToImage(picture);
     }
-    update();
+    m_stale = false;
+    return m_image;
 }
 
 void EuroPictureArea::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    painter.drawImage(0, 0, m_image);
+    painter.drawImage(0, 0, shownImage());
 }
 
 void EuroPictureArea::mousePressEvent(QMouseEvent* event) {
@@ -70,54 +82,24 @@ void EuroPictureArea::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
 }
 
-TuEuropeanCharForm::TuEuropeanCharForm(QWidget* parent, EditorHost* host,
+TuEuropeanCharForm::TuEuropeanCharForm(QWidget* parent, ui::EditorHost* host,
                                        const std::filesystem::path& pictureFile)
-    : QWidget(parent, Qt::Window), m_host(host), m_picture(BuiltInEuroPicture()) {
-    setObjectName(QStringLiteral("TuEuropeanCharForm"));
-    setWindowTitle(QStringLiteral("European Char Form"));
-
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setFrameShadow(QFrame::Sunken);
-    auto* panelLayout = new QVBoxLayout(panel);
-    panelLayout->setContentsMargins(2, 2, 2, 2);
-    m_area = new EuroPictureArea(panel);
-    panelLayout->addWidget(m_area);
-
-    m_code = new QLabel(this);
-    m_code->setObjectName(QStringLiteral("Label1"));
-    QFont codeFont = m_code->font();
-    codeFont.setBold(true);
+    : QWidget(parent, Qt::Window), m_host(host),
+      m_ui(ui::SetUpForm<Ui::TuEuropeanCharForm>(*this)) {
+    // Designer fonts have point sizes only; the code is 16 pixels high on every screen.
+    QFont codeFont = m_ui->Label1->font();
     codeFont.setPixelSize(16);
-    m_code->setFont(codeFont);
-    QPalette codePalette = m_code->palette();
-    codePalette.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    m_code->setPalette(codePalette);
-    m_code->setMinimumWidth(60);
+    m_ui->Label1->setFont(codeFont);
 
-    auto* insert = new QPushButton(QStringLiteral("Insert"), this);
-    insert->setObjectName(QStringLiteral("Insert"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("Cancel"));
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_code);
-    buttons->addStretch(1);
-    buttons->addWidget(insert);
-    buttons->addWidget(cancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(panel);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(m_area, &EuroPictureArea::pressed, this, &TuEuropeanCharForm::choose);
-    connect(insert, &QPushButton::clicked, this, &TuEuropeanCharForm::insertClick);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->Image1, &EuroPictureArea::pressed, this, &TuEuropeanCharForm::choose);
+    connect(m_ui->Insert, &QPushButton::clicked, this, &TuEuropeanCharForm::insertClick);
+    connect(m_ui->Cancel, &QPushButton::clicked, this, &QWidget::close);
 
     loadPicture(pictureFile);
-    refreshPicture();
+    m_ui->Image1->setPictureSource([this]() -> const EuroPicture& { return picture(); });
 }
+
+TuEuropeanCharForm::~TuEuropeanCharForm() = default;
 
 void TuEuropeanCharForm::loadPicture(const std::filesystem::path& file) {
     std::error_code error;
@@ -132,12 +114,24 @@ void TuEuropeanCharForm::loadPicture(const std::filesystem::path& file) {
     m_picture = std::move(read).value();
 }
 
-void TuEuropeanCharForm::showPicker() {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    ShowInFront(*this, m_shownBefore);
+const EuroPicture& TuEuropeanCharForm::picture() const {
+    if (!m_picture) {
+        m_picture = BuiltInEuroPicture();
+    }
+    return *m_picture;
 }
 
-std::unique_ptr<QWidget> TuEuropeanCharForm::Create(EditorHost& host) {
+EuroPicture& TuEuropeanCharForm::currentPicture() {
+    picture();
+    return *m_picture;
+}
+
+void TuEuropeanCharForm::showPicker() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    ui::ShowInFront(*this, m_shownBefore);
+}
+
+std::unique_ptr<QWidget> TuEuropeanCharForm::Create(ui::EditorHost& host) {
     auto window = std::make_unique<TuEuropeanCharForm>(nullptr, &host,
                                                        ReadOnlyDataFile("EuroCharForm58204.bmp"));
     TuEuropeanCharForm* picker = window.get();
@@ -157,7 +151,7 @@ void TuEuropeanCharForm::replacePicture(EuroPicture picture) {
 
 void TuEuropeanCharForm::drawCharacters(const std::vector<UserCharRecord>& records) {
     for (const UserCharRecord& record : records) {
-        DrawUserCharRecord(m_picture, record);
+        DrawUserCharRecord(currentPicture(), record);
     }
     refreshPicture();
 }
@@ -165,11 +159,11 @@ void TuEuropeanCharForm::drawCharacters(const std::vector<UserCharRecord>& recor
 Status TuEuropeanCharForm::savePicture(const std::filesystem::path& file) {
     m_frame.reset();
     refreshPicture();
-    return WriteEuroBmp(file, m_picture);
+    return WriteEuroBmp(file, picture());
 }
 
 QString TuEuropeanCharForm::chosenCode() const {
-    return m_code->text();
+    return m_ui->Label1->text();
 }
 
 void TuEuropeanCharForm::choose(int x, int y) {
@@ -178,18 +172,18 @@ void TuEuropeanCharForm::choose(int x, int y) {
         return;
     }
     m_frame = EuroCellFrame(*code);
-    m_code->setText(QStringLiteral("U%1").arg(*code, 2, 16, QLatin1Char('0')).toUpper());
+    m_ui->Label1->setText(QStringLiteral("U%1").arg(*code, 2, 16, QLatin1Char('0')).toUpper());
     refreshPicture();
 }
 
 void TuEuropeanCharForm::insertClick() {
     if (m_host != nullptr) {
-        m_host->InsertTag(QStringLiteral("<") + m_code->text() + QStringLiteral(">"));
+        m_host->InsertTag(QStringLiteral("<") + m_ui->Label1->text() + QStringLiteral(">"));
     }
 }
 
 void TuEuropeanCharForm::refreshPicture() {
-    m_area->setPicture(m_picture, m_frame);
+    m_ui->Image1->showFrame(m_frame);
 }
 
 void TuEuropeanCharForm::keyPressEvent(QKeyEvent* event) {
@@ -201,4 +195,4 @@ void TuEuropeanCharForm::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-} // namespace lumivo::ui
+} // namespace lumivo::userfont

@@ -9,26 +9,35 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
-class QLabel;
+namespace Ui {
+class TuEuropeanCharForm;
+}
 
 namespace lumivo::ui {
-
 class EditorHost;
+}
+
+namespace lumivo::userfont {
 
 // The picture of the European character set, shown unscaled from its top left corner, with the
-// chosen cell's dotted frame inverted over it. A press reports the picture position.
+// chosen cell's dotted frame inverted over it. A press reports the picture position. The screen
+// image is drawn from the picture when it is first painted or asked for, not before.
 class EuroPictureArea final : public QWidget {
     Q_OBJECT
 public:
     explicit EuroPictureArea(QWidget* parent);
 
-    void setPicture(const EuroPicture& picture, const std::optional<FrameRect>& frame);
+    // Where the picture comes from; it must outlive the area.
+    void setPictureSource(std::function<const EuroPicture&()> source);
+    // The picture changed or the frame moved: the image is drawn again when next needed.
+    void showFrame(const std::optional<FrameRect>& frame);
     // What is on screen: the picture with the frame, if any.
-    const QImage& shownImage() const { return m_image; }
+    const QImage& shownImage() const;
 
 Q_SIGNALS:
     void pressed(int x, int y);
@@ -38,7 +47,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    QImage m_image;
+    std::function<const EuroPicture&()> m_source;
+    std::optional<FrameRect> m_frame;
+    mutable QImage m_image;
+    mutable bool m_stale = true;
 };
 
 // The European character picker: a press on a cell chooses its code, Insert puts the tag "<Uhh>"
@@ -49,7 +61,9 @@ public:
     // `host` receives the inserted tags (null: Insert does nothing). The picture comes from
     // `pictureFile` when that file exists and reads as a bitmap of any kind, in its colours, else
     // it is the built-in one.
-    TuEuropeanCharForm(QWidget* parent, EditorHost* host, const std::filesystem::path& pictureFile);
+    TuEuropeanCharForm(QWidget* parent, ui::EditorHost* host,
+                       const std::filesystem::path& pictureFile);
+    ~TuEuropeanCharForm() override;
 
     // "European Char": shows the window without blocking, restored if minimised, centred the
     // first time.
@@ -57,9 +71,10 @@ public:
 
     // The start-up factory: a top-level window bound to the "European Char" menu item, its
     // picture "EuroCharForm58204.bmp" looked up among the program's files.
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
 
-    const EuroPicture& picture() const { return m_picture; }
+    // The picture as it stands; the built-in one is drawn when first needed.
+    const EuroPicture& picture() const;
     // Shows `picture` in place of the current one and forgets the selection frame (the new
     // picture has none to erase); the chosen code stays, so Insert still inserts it.
     void replacePicture(EuroPicture picture);
@@ -79,17 +94,18 @@ protected:
 
 private:
     void loadPicture(const std::filesystem::path& file);
+    EuroPicture& currentPicture();
     void choose(int x, int y);
     void insertClick();
     void refreshPicture();
 
-    EditorHost* m_host = nullptr;
-    EuroPicture m_picture;
+    ui::EditorHost* m_host = nullptr;
+    // Empty until a picture file was read or the built-in picture was needed.
+    mutable std::optional<EuroPicture> m_picture;
     std::optional<FrameRect> m_frame;
     QString m_pictureProblem;
-    EuroPictureArea* m_area = nullptr;
-    QLabel* m_code = nullptr;
+    std::unique_ptr<Ui::TuEuropeanCharForm> m_ui;
     bool m_shownBefore = false;
 };
 
-} // namespace lumivo::ui
+} // namespace lumivo::userfont

@@ -10,7 +10,7 @@
 #include <system_error>
 #include <utility>
 
-namespace lumivo {
+namespace lumivo::userfont {
 
 Result<EuroPicture> DecodeEuroPicture(const Bytes& bytes, const std::string& what) {
     const Result<BmpHeader> header = ReadBmpHeader(bytes);
@@ -71,4 +71,4 @@ FactoryEuroPicture LoadFactoryEuroPicture(const std::filesystem::path& factoryFi
     return {std::move(builtIn), std::move(file), std::move(problem)};
 }
 
-} // namespace lumivo
+} // namespace lumivo::userfont

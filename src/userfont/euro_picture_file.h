@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-namespace lumivo {
+namespace lumivo::userfont {
 
 // Decodes a bitmap file of any kind the platform's image reader takes (1, 4, 8, 16, 24 or 32 bits
 // per pixel, compressed or not) into its colours, keeping the form it is to be saved in. The
@@ -22,4 +22,4 @@ Result<EuroPicture> ReadEuroPicture(const std::filesystem::path& path);
 // The factory picture when `factoryFile` exists and reads as a picture, else the built-in one.
 FactoryEuroPicture LoadFactoryEuroPicture(const std::filesystem::path& factoryFile);
 
-} // namespace lumivo
+} // namespace lumivo::userfont

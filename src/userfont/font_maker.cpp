@@ -1,38 +1,31 @@
 #include "userfont/font_maker.h"
 
 #include "core/program_folder.h"
+#include "ui_font_maker.h"
 #include "userfont/euro_char_form.h"
 #include "widgets/editor_host.h"
+#include "widgets/form.h"
 #include "widgets/prompter.h"
 #include "widgets/window_support.h"
 
-#include <QComboBox>
 #include <QFileInfo>
-#include <QFrame>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QListWidget>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
-#include <QStatusBar>
 #include <QStyledItemDelegate>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 #include <filesystem>
 
-namespace lumivo::ui {
+namespace lumivo::userfont {
+
+using ui::FileRequest;
+using ui::MessageKind;
 
 namespace {
 
 const QColor kOnColour(255, 0, 0);
 const QColor kOffColour(212, 208, 200);
 const QColor kGridColour(0, 128, 64);
-const QColor kHeaderColour(255, 255, 230);
 constexpr int kRowHeight = 23;
 
 const char* const kSizeTexts[] = {"4x7", "5x7", "6x7"};
@@ -85,7 +78,7 @@ QIcon ButtonGlyph(bool add) {
 // Draws a list entry: its text, then the character at its true size, red on white.
 class EntryDelegate final : public QStyledItemDelegate {
 public:
-    EntryDelegate(QObject* parent, const userfont::FontMakerModel& model)
+    EntryDelegate(QObject* parent, const FontMakerModel& model)
         : QStyledItemDelegate(parent), m_model(model) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -102,7 +95,7 @@ public:
         if (index.row() < 0 || index.row() >= static_cast<int>(entries.size())) {
             return;
         }
-        const userfont::FontEntry& entry = entries[static_cast<std::size_t>(index.row())];
+        const FontEntry& entry = entries[static_cast<std::size_t>(index.row())];
         const std::string_view entryText = entry.text;
         const auto size =
             entryText.size() > 4 ? UserCharSizeOfText(entryText.substr(4)) : std::nullopt;
@@ -135,7 +128,7 @@ public:
     }
 
 private:
-    const userfont::FontMakerModel& m_model;
+    const FontMakerModel& m_model;
 };
 
 QStringList FontFilters() {
@@ -148,24 +141,21 @@ std::filesystem::path PathOf(const QString& name) {
 
 } // namespace
 
-FontDrawArea::FontDrawArea(QWidget* parent, userfont::FontMakerModel& model)
-    : QWidget(parent), m_model(model) {
-    setObjectName(QStringLiteral("Image1"));
-    setFixedSize(userfont::FontMakerModel::kAreaWidth, userfont::FontMakerModel::kAreaHeight);
-    setCursor(DrawingCursor());
+FontDrawArea::FontDrawArea(QWidget* parent) : QWidget(parent) {
+    setFixedSize(FontMakerModel::kAreaWidth, FontMakerModel::kAreaHeight);
 }
 
 void FontDrawArea::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), kOffColour);
-    const int width = m_model.gridWidth();
-    const int height = m_model.gridHeight();
-    if (width == 0 || height == 0) {
+    if (m_model == nullptr || m_model->gridWidth() == 0 || m_model->gridHeight() == 0) {
         return;
     }
-    const int left = m_model.gridLeft();
-    const int top = m_model.gridTop();
-    constexpr int scale = userfont::FontMakerModel::kScale;
+    const int width = m_model->gridWidth();
+    const int height = m_model->gridHeight();
+    const int left = m_model->gridLeft();
+    const int top = m_model->gridTop();
+    constexpr int scale = FontMakerModel::kScale;
     painter.setPen(kGridColour);
     for (int r = 0; r <= height; ++r) {
         painter.drawLine(left, top + r * scale, left + width * scale, top + r * scale);
@@ -175,7 +165,7 @@ void FontDrawArea::paintEvent(QPaintEvent*) {
     }
     for (int r = 0; r < height; ++r) {
         for (int i = 0; i < width; ++i) {
-            if (m_model.cellOn(i, r)) {
+            if (m_model->cellOn(i, r)) {
                 painter.fillRect(left + i * scale + 1, top + r * scale + 1, scale - 1, scale - 1,
                                  kOnColour);
             }
@@ -184,12 +174,12 @@ void FontDrawArea::paintEvent(QPaintEvent*) {
 }
 
 void FontDrawArea::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
+    if (event->button() != Qt::LeftButton || m_model == nullptr) {
         return;
     }
     m_pressed = true;
     const QPoint at = event->position().toPoint();
-    if (const auto cell = m_model.press(at.x(), at.y())) {
+    if (const auto cell = m_model->press(at.x(), at.y())) {
         update();
         Q_EMIT toggled(cell->column, cell->row);
     }
@@ -200,7 +190,7 @@ void FontDrawArea::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     const QPoint at = event->position().toPoint();
-    if (const auto cell = m_model.drag(at.x(), at.y())) {
+    if (const auto cell = m_model->drag(at.x(), at.y())) {
         update();
         Q_EMIT toggled(cell->column, cell->row);
     }
@@ -211,143 +201,78 @@ void FontDrawArea::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     m_pressed = false;
-    m_model.release();
+    m_model->release();
     Q_EMIT released();
 }
 
-TFontMakefrm::TFontMakefrm(QWidget* parent) : QMainWindow(parent, Qt::Window) {
-    setObjectName(QStringLiteral("TFontMakefrm"));
-    setWindowTitle(QStringLiteral("Font Make"));
+TFontMakefrm::TFontMakefrm(QWidget* parent)
+    : QMainWindow(parent, Qt::Window), m_ui(ui::SetUpForm<Ui::TFontMakefrm>(*this)) {
+    m_ui->ListBox1->setItemDelegate(new EntryDelegate(m_ui->ListBox1, m_model));
+    m_ui->Image1->setModel(&m_model);
+    m_ui->StatusBar1->addWidget(m_ui->StatusPanel1);
+    m_ui->StatusBar1->addWidget(m_ui->PositionPanel, 1);
+    fillChoices();
+    connectControls();
+}
 
-    auto* header = new QFrame;
-    header->setObjectName(QStringLiteral("Panel2"));
-    header->setAutoFillBackground(true);
-    QPalette headerPalette = header->palette();
-    headerPalette.setColor(QPalette::Window, kHeaderColour);
-    header->setPalette(headerPalette);
-    header->setFrameShape(QFrame::StyledPanel);
-    m_code = new QComboBox(header);
-    m_code->setObjectName(QStringLiteral("ComboBox1"));
+TFontMakefrm::~TFontMakefrm() = default;
+
+void TFontMakefrm::fillChoices() {
     for (int code = kFirstUserCharCode; code <= kLastUserCharCode; ++code) {
-        m_code->addItem(QString::fromStdString(UserCharCodeText(code)));
+        m_ui->ComboBox1->addItem(QString::fromStdString(UserCharCodeText(code)));
     }
-    m_size = new QComboBox(header);
-    m_size->setObjectName(QStringLiteral("ComboBox2"));
     for (const char* size : kSizeTexts) {
-        m_size->addItem(QString::fromLatin1(size));
+        m_ui->ComboBox2->addItem(QString::fromLatin1(size));
     }
-    auto* add = new QToolButton(header);
-    add->setObjectName(QStringLiteral("SpeedButton1"));
-    add->setToolTip(QStringLiteral("Add Char To Draw"));
-    add->setIcon(ButtonGlyph(true));
-    add->setAutoRaise(true);
-    auto* remove = new QToolButton(header);
-    remove->setObjectName(QStringLiteral("SpeedButton2"));
-    remove->setToolTip(QStringLiteral("Delete Char"));
-    remove->setIcon(ButtonGlyph(false));
-    remove->setAutoRaise(true);
-    auto* headerLayout = new QHBoxLayout(header);
-    auto* codeLabel = new QLabel(QStringLiteral("Char &Code:"), header);
-    codeLabel->setBuddy(m_code);
-    auto* sizeLabel = new QLabel(QStringLiteral("Font &Size:"), header);
-    sizeLabel->setBuddy(m_size);
-    headerLayout->addWidget(codeLabel);
-    headerLayout->addWidget(m_code);
-    headerLayout->addSpacing(12);
-    headerLayout->addWidget(sizeLabel);
-    headerLayout->addWidget(m_size);
-    headerLayout->addWidget(new QLabel(QStringLiteral("Pixels"), header));
-    headerLayout->addSpacing(12);
-    headerLayout->addWidget(add);
-    headerLayout->addWidget(remove);
-    headerLayout->addStretch(1);
+}
 
-    m_list = new QListWidget;
-    m_list->setObjectName(QStringLiteral("ListBox1"));
-    m_list->setItemDelegate(new EntryDelegate(m_list, m_model));
-    m_list->setUniformItemSizes(true);
-    m_list->setMinimumWidth(170);
-
-    m_area = new FontDrawArea(nullptr, m_model);
-    m_width = new QLabel(QStringLiteral("Width:"));
-    m_width->setObjectName(QStringLiteral("Label4"));
-    m_height = new QLabel(QStringLiteral("Height: "));
-    m_height->setObjectName(QStringLiteral("Label5"));
-    auto* yes = new QPushButton(QStringLiteral("Yes"));
-    yes->setObjectName(QStringLiteral("Button1"));
-    auto* no = new QPushButton(QStringLiteral("NO"));
-    no->setObjectName(QStringLiteral("Button2"));
-
-    auto* drawing = new QGridLayout;
-    drawing->addWidget(new QLabel(QStringLiteral("Draw Font")), 0, 0, 1, 2);
-    drawing->addWidget(m_area, 1, 0, 1, 2);
-    drawing->addWidget(m_width, 2, 0);
-    drawing->addWidget(m_height, 2, 1);
-    drawing->addWidget(yes, 3, 0);
-    drawing->addWidget(no, 3, 1);
-    drawing->setRowStretch(4, 1);
-
-    auto* body = new QHBoxLayout;
-    body->addWidget(m_list, 1);
-    body->addLayout(drawing);
-    auto* central = new QWidget;
-    auto* layout = new QVBoxLayout(central);
-    layout->addWidget(header);
-    layout->addLayout(body, 1);
-    setCentralWidget(central);
-
-    QStatusBar* status = statusBar();
-    status->setObjectName(QStringLiteral("StatusBar1"));
-    status->setSizeGripEnabled(false);
-    m_statusLeft = new QLabel;
-    m_position = new QLabel;
-    m_position->setObjectName(QStringLiteral("PositionPanel"));
-    status->addWidget(m_statusLeft);
-    status->addWidget(m_position, 1);
-
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* save = file->addAction(QStringLiteral("&Save Font..."));
-    save->setObjectName(QStringLiteral("SaveFont1"));
-    QAction* open = file->addAction(QStringLiteral("&Open Font..."));
-    open->setObjectName(QStringLiteral("OpenFont1"));
-    file->addSeparator();
-    QAction* quit = file->addAction(QStringLiteral("&Quit"));
-    quit->setObjectName(QStringLiteral("Quit1"));
+void TFontMakefrm::connectControls() {
+    connect(m_ui->SpeedButton1, &QToolButton::clicked, this, &TFontMakefrm::addClick);
+    connect(m_ui->SpeedButton2, &QToolButton::clicked, this, &TFontMakefrm::deleteClick);
+    connect(m_ui->ListBox1, &QListWidget::clicked, this,
+            [this](const QModelIndex& index) { listReleased(index.row()); });
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TFontMakefrm::yesClick);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &TFontMakefrm::noClick);
+    connect(m_ui->SaveFont1, &QAction::triggered, this, &TFontMakefrm::saveFont);
+    connect(m_ui->OpenFont1, &QAction::triggered, this, &TFontMakefrm::openFont);
+    connect(m_ui->Quit1, &QAction::triggered, this, &QWidget::close);
     // Enabled once the deletion window's font panel is known (connectTransfer).
-    QMenu* transfer = menuBar()->addMenu(QStringLiteral("&Transfer"));
-    m_transferToSign = transfer->addAction(QStringLiteral("Transfer to Sign..."));
-    m_transferToSign->setObjectName(QStringLiteral("TransfertoSign1"));
-    m_transferToSign->setEnabled(false);
-    connect(m_transferToSign, &QAction::triggered, this, [this] {
+    connect(m_ui->TransfertoSign1, &QAction::triggered, this, [this] {
         if (m_transferPanel != nullptr && m_transferSource) {
             m_transferPanel->openTransferFont(*m_transferSource);
         }
     });
+    connect(m_ui->Image1, &FontDrawArea::toggled, this, &TFontMakefrm::showToggled);
+    connect(m_ui->Image1, &FontDrawArea::released, m_ui->ListBox1->viewport(),
+            qOverload<>(&QWidget::update));
+}
 
-    connect(add, &QToolButton::clicked, this, &TFontMakefrm::addClick);
-    connect(remove, &QToolButton::clicked, this, &TFontMakefrm::deleteClick);
-    connect(m_list, &QListWidget::clicked, this,
-            [this](const QModelIndex& index) { listReleased(index.row()); });
-    connect(yes, &QPushButton::clicked, this, &TFontMakefrm::yesClick);
-    connect(no, &QPushButton::clicked, this, &TFontMakefrm::noClick);
-    connect(save, &QAction::triggered, this, &TFontMakefrm::saveFont);
-    connect(open, &QAction::triggered, this, &TFontMakefrm::openFont);
-    connect(quit, &QAction::triggered, this, &QWidget::close);
-    connect(m_area, &FontDrawArea::toggled, this, &TFontMakefrm::showToggled);
-    connect(m_area, &FontDrawArea::released, m_list->viewport(), qOverload<>(&QWidget::update));
+void TFontMakefrm::drawGlyphs() {
+    m_ui->Image1->setCursor(DrawingCursor());
+    m_ui->SpeedButton1->setIcon(ButtonGlyph(true));
+    m_ui->SpeedButton2->setIcon(ButtonGlyph(false));
+    m_glyphsDrawn = true;
+}
+
+void TFontMakefrm::showEvent(QShowEvent* event) {
+    // The window is made at start-up but rarely opened: its pictures wait for the first showing.
+    if (!m_glyphsDrawn) {
+        drawGlyphs();
+    }
+    QMainWindow::showEvent(event);
 }
 
 void TFontMakefrm::showFontMaker() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    ShowInFront(*this, m_shownBefore);
+    ui::ShowInFront(*this, m_shownBefore);
 }
 
-std::unique_ptr<QWidget> TFontMakefrm::Create(EditorHost& host) {
+std::unique_ptr<QWidget> TFontMakefrm::Create(ui::EditorHost& host) {
     auto window = std::make_unique<TFontMakefrm>(nullptr);
     TFontMakefrm* maker = window.get();
     host.BindCommand(QStringLiteral("UserFontMake1"), [maker] { maker->showFontMaker(); });
     maker->connectTransfer(
-        dynamic_cast<FontTransferPanel*>(host.Window(QStringLiteral("TDeletefrm"))),
+        dynamic_cast<ui::FontTransferPanel*>(host.Window(QStringLiteral("TDeletefrm"))),
         [&host] {
             return qobject_cast<TuEuropeanCharForm*>(
                 host.Window(QStringLiteral("TuEuropeanCharForm")));
@@ -356,13 +281,13 @@ std::unique_ptr<QWidget> TFontMakefrm::Create(EditorHost& host) {
     return window;
 }
 
-void TFontMakefrm::connectTransfer(FontTransferPanel* panel,
+void TFontMakefrm::connectTransfer(ui::FontTransferPanel* panel,
                                    std::function<TuEuropeanCharForm*()> picker,
                                    std::filesystem::path pictureFile) {
     m_transferPanel = panel;
     m_transferSource =
         std::make_unique<FontTransferSource>(m_model, std::move(picker), std::move(pictureFile));
-    m_transferToSign->setEnabled(panel != nullptr);
+    m_ui->TransfertoSign1->setEnabled(panel != nullptr);
 }
 
 void TFontMakefrm::keyPressEvent(QKeyEvent* event) {
@@ -376,15 +301,15 @@ void TFontMakefrm::keyPressEvent(QKeyEvent* event) {
 
 void TFontMakefrm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    m_statusLeft->setFixedWidth(statusBar()->width() / 2);
+    m_ui->StatusPanel1->setFixedWidth(m_ui->StatusBar1->width() / 2);
 }
 
 void TFontMakefrm::addClick() {
-    const int code = kFirstUserCharCode + m_code->currentIndex();
-    if (!m_model.add(code, m_size->currentText().toStdString())) {
-        ShowBox(this, MessageKind::Question,
-                QStringLiteral("    This Char and the same Font Size Exists    "),
-                QMessageBox::Yes);
+    const int code = kFirstUserCharCode + m_ui->ComboBox1->currentIndex();
+    if (!m_model.add(code, m_ui->ComboBox2->currentText().toStdString())) {
+        ui::ShowBox(this, MessageKind::Question,
+                    QStringLiteral("    This Char and the same Font Size Exists    "),
+                    QMessageBox::Yes);
         return;
     }
     refreshList();
@@ -392,25 +317,25 @@ void TFontMakefrm::addClick() {
 
 void TFontMakefrm::deleteClick() {
     const auto answer =
-        ShowBox(this, MessageKind::Question,
-                QStringLiteral("        Comfirm to delete the Selected Item?        "),
-                QMessageBox::Yes | QMessageBox::No);
+        ui::ShowBox(this, MessageKind::Question,
+                    QStringLiteral("        Comfirm to delete the Selected Item?        "),
+                    QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes) {
         return;
     }
     m_model.removeChosen();
     refreshList();
-    m_area->update();
+    m_ui->Image1->update();
 }
 
 void TFontMakefrm::listReleased(int row) {
     m_model.choose(row);
     refreshLabels();
-    m_area->update();
+    m_ui->Image1->update();
 }
 
 void TFontMakefrm::yesClick() {
-    m_list->viewport()->update();
+    m_ui->ListBox1->viewport()->update();
 }
 
 void TFontMakefrm::noClick() {
@@ -418,11 +343,11 @@ void TFontMakefrm::noClick() {
         return;
     }
     m_model.clearChosen();
-    m_area->update();
-    m_list->viewport()->update();
+    m_ui->Image1->update();
+    m_ui->ListBox1->viewport()->update();
 }
 
-FileRequest TFontMakefrm::FontRequest(FileRequest::Mode mode) const {
+FileRequest TFontMakefrm::fontRequest(FileRequest::Mode mode) const {
     FileRequest request;
     request.mode = mode;
     request.caption =
@@ -438,20 +363,20 @@ FileRequest TFontMakefrm::FontRequest(FileRequest::Mode mode) const {
 }
 
 void TFontMakefrm::saveFont() {
-    const QString name = AskFileName(this, FontRequest(FileRequest::Mode::Save));
+    const QString name = ui::AskFileName(this, fontRequest(FileRequest::Mode::Save));
     if (name.isEmpty()) {
         return;
     }
     m_fontFolder = QFileInfo(name).absolutePath();
     const Status written = WriteFontFile(PathOf(name), m_model.records());
     if (!written) {
-        ShowErrorWithDetails(this, QStringLiteral("The font file could not be saved."),
-                             QString::fromStdString(written.error().message));
+        ui::ShowErrorWithDetails(this, QStringLiteral("The font file could not be saved."),
+                                 QString::fromStdString(written.error().message));
     }
 }
 
 void TFontMakefrm::openFont() {
-    const QString name = AskFileName(this, FontRequest(FileRequest::Mode::Open));
+    const QString name = ui::AskFileName(this, fontRequest(FileRequest::Mode::Open));
     if (name.isEmpty()) {
         return;
     }
@@ -460,35 +385,36 @@ void TFontMakefrm::openFont() {
     if (!read) {
         const QString message = QString::fromStdString(read.error().message);
         if (read.error().message == kNotAFontFileMessage) {
-            ShowBox(this, MessageKind::Error, message, QMessageBox::Yes);
+            ui::ShowBox(this, MessageKind::Error, message, QMessageBox::Yes);
         } else {
-            ShowErrorWithDetails(this, QStringLiteral("The font file could not be read."), message);
+            ui::ShowErrorWithDetails(this, QStringLiteral("The font file could not be read."),
+                                     message);
         }
         return;
     }
     m_model.replaceWith(read->records);
     refreshList();
     refreshLabels();
-    m_area->update();
+    m_ui->Image1->update();
     if (read->damaged) {
-        ShowErrorWithDetails(this,
-                             QStringLiteral("The font file is damaged: only its whole "
-                                            "characters were read."),
-                             QString::fromStdString(read->damage));
+        ui::ShowErrorWithDetails(this,
+                                 QStringLiteral("The font file is damaged: only its whole "
+                                                "characters were read."),
+                                 QString::fromStdString(read->damage));
     }
 }
 
 void TFontMakefrm::showToggled(int column, int row) {
-    m_position->setText(QStringLiteral("Position: (%1, %2)").arg(column).arg(row));
+    m_ui->PositionPanel->setText(QStringLiteral("Position: (%1, %2)").arg(column).arg(row));
 }
 
 void TFontMakefrm::refreshList() {
-    m_list->clear();
-    for (const userfont::FontEntry& entry : m_model.entries()) {
-        new QListWidgetItem(QString::fromStdString(entry.text), m_list);
+    m_ui->ListBox1->clear();
+    for (const FontEntry& entry : m_model.entries()) {
+        new QListWidgetItem(QString::fromStdString(entry.text), m_ui->ListBox1);
     }
     if (const auto chosen = m_model.chosenIndex()) {
-        m_list->setCurrentRow(*chosen);
+        m_ui->ListBox1->setCurrentRow(*chosen);
     }
 }
 
@@ -496,8 +422,8 @@ void TFontMakefrm::refreshLabels() {
     if (!m_model.chosenIndex()) {
         return;
     }
-    m_width->setText(QStringLiteral("Width: %1").arg(m_model.gridWidth()));
-    m_height->setText(QStringLiteral("Height: %1").arg(m_model.gridHeight()));
+    m_ui->Label4->setText(QStringLiteral("Width: %1").arg(m_model.gridWidth()));
+    m_ui->Label5->setText(QStringLiteral("Height: %1").arg(m_model.gridHeight()));
 }
 
-} // namespace lumivo::ui
+} // namespace lumivo::userfont

@@ -9,21 +9,27 @@
 
 #include <memory>
 
-class QComboBox;
-class QLabel;
-class QAction;
-class QListWidget;
+namespace Ui {
+class TFontMakefrm;
+}
 
 namespace lumivo::ui {
-
 class EditorHost;
+}
+
+namespace lumivo::userfont {
+
+class TuEuropeanCharForm;
 
 // The drawing area of the font maker: the chosen character's grid of 15-pixel cells, centred.
-// Presses and moves with the left button toggle cells; each release stores the drawing.
+// Presses and moves with the left button toggle cells; each release stores the drawing. It
+// draws nothing and takes no press until it is given the model.
 class FontDrawArea final : public QWidget {
     Q_OBJECT
 public:
-    FontDrawArea(QWidget* parent, userfont::FontMakerModel& model);
+    explicit FontDrawArea(QWidget* parent);
+
+    void setModel(FontMakerModel* model) { m_model = model; }
 
 Q_SIGNALS:
     void toggled(int column, int row);
@@ -36,7 +42,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    userfont::FontMakerModel& m_model;
+    FontMakerModel* m_model = nullptr;
     bool m_pressed = false;
 };
 
@@ -46,52 +52,50 @@ class TFontMakefrm final : public QMainWindow {
     Q_OBJECT
 public:
     explicit TFontMakefrm(QWidget* parent);
+    ~TFontMakefrm() override;
 
     // "User Font Make...": shows the window without blocking, restored if minimised.
     void showFontMaker();
 
     // The start-up factory: a top-level window bound to the "User Font Make..." menu item.
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
 
-    const userfont::FontMakerModel& model() const { return m_model; }
+    const FontMakerModel& model() const { return m_model; }
 
     // "Transfer to Sign..." opens `panel` with this list, the characters the sign took drawn into
     // the picker's picture and saved as `pictureFile`. Until this is called (or with no panel)
     // the item stays disabled.
-    void connectTransfer(FontTransferPanel* panel, std::function<TuEuropeanCharForm*()> picker,
+    void connectTransfer(ui::FontTransferPanel* panel, std::function<TuEuropeanCharForm*()> picker,
                          std::filesystem::path pictureFile);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void fillChoices();
+    void connectControls();
+    void drawGlyphs();
     void addClick();
     void deleteClick();
     void listReleased(int row);
     void yesClick();
     void noClick();
-    FileRequest FontRequest(FileRequest::Mode mode) const;
+    ui::FileRequest fontRequest(ui::FileRequest::Mode mode) const;
     void saveFont();
     void openFont();
     void showToggled(int column, int row);
     void refreshList();
     void refreshLabels();
 
-    userfont::FontMakerModel m_model;
-    QComboBox* m_code = nullptr;
-    QComboBox* m_size = nullptr;
-    QListWidget* m_list = nullptr;
-    FontDrawArea* m_area = nullptr;
-    QLabel* m_width = nullptr;
-    QLabel* m_height = nullptr;
-    QLabel* m_statusLeft = nullptr;
-    QLabel* m_position = nullptr;
-    QAction* m_transferToSign = nullptr;
-    FontTransferPanel* m_transferPanel = nullptr;
+    FontMakerModel m_model;
+    std::unique_ptr<Ui::TFontMakefrm> m_ui;
+    ui::FontTransferPanel* m_transferPanel = nullptr;
     std::unique_ptr<FontTransferSource> m_transferSource;
     QString m_fontFolder; // of the font file opened or saved last
     bool m_shownBefore = false;
+    bool m_glyphsDrawn = false; // the cursor and the button glyphs, drawn when first shown
 };
 
-} // namespace lumivo::ui
+} // namespace lumivo::userfont

@@ -5,9 +5,9 @@
 
 #include <system_error>
 
-namespace lumivo::ui {
+namespace lumivo::userfont {
 
-FontTransferSource::FontTransferSource(const userfont::FontMakerModel& model,
+FontTransferSource::FontTransferSource(const FontMakerModel& model,
                                        std::function<TuEuropeanCharForm*()> picker,
                                        std::filesystem::path pictureFile)
     : m_model(model), m_picker(std::move(picker)), m_pictureFile(std::move(pictureFile)) {}
@@ -51,4 +51,4 @@ Status RecordSentCharacters(const std::filesystem::path& sentFontFile,
     return WriteFontFile(sentFontFile, CharactersHeldAfter(held, sent));
 }
 
-} // namespace lumivo::ui
+} // namespace lumivo::userfont

@@ -8,27 +8,23 @@
 #include <functional>
 
 namespace lumivo::userfont {
+
 class FontMakerModel;
-}
-
-namespace lumivo::ui {
-
 class TuEuropeanCharForm;
 
 // The font maker's side of the font transfer: its list as it stands, and the picker's picture,
 // into which the characters the sign took are drawn and which is then saved. Beside the picture
 // file the font file kSentUserFontFile records every character the sign took.
-class FontTransferSource final : public UserFontSource {
+class FontTransferSource final : public ui::UserFontSource {
 public:
-    FontTransferSource(const userfont::FontMakerModel& model,
-                       std::function<TuEuropeanCharForm*()> picker,
+    FontTransferSource(const FontMakerModel& model, std::function<TuEuropeanCharForm*()> picker,
                        std::filesystem::path pictureFile);
 
     std::vector<UserCharRecord> FontRecords() const override;
     QString DrawSentCharacters(const std::vector<UserCharRecord>& sent, bool save) override;
 
 private:
-    const userfont::FontMakerModel& m_model;
+    const FontMakerModel& m_model;
     std::function<TuEuropeanCharForm*()> m_picker;
     std::filesystem::path m_pictureFile;
 };
@@ -38,4 +34,4 @@ private:
 Status RecordSentCharacters(const std::filesystem::path& sentFontFile,
                             const std::vector<UserCharRecord>& sent);
 
-} // namespace lumivo::ui
+} // namespace lumivo::userfont

@@ -47,7 +47,7 @@ protected:
             }
         }
         if (auto* schedule =
-                qobject_cast<TSchedule*>(m_main->Window(QStringLiteral("TSchedule")))) {
+                qobject_cast<schedule::TSchedule*>(m_main->Window(QStringLiteral("TSchedule")))) {
             windows.push_back(schedule->entryDialog());
         }
         return windows;

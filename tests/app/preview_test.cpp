@@ -211,7 +211,7 @@ TEST_F(PreviewModelTest, UserCharactersShowAsLastTransferredUntilTheRecall) {
     const UserCharRecord solid =
         MakeUserCharRecord(0x41, 'A', {0xF8, 0xF8, 0xF8, 0xF8, 0xF8, 0xF8, 0xF8});
     const UserCharRecord dot = MakeUserCharRecord(0x42, 'A', {0x80, 0, 0, 0, 0, 0, 0});
-    ASSERT_TRUE(RecordSentCharacters(record, {solid, UserCharRecord{}, dot}));
+    ASSERT_TRUE(userfont::RecordSentCharacters(record, {solid, UserCharRecord{}, dot}));
     // The file is watched: each change shows without any new typing.
     const auto shown = [&model](int columns, const std::string& expected) {
         for (int i = 0; i < 300 && LitDots(model, columns) != expected; ++i) {
@@ -223,7 +223,7 @@ TEST_F(PreviewModelTest, UserCharactersShowAsLastTransferredUntilTheRecall) {
     EXPECT_EQ(shown(12, sent), sent);
     EXPECT_NE(sent, factory);
     const UserCharRecord narrow = MakeUserCharRecord(0x41, 'C', {0xF0, 0, 0, 0, 0, 0, 0});
-    ASSERT_TRUE(RecordSentCharacters(record, {narrow}));
+    ASSERT_TRUE(userfont::RecordSentCharacters(record, {narrow}));
     const std::string narrowed = "####.#." + Repeated(".......", 6);
     EXPECT_EQ(shown(7, narrowed), narrowed);
 

@@ -26,16 +26,16 @@ struct Bench {
     link::FakeLine line;
     ProbePrompter boxes;
     ui::PrompterScope scope{boxes};
-    ui::TDeletefrm window{nullptr, ConnectionTo(line)};
+    schedule::TDeletefrm window{nullptr, ConnectionTo(line)};
 
     template <typename T> T* find(const char* name) {
         return window.findChild<T*>(QString::fromLatin1(name));
     }
     QPushButton* button(const char* name) { return find<QPushButton>(name); }
-    ui::PageTreeView* tree() { return find<ui::PageTreeView>("TreeView1"); }
+    schedule::PageTreeView* tree() { return find<schedule::PageTreeView>("TreeView1"); }
 
     // Opens a panel the way the menu does.
-    void open(void (ui::TDeletefrm::*command)()) { (window.*command)(); }
+    void open(void (schedule::TDeletefrm::*command)()) { (window.*command)(); }
     // The font maker's "Transfer to Sign...".
     void openTransferFont() { window.openTransferFont(font); }
 
@@ -54,7 +54,7 @@ struct Bench {
 
     bool marked(char letter, int line = 0) {
         QTreeWidgetItem* item = tree()->topLevelItem(letter - 'A');
-        return ui::PageTreeView::isMarked(line > 0 ? item->child(line - 1) : item);
+        return schedule::PageTreeView::isMarked(line > 0 ? item->child(line - 1) : item);
     }
 
     void press(const char* comboName, const QString& signId, const char* okName) {
@@ -88,14 +88,14 @@ private Q_SLOTS:
 void DeleteWindowTest::onePanelAtATime() {
     Bench b;
     struct Use {
-        void (ui::TDeletefrm::*open)();
+        void (schedule::TDeletefrm::*open)();
         const char* panel;
         const char* caption;
     };
     const Use uses[] = {
-        {&ui::TDeletefrm::openDeleteSchedule, "DelSchedulePanel", "Delete Schedule"},
-        {&ui::TDeletefrm::openDeletePage, "DelPagePanel", "Delete page"},
-        {&ui::TDeletefrm::openDeleteAll, "DeleteAllPanel", "Delete All"},
+        {&schedule::TDeletefrm::openDeleteSchedule, "DelSchedulePanel", "Delete Schedule"},
+        {&schedule::TDeletefrm::openDeletePage, "DelPagePanel", "Delete page"},
+        {&schedule::TDeletefrm::openDeleteAll, "DeleteAllPanel", "Delete All"},
         {nullptr, "TransferFontPanel", "Transfer Font To Sign"},
     };
     const char* const panels[] = {"DelSchedulePanel", "DelPagePanel", "DeleteAllPanel",
@@ -116,13 +116,13 @@ void DeleteWindowTest::onePanelAtATime() {
             QCOMPARE(widget->isVisible(), qstrcmp(panel, use.panel) == 0);
         }
     }
-    b.open(&ui::TDeletefrm::openDeleteAll);
+    b.open(&schedule::TDeletefrm::openDeleteAll);
     QCOMPARE(b.window.focusWidget(), b.button("DeleteOk"));
     QVERIFY(!(b.window.windowFlags() & Qt::WindowMinMaxButtonsHint));
     QCOMPARE(b.window.windowModality(), Qt::ApplicationModal);
     b.openTransferFont();
     QCOMPARE(b.window.windowModality(), Qt::NonModal);
-    b.open(&ui::TDeletefrm::openDeletePage);
+    b.open(&schedule::TDeletefrm::openDeletePage);
     QCOMPARE(b.window.windowModality(), Qt::ApplicationModal);
     QVERIFY(b.window.isVisible());
 
@@ -149,7 +149,7 @@ void DeleteWindowTest::fixedListsAsCreated() {
         QCOMPARE(combo->currentText(), QStringLiteral("00"));
         QCOMPARE(combo->itemText(0xC3), QStringLiteral("C3"));
     }
-    b.open(&ui::TDeletefrm::openDeletePage);
+    b.open(&schedule::TDeletefrm::openDeletePage);
     QTest::keyClicks(b.find<QComboBox>("ComboBox2"), QStringLiteral("1"));
     QCOMPARE(b.find<QComboBox>("ComboBox2")->currentText(), QStringLiteral("00"));
 
@@ -160,7 +160,7 @@ void DeleteWindowTest::fixedListsAsCreated() {
         QCOMPARE(tasks->item(k)->checkState(), Qt::Unchecked);
     }
 
-    ui::PageTreeView* tree = b.tree();
+    schedule::PageTreeView* tree = b.tree();
     QCOMPARE(tree->topLevelItemCount(), 26);
     for (int page = 0; page < 26; ++page) {
         QTreeWidgetItem* node = tree->topLevelItem(page);
@@ -168,7 +168,7 @@ void DeleteWindowTest::fixedListsAsCreated() {
         QCOMPARE(node->childCount(), 2);
         QCOMPARE(node->child(0)->text(0), QStringLiteral("Line 1"));
         QCOMPARE(node->child(1)->text(0), QStringLiteral("Line 2"));
-        QVERIFY(!ui::PageTreeView::isMarked(node));
+        QVERIFY(!schedule::PageTreeView::isMarked(node));
     }
 
     // The font panel waits for the font maker's characters.
@@ -185,8 +185,8 @@ void DeleteWindowTest::fixedListsAsCreated() {
 
 void DeleteWindowTest::treeMarksFollowClicksOnTheMarkOnly() {
     Bench b;
-    b.open(&ui::TDeletefrm::openDeletePage);
-    ui::PageTreeView* tree = b.tree();
+    b.open(&schedule::TDeletefrm::openDeletePage);
+    schedule::PageTreeView* tree = b.tree();
 
     // A click on the text selects the node and leaves its mark alone.
     QTreeWidgetItem* pageC = tree->topLevelItem(2);
@@ -217,7 +217,7 @@ void DeleteWindowTest::treeMarksFollowClicksOnTheMarkOnly() {
 
 void DeleteWindowTest::deletesOnlyTheMarkedLineOfPageD() {
     Bench b;
-    b.open(&ui::TDeletefrm::openDeletePage);
+    b.open(&schedule::TDeletefrm::openDeletePage);
     b.clickMark('D', 2);
     QVERIFY(b.marked('D'));
     b.press("ComboBox2", QStringLiteral("01"), "DelPageOK");
@@ -243,7 +243,7 @@ void DeleteWindowTest::deletesOnlyTheMarkedLineOfPageD() {
 
 void DeleteWindowTest::pagesGoAToZWhateverTheClickOrder() {
     Bench b;
-    b.open(&ui::TDeletefrm::openDeletePage);
+    b.open(&schedule::TDeletefrm::openDeletePage);
     b.clickMark('Z');
     b.clickMark('B');
     b.clickMark('D', 1);
@@ -263,7 +263,7 @@ void DeleteWindowTest::pagesGoAToZWhateverTheClickOrder() {
 
 void DeleteWindowTest::failedLineDeleteStartsAgainFromPageA() {
     Bench b;
-    b.open(&ui::TDeletefrm::openDeletePage);
+    b.open(&schedule::TDeletefrm::openDeletePage);
     b.clickMark('A');
     b.clickMark('C', 2);
     b.line.queueReplies({"ACK", "NACK"});
@@ -293,7 +293,7 @@ void DeleteWindowTest::failedLineDeleteStartsAgainFromPageA() {
 
 void DeleteWindowTest::deletesCheckedSchedulesAndKeepsTheChecks() {
     Bench b;
-    b.open(&ui::TDeletefrm::openDeleteSchedule);
+    b.open(&schedule::TDeletefrm::openDeleteSchedule);
     auto* tasks = b.find<QListWidget>("CheckListBox1");
 
     // Nothing checked: the port opens and closes and the box still comes.
@@ -336,7 +336,7 @@ void DeleteWindowTest::deletesCheckedSchedulesAndKeepsTheChecks() {
 
 void DeleteWindowTest::deleteAll() {
     Bench b;
-    b.open(&ui::TDeletefrm::openDeleteAll);
+    b.open(&schedule::TDeletefrm::openDeleteAll);
     b.press("ComboBox3", QStringLiteral("00"), "DeleteOk");
     QVERIFY(!b.button("DeleteOk")->isEnabled());
     QVERIFY(WaitForCommand(&b.window));
@@ -365,11 +365,11 @@ void DeleteWindowTest::portThatWillNotOpen() {
     Bench b;
     b.line.setOpenFails();
     const struct {
-        void (ui::TDeletefrm::*open)();
+        void (schedule::TDeletefrm::*open)();
         const char* ok;
-    } uses[] = {{&ui::TDeletefrm::openDeleteSchedule, "ScheduleOk"},
-                {&ui::TDeletefrm::openDeletePage, "DelPageOK"},
-                {&ui::TDeletefrm::openDeleteAll, "DeleteOk"}};
+    } uses[] = {{&schedule::TDeletefrm::openDeleteSchedule, "ScheduleOk"},
+                {&schedule::TDeletefrm::openDeletePage, "DelPageOK"},
+                {&schedule::TDeletefrm::openDeleteAll, "DeleteOk"}};
     for (const auto& use : uses) {
         b.open(use.open);
         QTest::mouseClick(b.button(use.ok), Qt::LeftButton);

@@ -96,8 +96,8 @@ struct Editor {
 
     Editor() {
         host.comPort = kComPort;
-        schedule = ui::TSchedule::Create(host);
-        deletion = ui::TDeletefrm::Create(host);
+        schedule = lumivo::schedule::TSchedule::Create(host);
+        deletion = lumivo::schedule::TDeletefrm::Create(host);
     }
 
     QPushButton* button(QWidget* window, const char* name) {
@@ -110,7 +110,7 @@ struct Editor {
     // "Display by Schedule...", one row of the worked example through the entry dialog.
     void addWorkedExample() {
         host.choose("SendbySchedule1");
-        auto* dialog = schedule->findChild<ui::TScheduleAdd*>();
+        auto* dialog = schedule->findChild<lumivo::schedule::TScheduleAdd*>();
         QTest::mouseClick(button(schedule.get(), "Add"), Qt::LeftButton);
         TypeMasked(dialog->findChild<QLineEdit*>(QStringLiteral("MaskEdit1")),
                    QStringLiteral("12/25/26"));
@@ -126,7 +126,8 @@ struct Editor {
     }
 
     void clickMark(char letter, int line) {
-        auto* tree = deletion->findChild<ui::PageTreeView*>(QStringLiteral("TreeView1"));
+        auto* tree =
+            deletion->findChild<lumivo::schedule::PageTreeView*>(QStringLiteral("TreeView1"));
         QTreeWidgetItem* item = tree->topLevelItem(letter - 'A');
         if (line > 0) {
             item->setExpanded(true);

@@ -24,8 +24,8 @@ struct Bench {
     link::FakeLine line;
     ProbePrompter boxes;
     ui::PrompterScope scope{boxes};
-    ui::TSchedule window{nullptr, ConnectionTo(line), kNow};
-    ui::TScheduleAdd* dialog = window.entryDialog();
+    lumivo::schedule::TSchedule window{nullptr, ConnectionTo(line), kNow};
+    lumivo::schedule::TScheduleAdd* dialog = window.entryDialog();
 
     Bench() { window.showSchedule(); }
 
@@ -411,8 +411,8 @@ void ScheduleWindowTest::startUpFactoriesBindTheMenuItems() {
     ProbePrompter boxes;
     ui::PrompterScope scope(boxes);
 
-    std::unique_ptr<QWidget> schedule = ui::TSchedule::Create(host);
-    std::unique_ptr<QWidget> deletion = ui::TDeletefrm::Create(host);
+    std::unique_ptr<QWidget> schedule = lumivo::schedule::TSchedule::Create(host);
+    std::unique_ptr<QWidget> deletion = lumivo::schedule::TDeletefrm::Create(host);
     QStringList bound;
     for (const auto& [name, handler] : host.commands) {
         bound.append(name);

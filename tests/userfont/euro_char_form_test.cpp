@@ -18,15 +18,15 @@ namespace {
 
 struct Bench {
     RecordingHost host;
-    ui::TuEuropeanCharForm window;
+    userfont::TuEuropeanCharForm window;
 
     explicit Bench(const std::filesystem::path& pictureFile = {})
         : window(nullptr, &host, pictureFile) {
         window.showPicker();
     }
 
-    ui::EuroPictureArea* area() {
-        return window.findChild<ui::EuroPictureArea*>(QStringLiteral("Image1"));
+    userfont::EuroPictureArea* area() {
+        return window.findChild<userfont::EuroPictureArea*>(QStringLiteral("Image1"));
     }
     QString label() { return window.findChild<QLabel*>(QStringLiteral("Label1"))->text(); }
     void press(int x, int y) { QTest::mousePress(area(), Qt::LeftButton, {}, QPoint(x, y)); }
@@ -215,7 +215,7 @@ void EuroCharFormTest::frameInvertsAnyColourAndLeavesNoTrace() {
 
 void EuroCharFormTest::factoryBindsTheMenuItem() {
     RecordingHost host;
-    const std::unique_ptr<QWidget> window = ui::TuEuropeanCharForm::Create(host);
+    const std::unique_ptr<QWidget> window = userfont::TuEuropeanCharForm::Create(host);
     QVERIFY(!window->isVisible());
     QVERIFY(host.choose("EuropeanChar3"));
     QVERIFY(window->isVisible());

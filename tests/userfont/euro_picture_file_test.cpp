@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace lumivo {
+namespace lumivo::userfont {
 namespace {
 
 struct FormCase {
@@ -184,4 +184,4 @@ TEST(EuroPictureFile, FileWrittenWholeAndReadBack) {
 }
 
 } // namespace
-} // namespace lumivo
+} // namespace lumivo::userfont

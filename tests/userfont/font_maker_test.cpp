@@ -28,7 +28,7 @@ namespace {
 struct Bench {
     ui::ScriptedPrompter boxes;
     ui::PrompterScope scope{boxes};
-    ui::TFontMakefrm window{nullptr};
+    userfont::TFontMakefrm window{nullptr};
     QTemporaryDir dir;
 
     Bench() { window.showFontMaker(); }
@@ -280,7 +280,7 @@ void FontMakerTest::saveFailureNamesTheFile() {
 
 void FontMakerTest::factoryBindsTheMenuItem() {
     RecordingHost host;
-    const std::unique_ptr<QWidget> window = ui::TFontMakefrm::Create(host);
+    const std::unique_ptr<QWidget> window = userfont::TFontMakefrm::Create(host);
     QVERIFY(!window->isVisible());
     QVERIFY(host.choose("UserFontMake1"));
     QVERIFY(window->isVisible());

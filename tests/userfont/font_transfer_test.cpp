@@ -65,7 +65,7 @@ std::string FileBytes(const std::filesystem::path& path) {
 }
 
 // Whether the picker shows exactly the picture, with no selection frame over it.
-bool ShowsUnframed(const ui::EuroPictureArea& area, const EuroPicture& picture) {
+bool ShowsUnframed(const userfont::EuroPictureArea& area, const EuroPicture& picture) {
     const QImage shown = area.shownImage();
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
@@ -126,13 +126,14 @@ TEST_F(FontTransferTest, SendsTheDrawnCharactersAndRecordsThemInThePicture) {
         std::filesystem::remove(file("EuroCharForm58204.bmp"));
         ASSERT_TRUE(WriteFontFile(file("font.fon"), c.font));
 
-        ui::TuEuropeanCharForm picker(nullptr, &host, file("EuroCharForm58204.bmp"));
-        auto* area = picker.findChild<ui::EuroPictureArea*>(QStringLiteral("Image1"));
+        userfont::TuEuropeanCharForm picker(nullptr, &host, file("EuroCharForm58204.bmp"));
+        auto* area = picker.findChild<userfont::EuroPictureArea*>(QStringLiteral("Image1"));
         QTest::mousePress(area, Qt::LeftButton, {}, QPoint(60, 30)); // a framed choice
         const EuroPicture before = picker.picture();
 
-        ui::TDeletefrm panel(nullptr, link::MakeSignConnection([] { return kComPort; }, QString()));
-        ui::TFontMakefrm maker(nullptr);
+        schedule::TDeletefrm panel(nullptr,
+                                   link::MakeSignConnection([] { return kComPort; }, QString()));
+        userfont::TFontMakefrm maker(nullptr);
         auto* transferItem = maker.findChild<QAction*>(QStringLiteral("TransfertoSign1"));
         ASSERT_FALSE(transferItem->isEnabled());
         maker.connectTransfer(

@@ -58,14 +58,14 @@ protected:
     std::filesystem::path file(const char* name) const {
         return std::filesystem::path(folder.path().toStdString()) / name;
     }
-    std::unique_ptr<ui::TDeleteFontfrm> makeDialog(ui::TuEuropeanCharForm* picker) {
-        ui::RecallContext context;
+    std::unique_ptr<userfont::TDeleteFontfrm> makeDialog(userfont::TuEuropeanCharForm* picker) {
+        userfont::RecallContext context;
         context.connection = link::MakeSignConnection([] { return kComPort; }, QString());
         context.picker = [picker] { return picker; };
         context.factoryFile = file("EuroCharFormDefault.bmp");
         context.pictureFile = file("EuroCharForm58204.bmp");
         context.reportStatus = [this](const QString& message) { statusMessages.append(message); };
-        return std::make_unique<ui::TDeleteFontfrm>(std::move(context));
+        return std::make_unique<userfont::TDeleteFontfrm>(std::move(context));
     }
     template <typename T> static T* find(QWidget* window, const char* name) {
         T* child = window->findChild<T*>(QString::fromLatin1(name));
@@ -118,9 +118,9 @@ TEST_F(RecallFontTest, RecallRestoresTheFactoryPictureOnlyWhenTheSignTookIt) {
         }
         ASSERT_TRUE(WriteFileReplacing(file("EuroCharForm58204.bmp"), userBytes));
 
-        ui::TuEuropeanCharForm picker(nullptr, &host, file("EuroCharForm58204.bmp"));
+        userfont::TuEuropeanCharForm picker(nullptr, &host, file("EuroCharForm58204.bmp"));
         ASSERT_EQ(picker.picture(), userPicture);
-        auto* area = picker.findChild<ui::EuroPictureArea*>(QStringLiteral("Image1"));
+        auto* area = picker.findChild<userfont::EuroPictureArea*>(QStringLiteral("Image1"));
         QTest::mousePress(area, Qt::LeftButton, {}, QPoint(60, 30)); // cell 11 (U0B), framed
         const QImage framed = area->shownImage();
 
