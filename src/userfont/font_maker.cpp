@@ -342,16 +342,13 @@ void TFontMakefrm::showFontMaker() {
     ShowInFront(*this, m_shownBefore);
 }
 
-std::unique_ptr<QWidget> TFontMakefrm::Create(EditorHost& host) {
+std::unique_ptr<QWidget> TFontMakefrm::Create(EditorHost& host, FontTransferPanel& transferPanel,
+                                              TuEuropeanCharForm& europeanChars) {
     auto window = std::make_unique<TFontMakefrm>(nullptr);
     TFontMakefrm* maker = window.get();
     host.BindCommand(QStringLiteral("UserFontMake1"), [maker] { maker->showFontMaker(); });
     maker->connectTransfer(
-        dynamic_cast<FontTransferPanel*>(host.Window(QStringLiteral("TDeletefrm"))),
-        [&host] {
-            return qobject_cast<TuEuropeanCharForm*>(
-                host.Window(QStringLiteral("TuEuropeanCharForm")));
-        },
+        &transferPanel, [picker = &europeanChars] { return picker; },
         WritableProgramFolder() / "EuroCharForm58204.bmp");
     return window;
 }

@@ -51,7 +51,8 @@ public:
     void showFontMaker();
 
     // The start-up factory: a top-level window bound to the "User Font Make..." menu item.
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> Create(EditorHost& host, FontTransferPanel& transferPanel,
+                                           TuEuropeanCharForm& europeanChars);
 
     const userfont::FontMakerModel& model() const { return m_model; }
 
