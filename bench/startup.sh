@@ -13,7 +13,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${STARTUP_UND
     exec env STARTUP_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
-editor="$BUILD_DIR/bin/lumivo"
+editor="${EDITOR_PROGRAM:-$BUILD_DIR/bin/lumivo}"
 floor="$BUILD_DIR/bin/startup_floor"
 [ -x "$floor" ] || floor="$BUILD_DIR/bench/startup_floor"
 for program in "$editor" "$floor"; do
