@@ -4,6 +4,7 @@
 # through xvfb-run -a when there is none). Prints the median time to the first paint of each,
 # the ratio of the editor's to the floor's, and the peak memory (max RSS) of each.
 # Usage: bench/startup.sh [BUILD_DIR [RUNS]]   (default: build 15)
+# Environment: EDITOR_PROGRAM, another editor binary to time (an older build, for a comparison).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR="${1:-build}"
