@@ -1,10 +1,11 @@
 #include "app/artwork.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <array>
-#include <functional>
+#include <cstddef>
 
 namespace lumivo::ui {
 
@@ -21,20 +22,55 @@ const QColor kGreenDot(40, 220, 60);
 const QColor kYellowDot(250, 200, 30);
 const QColor kDarkDot(55, 20, 20);
 
-// Draws the icon in a 16 by 16 design grid, at every size asked for.
-QIcon DrawnIcon(const std::function<void(QPainter&)>& draw) {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(size / 16.0, size / 16.0);
-        draw(painter);
-        painter.end();
-        icon.addPixmap(pixmap);
+using IconDrawing = void (*)(QPainter&);
+
+// Draws the icon in a 16 by 16 design grid at the sizes the toolbar, menus and window frame ask
+// for. The pixmaps are drawn when the icon is first shown, not when it is made, so a start-up
+// that creates every item pays nothing for icons nobody has seen yet.
+class DrawnIconEngine final : public QIconEngine {
+public:
+    explicit DrawnIconEngine(IconDrawing draw) : m_draw(draw) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
     }
-    return icon;
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    bool isNull() override { return false; }
+    QIconEngine* clone() const override { return new DrawnIconEngine(m_draw); }
+    QString key() const override { return QStringLiteral("lumivo-drawn"); }
+
+private:
+    const QIcon& icon() {
+        if (m_icon.isNull()) {
+            for (int size : {16, 24, 32, 48}) {
+                QPixmap pixmap(size, size);
+                pixmap.fill(Qt::transparent);
+                QPainter painter(&pixmap);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.scale(size / 16.0, size / 16.0);
+                m_draw(painter);
+                painter.end();
+                m_icon.addPixmap(pixmap);
+            }
+        }
+        return m_icon;
+    }
+
+    IconDrawing m_draw;
+    QIcon m_icon;
+};
+
+QIcon DrawnIcon(IconDrawing draw) {
+    return QIcon(new DrawnIconEngine(draw));
 }
 
 QPen Outline(const QColor& colour = QColor(60, 60, 60)) {
@@ -129,83 +165,94 @@ QPixmap SignPicture(bool tripleColour) {
     return pixmap;
 }
 
+namespace {
+
+void DrawNewIcon(QPainter& p) {
+    DrawPage(p, QRectF(3.5, 1.5, 9, 13));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(250, 200, 30));
+    p.drawEllipse(QPointF(12.5, 3.5), 2.2, 2.2);
+}
+
+void DrawOpenIcon(QPainter& p) {
+    p.setPen(Outline(QColor(120, 85, 20)));
+    p.setBrush(QColor(235, 190, 80));
+    p.drawPolygon(QPolygonF({QPointF(1.5, 3.5), QPointF(6, 3.5), QPointF(7.5, 5), QPointF(13.5, 5),
+                             QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
+    p.setBrush(QColor(250, 215, 120));
+    p.drawPolygon(
+        QPolygonF({QPointF(3.5, 7.5), QPointF(15, 7.5), QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
+}
+
+void DrawSaveIcon(QPainter& p) {
+    p.setPen(Outline(QColor(20, 40, 90)));
+    p.setBrush(QColor(60, 100, 180));
+    p.drawPolygon(QPolygonF({QPointF(1.5, 1.5), QPointF(12.5, 1.5), QPointF(14.5, 3.5),
+                             QPointF(14.5, 14.5), QPointF(1.5, 14.5)}));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4, 1.5, 7.5, 5));
+    p.setBrush(QColor(220, 225, 235));
+    p.drawRect(QRectF(3.5, 9, 9, 5.5));
+    p.setBrush(QColor(20, 40, 90));
+    p.drawRect(QRectF(8.5, 2.5, 1.5, 3));
+}
+
+void DrawCutIcon(QPainter& p) {
+    p.setPen(QPen(QColor(70, 70, 70), 1.3));
+    p.drawLine(QPointF(4.5, 1.5), QPointF(10.5, 10));
+    p.drawLine(QPointF(11.5, 1.5), QPointF(5.5, 10));
+    p.setPen(QPen(QColor(200, 40, 40), 1.4));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(4.5, 12), 2.4, 2.4);
+    p.drawEllipse(QPointF(11.5, 12), 2.4, 2.4);
+}
+
+void DrawCopyIcon(QPainter& p) {
+    DrawPage(p, QRectF(1.5, 1.5, 8, 10), QColor(235, 238, 245));
+    DrawPage(p, QRectF(6.5, 4.5, 8, 10));
+}
+
+void DrawPasteIcon(QPainter& p) {
+    p.setPen(Outline(QColor(100, 70, 30)));
+    p.setBrush(QColor(190, 140, 70));
+    p.drawRoundedRect(QRectF(2.5, 2.5, 10, 12), 1, 1);
+    p.setBrush(QColor(160, 160, 160));
+    p.drawRect(QRectF(5, 1, 5, 3));
+    DrawPage(p, QRectF(7.5, 6.5, 7, 8.5));
+}
+
+void DrawSendMessageIcon(QPainter& p) {
+    DrawSignBoard(p, QRectF(0.5, 1.5, 15, 7), true);
+    DrawArrow(p, QPointF(8, 15), QPointF(8, 10), QColor(30, 120, 40));
+}
+
+void DrawSendViaNetworkIcon(QPainter& p) {
+    p.setPen(Outline());
+    p.setBrush(QColor(200, 200, 205));
+    p.drawRoundedRect(QRectF(1.5, 5.5, 13, 6), 1, 1);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4, 1.5, 8, 4));
+    p.drawRect(QRectF(4, 9.5, 8, 5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 180, 60));
+    p.drawEllipse(QPointF(12.5, 7.5), 0.9, 0.9);
+}
+
+void DrawSignIcon(QPainter& p) {
+    DrawSignBoard(p, QRectF(0.5, 4.5, 15, 7), false);
+}
+
+// The toolbar icons, in the order of ToolIcon.
+constexpr IconDrawing kToolIcons[] = {
+    &DrawNewIcon,         &DrawOpenIcon, &DrawSaveIcon,
+    &DrawCutIcon,         &DrawCopyIcon, &DrawPasteIcon,
+    &DrawSendMessageIcon, &DrawSignIcon, &DrawSendViaNetworkIcon,
+};
+
+} // namespace
+
 QIcon MakeToolIcon(ToolIcon icon) {
-    switch (icon) {
-    case ToolIcon::New:
-        return DrawnIcon([](QPainter& p) {
-            DrawPage(p, QRectF(3.5, 1.5, 9, 13));
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(250, 200, 30));
-            p.drawEllipse(QPointF(12.5, 3.5), 2.2, 2.2);
-        });
-    case ToolIcon::Open:
-        return DrawnIcon([](QPainter& p) {
-            p.setPen(Outline(QColor(120, 85, 20)));
-            p.setBrush(QColor(235, 190, 80));
-            p.drawPolygon(QPolygonF({QPointF(1.5, 3.5), QPointF(6, 3.5), QPointF(7.5, 5),
-                                     QPointF(13.5, 5), QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
-            p.setBrush(QColor(250, 215, 120));
-            p.drawPolygon(QPolygonF(
-                {QPointF(3.5, 7.5), QPointF(15, 7.5), QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
-        });
-    case ToolIcon::Save:
-        return DrawnIcon([](QPainter& p) {
-            p.setPen(Outline(QColor(20, 40, 90)));
-            p.setBrush(QColor(60, 100, 180));
-            p.drawPolygon(QPolygonF({QPointF(1.5, 1.5), QPointF(12.5, 1.5), QPointF(14.5, 3.5),
-                                     QPointF(14.5, 14.5), QPointF(1.5, 14.5)}));
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(4, 1.5, 7.5, 5));
-            p.setBrush(QColor(220, 225, 235));
-            p.drawRect(QRectF(3.5, 9, 9, 5.5));
-            p.setBrush(QColor(20, 40, 90));
-            p.drawRect(QRectF(8.5, 2.5, 1.5, 3));
-        });
-    case ToolIcon::Cut:
-        return DrawnIcon([](QPainter& p) {
-            p.setPen(QPen(QColor(70, 70, 70), 1.3));
-            p.drawLine(QPointF(4.5, 1.5), QPointF(10.5, 10));
-            p.drawLine(QPointF(11.5, 1.5), QPointF(5.5, 10));
-            p.setPen(QPen(QColor(200, 40, 40), 1.4));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(QPointF(4.5, 12), 2.4, 2.4);
-            p.drawEllipse(QPointF(11.5, 12), 2.4, 2.4);
-        });
-    case ToolIcon::Copy:
-        return DrawnIcon([](QPainter& p) {
-            DrawPage(p, QRectF(1.5, 1.5, 8, 10), QColor(235, 238, 245));
-            DrawPage(p, QRectF(6.5, 4.5, 8, 10));
-        });
-    case ToolIcon::Paste:
-        return DrawnIcon([](QPainter& p) {
-            p.setPen(Outline(QColor(100, 70, 30)));
-            p.setBrush(QColor(190, 140, 70));
-            p.drawRoundedRect(QRectF(2.5, 2.5, 10, 12), 1, 1);
-            p.setBrush(QColor(160, 160, 160));
-            p.drawRect(QRectF(5, 1, 5, 3));
-            DrawPage(p, QRectF(7.5, 6.5, 7, 8.5));
-        });
-    case ToolIcon::SendMessage:
-        return DrawnIcon([](QPainter& p) {
-            DrawSignBoard(p, QRectF(0.5, 1.5, 15, 7), true);
-            DrawArrow(p, QPointF(8, 15), QPointF(8, 10), QColor(30, 120, 40));
-        });
-    case ToolIcon::Sign:
-        return DrawnIcon([](QPainter& p) { DrawSignBoard(p, QRectF(0.5, 4.5, 15, 7), false); });
-    case ToolIcon::SendViaNetwork:
-        return DrawnIcon([](QPainter& p) {
-            p.setPen(Outline());
-            p.setBrush(QColor(200, 200, 205));
-            p.drawRoundedRect(QRectF(1.5, 5.5, 13, 6), 1, 1);
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(4, 1.5, 8, 4));
-            p.drawRect(QRectF(4, 9.5, 8, 5));
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(40, 180, 60));
-            p.drawEllipse(QPointF(12.5, 7.5), 0.9, 0.9);
-        });
-    }
-    return {};
+    return DrawnIcon(kToolIcons[static_cast<std::size_t>(icon)]);
 }
 
 QIcon ApplicationIcon() {

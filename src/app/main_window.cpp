@@ -292,6 +292,111 @@ void TForm1::CreateEditors() {
 
 namespace {
 
+// One line of the menu table. A menu row starts a menu of the menu bar (the popup row the line
+// editors' context menu), a submenu row a menu inside the current one until its end row.
+enum class MenuRowKind { Menu, Popup, Submenu, End, Item, Separator, Tags };
+
+struct MenuRow {
+    MenuRowKind kind;
+    const char* name = nullptr;
+    const char* caption = nullptr;
+    std::span<const TagItem> tags = {};
+    bool hidden = false;
+    bool checked = false; // a checkable item, ticked
+};
+
+using enum MenuRowKind;
+
+// The menu bar and the context menu, in their order on screen.
+constexpr MenuRow kMenuRows[] = {
+    {Menu, "File1", "&File"},
+    {Item, "New", "&New"},
+    {Item, "Open", "&Open..."},
+    {Item, "Save", "&Save..."},
+    {Separator},
+    {Item, "SetCommu", "Set &COM..."},
+    {Separator},
+    {Item, "Exit", "E&xit"},
+
+    {Menu, "Edit1", "&Edit"},
+    {Item, "Cut", "Cu&t"},
+    {Item, "Copy", "&Copy"},
+    {Item, "Paste", "&Paste"},
+    {Item, "Delete", "&Delete"},
+
+    {Popup},
+    {Item, "Cut1", "Cu&t"},
+    {Item, "Copy1", "&Copy"},
+    {Item, "Paste1", "&Paste"},
+
+    {Menu, "Commands1", "&Commands"},
+    // Hidden; choosing it would reverse the tick.
+    {Item, "CapitalControlByLine1", "&Effect Control By Line 1", {}, true, true},
+    {Separator, nullptr, nullptr, {}, true},
+    {Submenu, "LeadingEffect1", "&Leading Effect"},
+    {Tags, nullptr, nullptr, kLeadingEffects},
+    {Submenu, "Welcome1", "W&elcome"},
+    {Tags, nullptr, nullptr, kWelcome},
+    {End},
+    {End},
+    {Separator},
+    {Item, "MoveSpeed1", "&Move Speed..."},
+    {Submenu, "DisplayEffect1", "&Display Effect"},
+    {Tags, nullptr, nullptr, kDisplayEffects},
+    {End},
+    {Separator},
+    {Item, "DisplayTime1", "Display &Time..."},
+    {Separator},
+    {Submenu, "ClosingEffect1", "&Closing Effect"},
+    {Tags, nullptr, nullptr, kClosingEffects},
+    {End},
+    {Separator},
+    {Submenu, "SpecialFunction1", "&Special Function"},
+    {Submenu, "Bell1", "&Bell"},
+    {Tags, nullptr, nullptr, kBells},
+    {End},
+    {Tags, nullptr, nullptr, kDateTime},
+    {Item, "Column1", "&Column..."},
+    {End},
+
+    {Menu, "European1", "E&uropean"},
+    {Item, "EuropeanChar3", "&European Char"},
+    {Item, "UserFontMake1", "&User Font Make..."},
+    {Separator},
+    {Item, "DeleteUserFontRecallDefault1", "&Recall Default Font"},
+
+    {Menu, "Font1", "F&ont"},
+    {Tags, nullptr, nullptr, kFonts},
+    {Menu, "Color1", "Co&lor"},
+    {Tags, nullptr, nullptr, kColors},
+
+    {Menu, "BmpGraphics1", "&Bmp Graphics"},
+    {Item, "EditGraphic1", "&Edit Graphic..."},
+
+    {Menu, "Functions1", "Fu&nctions"},
+    {Item, "SendMessages1", "&Send Message..."},
+    {Separator},
+    {Item, "RunPage1", "&Run Page..."},
+    {Item, "LinkPagesToRun1", "&Link Pages To Run..."},
+    {Separator},
+    {Item, "SetID1", "Set &ID..."},
+    {Item, "SetClock1", "Set &Clock..."},
+    {Item, "SetBrightness1", "Set &Brightness..."},
+    {Separator},
+    {Item, "SendbySchedule1", "&Display by Schedule..."},
+    {Separator},
+    {Item, "DeletePage1", "Delete &Page..."},
+    {Item, "DeleteSchedule1", "Delete Sc&hedule..."},
+    {Item, "DeleteGraphicBlock1", "Delete &Graphic Block...", {}, true},
+    {Item, "DeleteAll1", "Delete &All..."},
+    {Separator},
+    {Item, "ShowColorConfig1", "Sh&ow Color Setting..."},
+
+    {Menu, "Help1", "&Help"},
+    {Item, "ReadMe1", "&Read Me"},
+    {Item, "About1", "&About..."},
+};
+
 QAction* NewItem(QWidget* owner, QMenu* menu, const char* name, const QString& caption) {
     auto* action = new QAction(caption, owner);
     action->setObjectName(Text(name));
@@ -299,126 +404,91 @@ QAction* NewItem(QWidget* owner, QMenu* menu, const char* name, const QString& c
     return action;
 }
 
-QMenu* NewSubmenu(QMenu* parent, const char* name, const QString& caption) {
-    QMenu* menu = parent->addMenu(caption);
+void NameMenu(QMenu* menu, const char* name) {
     menu->setObjectName(Text(name));
     menu->menuAction()->setObjectName(Text(name));
-    return menu;
+}
+
+void AddMenuItem(TForm1& main, QMenu* menu, const char* name, const char* caption, bool hidden,
+                 bool checked) {
+    QAction* action = NewItem(&main, menu, name, Text(caption));
+    if (checked) {
+        action->setCheckable(true);
+        action->setChecked(true);
+    }
+    action->setVisible(!hidden);
+}
+
+// Tag items insert their tag into the current line editor.
+void AddTagItems(TForm1& main, QMenu* menu, std::span<const TagItem> items) {
+    for (const TagItem& entry : items) {
+        QAction* action = NewItem(&main, menu, entry.name, Text(entry.caption));
+        action->setVisible(!entry.hidden);
+        const QString tag = Text(entry.tag);
+        if (entry.lower != nullptr) {
+            const QString lower = Text(entry.lower);
+            QObject::connect(action, &QAction::triggered, &main,
+                             [&main, tag, lower] { main.InsertEffectTag(tag, lower); });
+        } else {
+            QObject::connect(action, &QAction::triggered, &main,
+                             [&main, tag] { main.InsertTag(tag); });
+        }
+    }
 }
 
 } // namespace
 
 void TForm1::CreateMenus() {
-    int separators = 0;
-    auto separator = [&separators](QMenu* menu) {
-        QAction* action = menu->addSeparator();
-        action->setObjectName(QStringLiteral("N%1").arg(++separators));
-        return action;
-    };
-    auto topMenu = [this](const char* name, const QString& caption) {
-        QMenu* menu = menuBar()->addMenu(caption);
-        menu->setObjectName(Text(name));
-        menu->menuAction()->setObjectName(Text(name));
-        return menu;
-    };
-    auto item = [this](QMenu* menu, const char* name, const char* caption) {
-        return NewItem(this, menu, name, Text(caption));
-    };
-    auto tagItems = [this](QMenu* menu, std::span<const TagItem> items) {
-        for (const TagItem& entry : items) {
-            QAction* action = NewItem(this, menu, entry.name, Text(entry.caption));
-            action->setVisible(!entry.hidden);
-            const QString tag = Text(entry.tag);
-            if (entry.lower != nullptr) {
-                const QString lower = Text(entry.lower);
-                connect(action, &QAction::triggered, this,
-                        [this, tag, lower] { InsertEffectTag(tag, lower); });
-            } else {
-                connect(action, &QAction::triggered, this, [this, tag] { InsertTag(tag); });
-            }
-        }
-    };
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
-
-    QMenu* file = topMenu("File1", QStringLiteral("&File"));
-    connect(item(file, "New", "&New"), &QAction::triggered, this, &TForm1::NewClick);
-    connect(item(file, "Open", "&Open..."), &QAction::triggered, this, &TForm1::OpenClick);
-    connect(item(file, "Save", "&Save..."), &QAction::triggered, this, &TForm1::SaveClick);
-    separator(file);
-    item(file, "SetCommu", "Set &COM...");
-    separator(file);
-    connect(item(file, "Exit", "E&xit"), &QAction::triggered, this, &TForm1::ExitClick);
-
-    QMenu* edit = topMenu("Edit1", QStringLiteral("&Edit"));
-    connect(item(edit, "Cut", "Cu&t"), &QAction::triggered, this, &TForm1::CutClick);
-    connect(item(edit, "Copy", "&Copy"), &QAction::triggered, this, &TForm1::CopyClick);
-    connect(item(edit, "Paste", "&Paste"), &QAction::triggered, this, &TForm1::PasteClick);
-    connect(item(edit, "Delete", "&Delete"), &QAction::triggered, this, &TForm1::DeleteClick);
-
-    connect(item(m_popupMenu1, "Cut1", "Cu&t"), &QAction::triggered, this, &TForm1::CutClick);
-    connect(item(m_popupMenu1, "Copy1", "&Copy"), &QAction::triggered, this, &TForm1::CopyClick);
-    connect(item(m_popupMenu1, "Paste1", "&Paste"), &QAction::triggered, this, &TForm1::PasteClick);
-
-    QMenu* commands = topMenu("Commands1", QStringLiteral("&Commands"));
-    QAction* control = item(commands, "CapitalControlByLine1", "&Effect Control By Line 1");
-    control->setCheckable(true);
-    control->setChecked(true);
-    control->setVisible(false); // choosing it reverses the tick: it is checkable
-    separator(commands)->setVisible(false);
-    QMenu* leading = NewSubmenu(commands, "LeadingEffect1", QStringLiteral("&Leading Effect"));
-    tagItems(leading, kLeadingEffects);
-    tagItems(NewSubmenu(leading, "Welcome1", QStringLiteral("W&elcome")), kWelcome);
-    separator(commands);
-    item(commands, "MoveSpeed1", "&Move Speed...");
-    tagItems(NewSubmenu(commands, "DisplayEffect1", QStringLiteral("&Display Effect")),
-             kDisplayEffects);
-    separator(commands);
-    item(commands, "DisplayTime1", "Display &Time...");
-    separator(commands);
-    tagItems(NewSubmenu(commands, "ClosingEffect1", QStringLiteral("&Closing Effect")),
-             kClosingEffects);
-    separator(commands);
-    QMenu* special = NewSubmenu(commands, "SpecialFunction1", QStringLiteral("&Special Function"));
-    tagItems(NewSubmenu(special, "Bell1", QStringLiteral("&Bell")), kBells);
-    tagItems(special, kDateTime);
-    item(special, "Column1", "&Column...");
-
-    QMenu* european = topMenu("European1", QStringLiteral("E&uropean"));
-    item(european, "EuropeanChar3", "&European Char");
-    item(european, "UserFontMake1", "&User Font Make...");
-    separator(european);
-    item(european, "DeleteUserFontRecallDefault1", "&Recall Default Font");
-
-    tagItems(topMenu("Font1", QStringLiteral("F&ont")), kFonts);
-    tagItems(topMenu("Color1", QStringLiteral("Co&lor")), kColors);
-
-    QMenu* graphics = topMenu("BmpGraphics1", QStringLiteral("&Bmp Graphics"));
-    item(graphics, "EditGraphic1", "&Edit Graphic...");
-
-    QMenu* functions = topMenu("Functions1", QStringLiteral("Fu&nctions"));
-    item(functions, "SendMessages1", "&Send Message...");
-    separator(functions);
-    item(functions, "RunPage1", "&Run Page...");
-    item(functions, "LinkPagesToRun1", "&Link Pages To Run...");
-    separator(functions);
-    item(functions, "SetID1", "Set &ID...");
-    item(functions, "SetClock1", "Set &Clock...");
-    item(functions, "SetBrightness1", "Set &Brightness...");
-    separator(functions);
-    item(functions, "SendbySchedule1", "&Display by Schedule...");
-    separator(functions);
-    item(functions, "DeletePage1", "Delete &Page...");
-    item(functions, "DeleteSchedule1", "Delete Sc&hedule...");
-    item(functions, "DeleteGraphicBlock1", "Delete &Graphic Block...")->setVisible(false);
-    item(functions, "DeleteAll1", "Delete &All...");
-    separator(functions);
-    item(functions, "ShowColorConfig1", "Sh&ow Color Setting...");
-
-    QMenu* help = topMenu("Help1", QStringLiteral("&Help"));
-    item(help, "ReadMe1", "&Read Me");
-    item(help, "About1", "&About...");
-
+    // The menu being filled, after the menus it is inside.
+    std::vector<QMenu*> open;
+    int separators = 0;
+    for (const MenuRow& row : kMenuRows) {
+        switch (row.kind) {
+        case MenuRowKind::Menu:
+            open.assign(1, menuBar()->addMenu(Text(row.caption)));
+            NameMenu(open.back(), row.name);
+            break;
+        case MenuRowKind::Popup:
+            open.assign(1, m_popupMenu1);
+            break;
+        case MenuRowKind::Submenu:
+            open.push_back(open.back()->addMenu(Text(row.caption)));
+            NameMenu(open.back(), row.name);
+            break;
+        case MenuRowKind::End:
+            open.pop_back();
+            break;
+        case MenuRowKind::Item:
+            AddMenuItem(*this, open.back(), row.name, row.caption, row.hidden, row.checked);
+            break;
+        case MenuRowKind::Separator: {
+            QAction* action = open.back()->addSeparator();
+            action->setObjectName(QStringLiteral("N%1").arg(++separators));
+            action->setVisible(!row.hidden);
+            break;
+        }
+        case MenuRowKind::Tags:
+            AddTagItems(*this, open.back(), row.tags);
+            break;
+        }
+    }
+    connectMenuHandlers();
     SetStandardKeys();
+}
+
+void TForm1::connectMenuHandlers() {
+    const std::pair<const char*, void (TForm1::*)()> handlers[] = {
+        {"New", &TForm1::NewClick},      {"Open", &TForm1::OpenClick},
+        {"Save", &TForm1::SaveClick},    {"Exit", &TForm1::ExitClick},
+        {"Cut", &TForm1::CutClick},      {"Copy", &TForm1::CopyClick},
+        {"Paste", &TForm1::PasteClick},  {"Delete", &TForm1::DeleteClick},
+        {"Cut1", &TForm1::CutClick},     {"Copy1", &TForm1::CopyClick},
+        {"Paste1", &TForm1::PasteClick},
+    };
+    for (const auto& [name, handler] : handlers) {
+        connect(Item(Text(name)), &QAction::triggered, this, handler);
+    }
 }
 
 void TForm1::SetStandardKeys() {

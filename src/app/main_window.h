@@ -68,13 +68,14 @@ public:
     void ApplyColorMode(bool single) override;
     void FollowColorMode(QObject* receiver, std::function<void(bool single)> apply) override;
     void BindCommand(const QString& itemName, std::function<void()> handler) override;
-    QWidget* Window(const QString& className) const override;
     void ReportStatus(const QString& message) override;
 
     // --- Start-up and lookup.
     const SettingsFile& Settings() const { return m_settings; }
     // Keeps a window created at start-up for the whole run.
     void AdoptWindow(const QString& className, std::unique_ptr<QWidget> window);
+    // A window created at start-up, by its class name ("TSetCom"); null when it is not there.
+    QWidget* Window(const QString& className) const;
     template <class T> T* WindowOf() const {
         for (const auto& entry : m_windows) {
             if (auto* window = qobject_cast<T*>(entry.second.get())) {
@@ -105,6 +106,8 @@ protected:
 private:
     void FormCreate();
     void CreateMenus();
+    // The items of the menu table that run a handler of this window.
+    void connectMenuHandlers();
     void SetStandardKeys();
     void CreateToolBar();
     void CreateEditors();

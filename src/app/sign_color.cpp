@@ -20,8 +20,6 @@ TsignColorfrm::TsignColorfrm(EditorHost& host)
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    m_ui->TriplePicture->setPixmap(SignPicture(true));
-    m_ui->SinglePicture->setPixmap(SignPicture(false));
 
     connect(m_ui->Button1, &QPushButton::clicked, this, &TsignColorfrm::Button1Click);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TsignColorfrm::Button2Click);
@@ -58,6 +56,11 @@ void TsignColorfrm::Present(Qt::WindowModality modality) {
     if (isVisible()) {
         raise();
         return;
+    }
+    // Most runs never show the dialog: its pictures are drawn the first time it is.
+    if (m_ui->TriplePicture->pixmap().isNull()) {
+        m_ui->TriplePicture->setPixmap(SignPicture(true));
+        m_ui->SinglePicture->setPixmap(SignPicture(false));
     }
     setWindowModality(modality);
     adjustSize();

@@ -1,14 +1,14 @@
 #include "app/startup.h"
 
 #include "app/artwork.h"
-#include "app/dialogs/about_box.h"
-#include "app/dialogs/input_text_dialog.h"
-#include "app/dialogs/link_pages_dialog.h"
-#include "app/dialogs/move_speed_dialog.h"
-#include "app/dialogs/set_id_dialog.h"
 #include "app/main_window.h"
 #include "app/set_com.h"
 #include "app/sign_color.h"
+#include "dialogs/about_box.h"
+#include "dialogs/input_text_dialog.h"
+#include "dialogs/link_pages_dialog.h"
+#include "dialogs/move_speed_dialog.h"
+#include "dialogs/sign_command_dialog.h"
 #include "graphic/bmp_save_load.h"
 #include "graphic/graphic_form.h"
 #include "graphic/select_graph_name.h"
@@ -34,22 +34,75 @@ namespace {
 // Taken while the program loads, before main() runs.
 const auto kProcessStart = std::chrono::steady_clock::now();
 
+// A window that needs no other.
+template <std::unique_ptr<QWidget> (*Create)(EditorHost&)>
+std::unique_ptr<QWidget> Alone(EditorHost& host, StartedWindows&) {
+    return Create(host);
+}
+
+// A window made earlier in the table that a later one receives. A table that made them the
+// other way round is a fault of the program, not of the run: it stops at once.
+template <typename Window> Window& Needed(Window* window, const char* className) {
+    if (window == nullptr) {
+        qFatal("start-up table: %s is needed before it is made", className);
+    }
+    return *window;
+}
+
+// Keeps the typed pointer of a window that later windows receive.
+template <typename Window>
+std::unique_ptr<QWidget> Kept(std::unique_ptr<QWidget> window, Window*& slot) {
+    slot = dynamic_cast<Window*>(window.get());
+    return window;
+}
+
+std::unique_ptr<QWidget> MakeDeletion(EditorHost& host, StartedWindows& made) {
+    return Kept(schedule::TDeletefrm::Create(host), made.fontTransfer);
+}
+
+std::unique_ptr<QWidget> MakeTextDialog(EditorHost& host, StartedWindows& made) {
+    return Kept(TInputTextfrm::Create(host), made.textDialog);
+}
+
+std::unique_ptr<QWidget> MakeGraphicEditor(EditorHost& host, StartedWindows& made) {
+    return Kept(graphic::TGraphicForm::Create(host, Needed(made.textDialog, "TInputTextfrm")),
+                made.graphicEditor);
+}
+
+std::unique_ptr<QWidget> MakeEuropeanChars(EditorHost& host, StartedWindows& made) {
+    return Kept(userfont::TuEuropeanCharForm::Create(host), made.europeanChars);
+}
+
+std::unique_ptr<QWidget> MakeBitmapDialog(EditorHost& host, StartedWindows& made) {
+    return graphic::TBmpSaveLoad::Create(host, Needed(made.graphicEditor, "TGraphicForm"));
+}
+
+std::unique_ptr<QWidget> MakeNameDialog(EditorHost& host, StartedWindows& made) {
+    return graphic::TSelectGaphName::Create(host, Needed(made.graphicEditor, "TGraphicForm"));
+}
+
+std::unique_ptr<QWidget> MakeFontMaker(EditorHost& host, StartedWindows& made) {
+    return userfont::TFontMakefrm::Create(host, Needed(made.fontTransfer, "TDeletefrm"),
+                                Needed(made.europeanChars, "TuEuropeanCharForm"));
+}
+
+// The text dialog comes before the graphic editor, which receives it.
 constexpr StartupWindow kStartupWindows[] = {
-    {"TSetCom", &TSetCom::Create},
-    {"TAboutBox", &TAboutBox::Create},
-    {"TSchedule", &schedule::TSchedule::Create},
+    {"TSetCom", &Alone<&TSetCom::Create>},
+    {"TAboutBox", &Alone<&TAboutBox::Create>},
+    {"TSchedule", &Alone<&schedule::TSchedule::Create>},
     {"TScheduleAdd", nullptr}, // made by TSchedule, which owns it
-    {"TDeletefrm", &schedule::TDeletefrm::Create},
-    {"TSetID", &TSetID::Create},
-    {"TGraphicForm", &graphic::TGraphicForm::Create},
-    {"TuEuropeanCharForm", &userfont::TuEuropeanCharForm::Create},
-    {"TLinkpagefrm", &TLinkpagefrm::Create},
-    {"TInputTextfrm", &TInputTextfrm::Create},
-    {"TBmpSaveLoad", &graphic::TBmpSaveLoad::Create},
-    {"TMoveSpeedfrm", &TMoveSpeedfrm::Create},
-    {"TSelectGaphName", &graphic::TSelectGaphName::Create},
-    {"TFontMakefrm", &userfont::TFontMakefrm::Create},
-    {"TsignColorfrm", &TsignColorfrm::Create},
+    {"TDeletefrm", &MakeDeletion},
+    {"TSetID", &Alone<&TSetID::Create>},
+    {"TInputTextfrm", &MakeTextDialog},
+    {"TGraphicForm", &MakeGraphicEditor},
+    {"TuEuropeanCharForm", &MakeEuropeanChars},
+    {"TLinkpagefrm", &Alone<&TLinkpagefrm::Create>},
+    {"TBmpSaveLoad", &MakeBitmapDialog},
+    {"TMoveSpeedfrm", &Alone<&TMoveSpeedfrm::Create>},
+    {"TSelectGaphName", &MakeNameDialog},
+    {"TFontMakefrm", &MakeFontMaker},
+    {"TsignColorfrm", &Alone<&TsignColorfrm::Create>},
 };
 
 // Reports the first paint of the main window and ends the run.
@@ -140,14 +193,14 @@ std::unique_ptr<TForm1> StartEditor(const EditorOptions& options) {
     QApplication::setWindowIcon(ApplicationIcon());
 
     auto main = std::make_unique<TForm1>();
+    StartedWindows made;
     for (const StartupWindow& entry : StartupWindows()) {
         if (entry.create != nullptr) {
-            main->AdoptWindow(QString::fromLatin1(entry.className), entry.create(*main));
+            main->AdoptWindow(QString::fromLatin1(entry.className), entry.create(*main, made));
         }
     }
-    // Made anew per use, so it has no line in the table; it finds the picker among the windows
-    // made above.
-    userfont::TDeleteFontfrm::BindMenuItem(*main);
+    // Made anew per use, so it has no line in the table; it redraws the picker made above.
+    userfont::TDeleteFontfrm::BindMenuItem(*main, Needed(made.europeanChars, "TuEuropeanCharForm"));
     if (options.quitAfterShow) {
         new FirstPaintProbe(main.get());
     }

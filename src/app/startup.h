@@ -11,14 +11,33 @@
 
 class QWidget;
 
+namespace lumivo::graphic {
+class TGraphicForm;
+}
+
+namespace lumivo::userfont {
+class TuEuropeanCharForm;
+}
+
 namespace lumivo::ui {
 
 class EditorHost;
+class FontTransferPanel;
 class TForm1;
+class TInputTextfrm;
+
+// The windows of the run that other windows receive at their creation, set as they are made.
+struct StartedWindows {
+    FontTransferPanel* fontTransfer = nullptr; // the deletion window's font panel
+    TInputTextfrm* textDialog = nullptr;
+    graphic::TGraphicForm* graphicEditor = nullptr;
+    userfont::TuEuropeanCharForm* europeanChars = nullptr;
+};
 
 // Creates one window of the run, binds the menu items it serves (EditorHost::BindCommand) and
-// follows what it needs (EditorHost::FollowColorMode); the main window keeps it.
-using WindowFactory = std::unique_ptr<QWidget> (*)(EditorHost& host);
+// follows what it needs (EditorHost::FollowColorMode); the main window keeps it. The windows it
+// needs come from `made`, the ones others need are set there.
+using WindowFactory = std::unique_ptr<QWidget> (*)(EditorHost& host, StartedWindows& made);
 
 // What the editor's command line asks for at start.
 struct EditorOptions {

@@ -96,12 +96,10 @@ void TBmpSaveLoad::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-std::unique_ptr<QWidget> TBmpSaveLoad::Create(ui::EditorHost& host) {
+std::unique_ptr<QWidget> TBmpSaveLoad::Create(ui::EditorHost&, TGraphicForm& editor) {
     auto dialog = std::make_unique<TBmpSaveLoad>(nullptr);
-    if (auto* editor = qobject_cast<TGraphicForm*>(host.Window(QStringLiteral("TGraphicForm")))) {
-        dialog->setEditor(editor);
-        editor->setBitmapDialog(dialog.get());
-    }
+    dialog->setEditor(&editor);
+    editor.setBitmapDialog(dialog.get());
     return dialog;
 }
 

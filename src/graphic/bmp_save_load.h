@@ -26,8 +26,8 @@ public:
 
     explicit TBmpSaveLoad(QWidget* parent = nullptr);
 
-    // The start-up factory: the graphic editor, made before it, opens this dialog from "Bmp...".
-    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
+    // The start-up factory: `editor` opens this dialog from "Bmp...".
+    static std::unique_ptr<QWidget> Create(ui::EditorHost& host, TGraphicForm& editor);
 
     void setEditor(TGraphicForm* editor) { m_editor = editor; }
     void Open();

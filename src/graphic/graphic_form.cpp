@@ -1,8 +1,8 @@
 #include "graphic/graphic_form.h"
 
-#include "app/dialogs/input_text_dialog.h"
 #include "core/graphic_picture.h"
 #include "core/program_folder.h"
+#include "dialogs/input_text_dialog.h"
 #include "graphic/bmp_save_load.h"
 #include "graphic/floating_selection.h"
 #include "graphic/graphic_grid.h"
@@ -153,10 +153,7 @@ public:
             }
             return;
         }
-        auto* dialog = m_form.m_host == nullptr
-                           ? nullptr
-                           : qobject_cast<ui::TInputTextfrm*>(
-                                 m_form.m_host->Window(QStringLiteral("TInputTextfrm")));
+        ui::TInputTextfrm* dialog = m_form.m_textDialog;
         if (dialog == nullptr) {
             return;
         }
@@ -270,9 +267,10 @@ TGraphicForm::~TGraphicForm() {
     m_undo->clear();
 }
 
-std::unique_ptr<QWidget> TGraphicForm::Create(ui::EditorHost& host) {
+std::unique_ptr<QWidget> TGraphicForm::Create(ui::EditorHost& host, ui::TInputTextfrm& textDialog) {
     auto window = std::make_unique<TGraphicForm>(&host, GraphicsFolder());
     TGraphicForm* editor = window.get();
+    editor->setTextDialog(&textDialog);
     host.BindCommand(QStringLiteral("EditGraphic1"), [editor] { editor->ShowEditor(); });
     return window;
 }

@@ -24,7 +24,8 @@ class QUndoStack;
 
 namespace lumivo::ui {
 class EditorHost;
-}
+class TInputTextfrm;
+} // namespace lumivo::ui
 
 namespace lumivo::graphic {
 
@@ -59,8 +60,8 @@ public:
     ~TGraphicForm() override;
 
     // The start-up factory: a top-level window over the program's graphics folder, bound to
-    // "Edit Graphic..." and following the colour mode.
-    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
+    // "Edit Graphic..." and following the colour mode; the Text tool asks `textDialog`.
+    static std::unique_ptr<QWidget> Create(ui::EditorHost& host, ui::TInputTextfrm& textDialog);
 
     // "Edit Graphic...": shows the window in its normal state.
     void ShowEditor();
@@ -74,6 +75,8 @@ public:
     // answers, shown modally without waiting.
     using TextAsker = std::function<std::optional<TextRequest>()>;
     void setTextAsker(TextAsker asker) { m_textAsker = std::move(asker); }
+    // The editor's text input dialog the Text tool asks (null: the tool asks nothing).
+    void setTextDialog(ui::TInputTextfrm* dialog) { m_textDialog = dialog; }
 
     const GraphicEditorModel& model() const { return m_model; }
     ToolCanvas& canvas();
@@ -141,6 +144,7 @@ private:
     QUndoStack* m_undo = nullptr;
     std::optional<EditorSnapshot> m_stepStart;
     TextAsker m_textAsker;
+    ui::TInputTextfrm* m_textDialog = nullptr;
     TSelectGaphName* m_nameDialog = nullptr;
     std::unique_ptr<TSelectGaphName> m_ownNameDialog;
     TBmpSaveLoad* m_bitmapDialog = nullptr;

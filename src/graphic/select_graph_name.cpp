@@ -46,11 +46,9 @@ QString TSelectGaphName::chosenName() const {
     return m_names->currentText();
 }
 
-std::unique_ptr<QWidget> TSelectGaphName::Create(ui::EditorHost& host) {
+std::unique_ptr<QWidget> TSelectGaphName::Create(ui::EditorHost&, TGraphicForm& editor) {
     auto dialog = std::make_unique<TSelectGaphName>(nullptr);
-    if (auto* editor = qobject_cast<TGraphicForm*>(host.Window(QStringLiteral("TGraphicForm")))) {
-        editor->setNameDialog(dialog.get());
-    }
+    editor.setNameDialog(dialog.get());
     return dialog;
 }
 

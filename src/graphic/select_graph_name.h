@@ -13,6 +13,8 @@ class EditorHost;
 
 namespace lumivo::graphic {
 
+class TGraphicForm;
+
 // "Select Graphi Name": the graphic name Save writes, chosen from G01..G16. The dialog lives as
 // long as the program, so it opens with the name chosen last. Shown application-modal without
 // waiting; OK ends it with accepted(), Cancel with rejected().
@@ -21,8 +23,8 @@ class TSelectGaphName final : public QDialog {
 public:
     explicit TSelectGaphName(QWidget* parent = nullptr);
 
-    // The start-up factory: the graphic editor, made before it, is told to use this dialog.
-    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
+    // The start-up factory: `editor` is told to use this dialog.
+    static std::unique_ptr<QWidget> Create(ui::EditorHost& host, TGraphicForm& editor);
 
     void Open();
     // The chosen entry, "G01".."G16".

@@ -34,15 +34,12 @@ TDeleteFontfrm::TDeleteFontfrm(RecallContext context, QWidget* parent)
 
 TDeleteFontfrm::~TDeleteFontfrm() = default;
 
-void TDeleteFontfrm::BindMenuItem(ui::EditorHost& host) {
-    host.BindCommand(QStringLiteral("DeleteUserFontRecallDefault1"), [&host] {
+void TDeleteFontfrm::BindMenuItem(ui::EditorHost& host, TuEuropeanCharForm& europeanChars) {
+    host.BindCommand(QStringLiteral("DeleteUserFontRecallDefault1"), [&host, &europeanChars] {
         RecallContext context;
         context.connection =
             link::MakeSignConnection([&host] { return host.ComPort(); }, host.SettingsPath());
-        context.picker = [&host] {
-            return qobject_cast<TuEuropeanCharForm*>(
-                host.Window(QStringLiteral("TuEuropeanCharForm")));
-        };
+        context.picker = [&europeanChars] { return &europeanChars; };
         context.factoryFile = ReadOnlyDataFile("EuroCharFormDefault.bmp");
         context.pictureFile = WritableProgramFolder() / "EuroCharForm58204.bmp";
         context.reportStatus = [&host](const QString& message) { host.ReportStatus(message); };

@@ -267,16 +267,14 @@ void TFontMakefrm::showFontMaker() {
     ui::ShowInFront(*this, m_shownBefore);
 }
 
-std::unique_ptr<QWidget> TFontMakefrm::Create(ui::EditorHost& host) {
+std::unique_ptr<QWidget> TFontMakefrm::Create(ui::EditorHost& host,
+                                              ui::FontTransferPanel& transferPanel,
+                                              TuEuropeanCharForm& europeanChars) {
     auto window = std::make_unique<TFontMakefrm>(nullptr);
     TFontMakefrm* maker = window.get();
     host.BindCommand(QStringLiteral("UserFontMake1"), [maker] { maker->showFontMaker(); });
     maker->connectTransfer(
-        dynamic_cast<ui::FontTransferPanel*>(host.Window(QStringLiteral("TDeletefrm"))),
-        [&host] {
-            return qobject_cast<TuEuropeanCharForm*>(
-                host.Window(QStringLiteral("TuEuropeanCharForm")));
-        },
+        &transferPanel, [picker = &europeanChars] { return picker; },
         WritableProgramFolder() / "EuroCharForm58204.bmp");
     return window;
 }

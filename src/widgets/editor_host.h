@@ -13,7 +13,8 @@ namespace lumivo::ui {
 
 // What the main window offers the other windows. Header only: a window library includes it and
 // needs nothing else of the editor, so the start-up table (startup.cpp) can name that library's
-// factory without a circle between the libraries.
+// factory without a circle between the libraries. A window that needs another window receives
+// it, typed, from its factory's parameters, not from here.
 class EditorHost {
 public:
     virtual ~EditorHost() = default;
@@ -51,8 +52,6 @@ public:
     // Binds a menu item or toolbar button the main window dispatches to a window of yours, and
     // enables it ("SendMessages1" also binds its toolbar twin "ToolButton9").
     virtual void BindCommand(const QString& itemName, std::function<void()> handler) = 0;
-    // A window created at start-up, by its class name ("TSetCom"); null when it is not there.
-    virtual QWidget* Window(const QString& className) const = 0;
 
     // Says in the main window's status bar what a command that ends without a box did.
     virtual void ReportStatus(const QString& message) = 0;

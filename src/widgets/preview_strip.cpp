@@ -15,7 +15,20 @@ PreviewStrip::PreviewStrip(PreviewModel& model, QWidget* parent) : QWidget(paren
     setObjectName(QStringLiteral("PreviewStrip"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
+    layout->addLayout(buildControls());
+    layout->addLayout(buildPicture(), 1);
 
+    m_tick.setInterval(kFrameMs);
+    m_tick.setTimerType(Qt::PreciseTimer);
+    connect(&m_tick, &QTimer::timeout, this, &PreviewStrip::tick);
+    connectModel();
+    m_view->setSingleColor(m_model.singleColor());
+    showNote(m_model.note());
+    updateTimer();
+    showFrame();
+}
+
+QLayout* PreviewStrip::buildControls() {
     auto* controls = new QVBoxLayout;
     m_play = new QToolButton(this);
     m_play->setObjectName(QStringLiteral("PreviewPlay"));
@@ -40,7 +53,10 @@ PreviewStrip::PreviewStrip(PreviewModel& model, QWidget* parent) : QWidget(paren
     controls->addLayout(buttons);
     controls->addWidget(m_width);
     controls->addStretch(1);
+    return controls;
+}
 
+QLayout* PreviewStrip::buildPicture() {
     auto* picture = new QVBoxLayout;
     m_view = new LedView(this);
     m_view->setObjectName(QStringLiteral("PreviewView"));
@@ -52,13 +68,10 @@ PreviewStrip::PreviewStrip(PreviewModel& model, QWidget* parent) : QWidget(paren
     m_note->hide();
     picture->addWidget(m_view, 1);
     picture->addWidget(m_note);
+    return picture;
+}
 
-    layout->addLayout(controls);
-    layout->addLayout(picture, 1);
-
-    m_tick.setInterval(kFrameMs);
-    m_tick.setTimerType(Qt::PreciseTimer);
-    connect(&m_tick, &QTimer::timeout, this, &PreviewStrip::tick);
+void PreviewStrip::connectModel() {
     connect(m_play, &QToolButton::toggled, &m_model, &PreviewModel::setPlaying);
     connect(m_restart, &QToolButton::clicked, &m_model, &PreviewModel::restart);
     connect(m_width, &QSpinBox::valueChanged, this, [this](int columns) {
@@ -72,10 +85,6 @@ PreviewStrip::PreviewStrip(PreviewModel& model, QWidget* parent) : QWidget(paren
         m_play->setChecked(playing);
         updateTimer();
     });
-    m_view->setSingleColor(m_model.singleColor());
-    showNote(m_model.note());
-    updateTimer();
-    showFrame();
 }
 
 void PreviewStrip::showEvent(QShowEvent* event) {

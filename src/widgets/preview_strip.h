@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QLabel;
+class QLayout;
 class QSpinBox;
 class QToolButton;
 
@@ -38,6 +39,11 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The play and restart buttons over the width field; the dots over the note.
+    QLayout* buildControls();
+    QLayout* buildPicture();
+    // The buttons and the width field drive the model; the model's changes show here.
+    void connectModel();
     void updateTimer();
     void showFrame();
     void showNote(const QString& note);

@@ -299,9 +299,9 @@ TEST_F(MainWindowTest, ItemsOfTheWindowsAreEnabledAndBoundOnesWork) {
 
 TEST_F(MainWindowTest, StartupCreatesTheWindowsInTheirOrder) {
     const std::vector<std::string> expected = {
-        "TSetCom",      "TAboutBox",     "TSchedule",          "TScheduleAdd", "TDeletefrm",
-        "TSetID",       "TGraphicForm",  "TuEuropeanCharForm", "TLinkpagefrm", "TInputTextfrm",
-        "TBmpSaveLoad", "TMoveSpeedfrm", "TSelectGaphName",    "TFontMakefrm", "TsignColorfrm"};
+        "TSetCom",      "TAboutBox",     "TSchedule",       "TScheduleAdd",       "TDeletefrm",
+        "TSetID",       "TInputTextfrm", "TGraphicForm",    "TuEuropeanCharForm", "TLinkpagefrm",
+        "TBmpSaveLoad", "TMoveSpeedfrm", "TSelectGaphName", "TFontMakefrm",       "TsignColorfrm"};
     std::vector<std::string> order;
     for (const StartupWindow& entry : StartupWindows()) {
         order.emplace_back(entry.className);

@@ -2,7 +2,7 @@
 // Save and Delete, size, zoom and palette, insertion into the lines, picture export and import,
 // and undo. Boxes and file dialogs are answered by the scripted prompter.
 
-#include "app/dialogs/input_text_dialog.h"
+#include "dialogs/input_text_dialog.h"
 #include "graphic/bmp_save_load.h"
 #include "graphic/graphic_form.h"
 #include "graphic/graphic_grid.h"
@@ -53,7 +53,6 @@ public:
     bool single = false;
     QStringList tags;
     std::vector<std::function<void(bool)>> followers;
-    QWidget* inputText = nullptr;
 
     QWidget* MainWindow() override { return nullptr; }
     QTextEdit* CurrentEditor() const override {
@@ -78,9 +77,6 @@ public:
         followers.push_back(std::move(apply));
     }
     void BindCommand(const QString&, std::function<void()>) override {}
-    QWidget* Window(const QString& name) const override {
-        return name == QStringLiteral("TInputTextfrm") ? inputText : nullptr;
-    }
     void ReportStatus(const QString&) override {}
 
 private:
@@ -350,8 +346,8 @@ TEST_F(GraphicFormTest, NineRowGraphicGoesIntoLine1AndIsRefusedAtSendBeforeAnyFr
 
 TEST_F(GraphicFormTest, TextToolFirstOffersAnInstalledFontThatFitsTheGraphic) {
     ui::TInputTextfrm dialog;
-    m_host.inputText = &dialog;
     open(); // 7 rows
+    m_form->setTextDialog(&dialog);
     child<QToolButton>("SpeedButton11")->click();
     QTest::mousePress(m_form->grid(), Qt::LeftButton, {}, QPoint(3, 3));
     QTest::mouseRelease(m_form->grid(), Qt::LeftButton, {}, QPoint(3, 3));

@@ -95,7 +95,6 @@ public:
     void BindCommand(const QString& itemName, std::function<void()> handler) override {
         commands[itemName] = std::move(handler);
     }
-    QWidget* Window(const QString&) const override { return nullptr; }
     void ReportStatus(const QString& message) override { statusMessages.append(message); }
     QStringList statusMessages;
 

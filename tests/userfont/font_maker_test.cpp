@@ -3,6 +3,7 @@
 #include "core/file_io.h"
 #include "core/program_folder.h"
 #include "support/window_test_support.h"
+#include "userfont/euro_char_form.h"
 #include "userfont/font_maker.h"
 
 #include <QAction>
@@ -280,7 +281,11 @@ void FontMakerTest::saveFailureNamesTheFile() {
 
 void FontMakerTest::factoryBindsTheMenuItem() {
     RecordingHost host;
-    const std::unique_ptr<QWidget> window = userfont::TFontMakefrm::Create(host);
+    struct : ui::FontTransferPanel {
+        void openTransferFont(ui::UserFontSource&) override {}
+    } panel;
+    userfont::TuEuropeanCharForm picker(nullptr, &host, "no-picture.bmp");
+    const std::unique_ptr<QWidget> window = userfont::TFontMakefrm::Create(host, panel, picker);
     QVERIFY(!window->isVisible());
     QVERIFY(host.choose("UserFontMake1"));
     QVERIFY(window->isVisible());

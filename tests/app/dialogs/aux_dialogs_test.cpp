@@ -1,12 +1,12 @@
 // Link Pages, Move Speed and Column, Input Text, Read Me and About, offscreen.
 
-#include "app/dialogs/about_box.h"
-#include "app/dialogs/input_text_dialog.h"
-#include "app/dialogs/link_pages_dialog.h"
-#include "app/dialogs/move_speed_dialog.h"
-#include "app/dialogs/read_me.h"
-#include "app/dialogs/set_id_dialog.h"
 #include "core/program_folder.h"
+#include "dialogs/about_box.h"
+#include "dialogs/input_text_dialog.h"
+#include "dialogs/link_pages_dialog.h"
+#include "dialogs/move_speed_dialog.h"
+#include "dialogs/read_me.h"
+#include "dialogs/sign_command_dialog.h"
 #include "dialogs_test_support.h"
 
 #include <QFile>

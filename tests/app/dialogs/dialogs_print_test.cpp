@@ -1,9 +1,9 @@
 // Send via Network end to end: the sign command dialog, the real print dialog listing the queues
 // of a CUPS scheduler of the test's own, and the raw job that reaches the queue's capture file.
 
-#include "app/dialogs/set_id_dialog.h"
 #include "core/compiler.h"
 #include "core/graphic.h"
+#include "dialogs/sign_command_dialog.h"
 #include "dialogs_test_support.h"
 #include "private_scheduler.h"
 

@@ -1,9 +1,9 @@
 // The sign command dialog and Link Pages against the virtual sign on a pseudo-terminal, reached
 // the way the editor reaches a sign: through the COM port setting, mapped to the sign's device.
 
-#include "app/dialogs/link_pages_dialog.h"
-#include "app/dialogs/set_id_dialog.h"
 #include "core/graphic.h"
+#include "dialogs/link_pages_dialog.h"
+#include "dialogs/sign_command_dialog.h"
 #include "dialogs_test_support.h"
 #include "virtual_sign.h"
 

@@ -1,9 +1,9 @@
 // The sign command dialog, offscreen, against a scripted sign line.
 
-#include "app/dialogs/set_id_dialog.h"
 #include "core/compiler.h"
 #include "core/frame.h"
 #include "core/graphic.h"
+#include "dialogs/sign_command_dialog.h"
 #include "dialogs_test_support.h"
 #include "link/port_factory.h"
 #include "support/fake_print_job.h"

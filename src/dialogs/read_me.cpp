@@ -1,4 +1,4 @@
-#include "app/dialogs/read_me.h"
+#include "dialogs/read_me.h"
 
 #include "core/file_io.h"
 #include "core/program_folder.h"

@@ -1,8 +1,8 @@
-#include "app/dialogs/about_box.h"
+#include "dialogs/about_box.h"
 
-#include "app/dialogs/program_icon.h"
-#include "app/dialogs/read_me.h"
 #include "core/version.h"
+#include "dialogs/program_icon.h"
+#include "dialogs/read_me.h"
 #include "ui_about_box.h"
 #include "widgets/editor_host.h"
 #include "widgets/window_support.h"

@@ -1,4 +1,4 @@
-#include "app/dialogs/program_icon.h"
+#include "dialogs/program_icon.h"
 
 #include <QApplication>
 #include <QPainter>

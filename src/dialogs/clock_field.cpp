@@ -1,4 +1,4 @@
-#include "app/dialogs/clock_field.h"
+#include "dialogs/clock_field.h"
 
 #include "core/payloads.h"
 #include "widgets/window_support.h"

@@ -1,4 +1,4 @@
-#include "app/dialogs/input_text_dialog.h"
+#include "dialogs/input_text_dialog.h"
 
 #include "ui_input_text_dialog.h"
 #include "widgets/editor_host.h"

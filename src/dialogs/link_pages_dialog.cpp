@@ -1,4 +1,4 @@
-#include "app/dialogs/link_pages_dialog.h"
+#include "dialogs/link_pages_dialog.h"
 
 #include "link/runners.h"
 #include "ui_link_pages_dialog.h"

@@ -1,4 +1,4 @@
-#include "app/dialogs/move_speed_dialog.h"
+#include "dialogs/move_speed_dialog.h"
 
 #include "ui_move_speed_dialog.h"
 #include "widgets/editor_host.h"
