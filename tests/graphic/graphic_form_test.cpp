@@ -4,6 +4,7 @@
 
 #include "app/dialogs/input_text_dialog.h"
 #include "graphic/bmp_save_load.h"
+#include "graphic/colour_swatch.h"
 #include "graphic/graphic_form.h"
 #include "graphic/graphic_grid.h"
 #include "graphic/select_graph_name.h"
