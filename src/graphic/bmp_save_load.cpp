@@ -1,67 +1,37 @@
 #include "graphic/bmp_save_load.h"
 
 #include "graphic/graphic_form.h"
+#include "ui_bmp_save_load.h"
 #include "widgets/editor_host.h"
+#include "widgets/form.h"
 
 #include <QEvent>
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace lumivo::graphic {
 
-TBmpSaveLoad::TBmpSaveLoad(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("TBmpSaveLoad"));
-    setWindowTitle(QStringLiteral("BmpSaveLoad"));
+TBmpSaveLoad::TBmpSaveLoad(QWidget* parent)
+    : QDialog(parent), m_ui(ui::SetUpForm<Ui::TBmpSaveLoad>(*this)) {
     setWindowModality(Qt::ApplicationModal);
-
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFrameShape(QFrame::StyledPanel);
-    m_image = new QLabel(panel);
-    m_image->setObjectName(QStringLiteral("Image1"));
-    m_image->setFixedSize(kPreviewWidth, kPreviewHeight);
-    auto* panelLayout = new QVBoxLayout(panel);
-    panelLayout->addWidget(m_image);
-
-    auto* exportButton = new QPushButton(QStringLiteral("Export Bmp..."), this);
-    exportButton->setObjectName(QStringLiteral("exprot"));
-    auto* importButton = new QPushButton(QStringLiteral("Import Bmp..."), this);
-    importButton->setObjectName(QStringLiteral("import"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("Cancel"));
-    QFont bold = cancel->font();
-    bold.setBold(true);
-    cancel->setFont(bold);
-
-    connect(exportButton, &QPushButton::clicked, this, [this] {
+    connect(m_ui->exprot, &QPushButton::clicked, this, [this] {
         if (m_editor != nullptr) {
             m_editor->SaveButtonClick();
         }
     });
-    connect(importButton, &QPushButton::clicked, this, [this] {
+    connect(m_ui->import, &QPushButton::clicked, this, [this] {
         if (m_editor != nullptr) {
             m_editor->LoadButtonClick();
         }
     });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(exportButton);
-    buttons->addWidget(importButton);
-    buttons->addStretch();
-    buttons->addWidget(cancel);
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(panel);
-    layout->addLayout(buttons);
-
+    connect(m_ui->Cancel, &QPushButton::clicked, this, &QDialog::reject);
     m_preview = QImage(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
     m_preview.fill(Qt::white);
-    m_image->setPixmap(QPixmap::fromImage(m_preview));
+    m_ui->Image1->setPixmap(QPixmap::fromImage(m_preview));
 }
+
+TBmpSaveLoad::~TBmpSaveLoad() = default;
 
 void TBmpSaveLoad::Open() {
     open();
@@ -80,7 +50,7 @@ void TBmpSaveLoad::redrawPreview() {
             }
         }
     }
-    m_image->setPixmap(QPixmap::fromImage(m_preview));
+    m_ui->Image1->setPixmap(QPixmap::fromImage(m_preview));
 }
 
 void TBmpSaveLoad::changeEvent(QEvent* event) {

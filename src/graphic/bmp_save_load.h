@@ -5,7 +5,9 @@
 
 #include <memory>
 
-class QLabel;
+namespace Ui {
+class TBmpSaveLoad;
+}
 
 namespace lumivo::ui {
 class EditorHost;
@@ -25,6 +27,7 @@ public:
     static constexpr int kPreviewHeight = 117;
 
     explicit TBmpSaveLoad(QWidget* parent = nullptr);
+    ~TBmpSaveLoad() override;
 
     // The start-up factory: `editor` opens this dialog from "Bmp...".
     static std::unique_ptr<QWidget> Create(ui::EditorHost& host, TGraphicForm& editor);
@@ -40,9 +43,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    std::unique_ptr<Ui::TBmpSaveLoad> m_ui;
     TGraphicForm* m_editor = nullptr;
     QImage m_preview;
-    QLabel* m_image = nullptr; // Image1
 };
 
 } // namespace lumivo::graphic

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QImage;
+class QPainter;
 
 namespace lumivo::graphic {
 
@@ -87,6 +88,16 @@ public:
     virtual void endStep(const QString& name) = 0;
 };
 
+// Who a tool is: the number of its SpeedButton, the name its button shows as a hint, the text of
+// its undo steps, the key that chooses it, and the picture on its button.
+struct ToolIdentity {
+    int number;
+    const char* name;
+    const char* undoText;
+    const char* shortcut; // a key sequence in its portable text form
+    void (*glyph)(QPainter&);
+};
+
 // One drawing tool. Positions are grid pixels (screen pixels from the grid's top-left corner,
 // scrolling already taken off); a cell is (X div zoom, Y div zoom), truncated toward zero.
 // `pressed`/`released` get the button that changed, `moved` the buttons held.
@@ -104,9 +115,13 @@ public:
 
     // Pointer shape over the grid.
     virtual Qt::CursorShape cursorShape() const { return Qt::CrossCursor; }
+
+    virtual const ToolIdentity& identity() const = 0;
+    // The name of the undo steps the tool makes.
+    QString undoText() const { return QString::fromLatin1(identity().undoText); }
 };
 
-// Tool 1..12 (the number of its SpeedButton); null for any other number.
+// Tool 1..12 (the number of its SpeedButton) from the tool registry; null for any other number.
 std::unique_ptr<DrawingTool> MakeDrawingTool(int number);
 
 } // namespace lumivo::graphic

@@ -4,13 +4,17 @@
 #include "core/program_folder.h"
 #include "dialogs/input_text_dialog.h"
 #include "graphic/bmp_save_load.h"
+#include "graphic/colour_swatch.h"
 #include "graphic/floating_selection.h"
 #include "graphic/graphic_grid.h"
 #include "graphic/select_graph_name.h"
 #include "graphic/tool_glyphs.h"
+#include "graphic/tools/tool_registry.h"
 #include "image/picture_file.h"
 #include "link/path_text.h"
+#include "ui_graphic_form.h"
 #include "widgets/editor_host.h"
+#include "widgets/form.h"
 #include "widgets/list_combo.h"
 #include "widgets/prompter.h"
 #include "widgets/window_support.h"
@@ -18,22 +22,17 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
+#include <QCoreApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QUndoStack>
-#include <QVBoxLayout>
 
 #include <memory>
 #include <system_error>
@@ -49,9 +48,6 @@ const QString kOverwrite = QStringLiteral("        overwrite the existing file ?
 const QString kConfirmDelete = QStringLiteral("        Comfirm to delete the Graph ?        ");
 const QString kDeleteError = QStringLiteral("Delete Error");
 const QString kBitmapFilter = QStringLiteral("Bitmaps (*.bmp)");
-
-// Undo keeps this many steps; a step holds two snapshots of both stores.
-constexpr int kUndoLimit = 100;
 
 QColor ScreenColour(char letter) {
     const Rgb colour = ScreenColourOfLetter(letter);
@@ -79,6 +75,14 @@ void ShowGraphicRefused(QWidget* parent, const std::filesystem::path& folder,
                              QStringLiteral("File: ") + link::PathText(GraphicPath(folder, name)));
 }
 
+// Fills a list the splitter measured while it was still empty; a style change has the list forget
+// the sizes it measured then.
+void FillMeasuredList(QComboBox& list, const QStringList& entries) {
+    ui::FillListCombo(list, entries);
+    QEvent styleChange(QEvent::StyleChange);
+    QCoreApplication::sendEvent(&list, &styleChange);
+}
+
 // Overlay geometry of a snapshot taken at `fromZoom`, for a grid at `toZoom`.
 QRect ScaledOverlay(const QRect& overlay, int fromZoom, int toZoom) {
     if (fromZoom == toZoom || fromZoom <= 0) {
@@ -97,42 +101,42 @@ class TGraphicForm::Canvas final : public ToolCanvas {
 public:
     explicit Canvas(TGraphicForm& form) : m_form(form) {}
 
-    int width() const override { return m_form.m_model.width(); }
-    int height() const override { return m_form.m_model.height(); }
-    int zoom() const override { return m_form.m_model.zoom(); }
-    char colour() const override { return m_form.m_model.colour(); }
+    int width() const override { return m_form.editModel().width(); }
+    int height() const override { return m_form.editModel().height(); }
+    int zoom() const override { return m_form.editModel().zoom(); }
+    char colour() const override { return m_form.editModel().colour(); }
 
-    const PixelStore& store() const override { return m_form.m_model.store(); }
+    const PixelStore& store() const override { return m_form.editModel().store(); }
     void setCell(int x, int y, char letter) override {
         if (x < 0 || y < 0 || x >= PixelStore::kSize || y >= PixelStore::kSize) {
             return;
         }
-        m_form.m_model.store().set(x, y, letter);
-        m_form.m_grid->updateCell(m_form.m_model.store(), x, y);
+        m_form.editModel().store().set(x, y, letter);
+        m_form.grid()->updateCell(m_form.editModel().store(), x, y);
     }
     void replaceStore(const PixelStore& store) override {
-        m_form.m_model.store() = store;
+        m_form.editModel().store() = store;
         m_form.redraw();
     }
 
     void setRubberBand(const RubberBand& band) override {
-        m_form.m_grid->setRubberBand(band, ScreenColour(colour()));
+        m_form.grid()->setRubberBand(band, ScreenColour(colour()));
     }
     void drawTrailDot(int cellX, int cellY) override {
-        m_form.m_grid->addTrailDot(cellX, cellY, colour());
+        m_form.grid()->addTrailDot(cellX, cellY, colour());
     }
     void redraw() override { m_form.redraw(); }
 
-    const PixelStore& floating() const override { return m_form.m_model.floating(); }
+    const PixelStore& floating() const override { return m_form.editModel().floating(); }
     void replaceFloating(const PixelStore& floating) override {
-        m_form.m_model.floating() = floating;
+        m_form.editModel().floating() = floating;
         if (floatingShown()) {
             m_form.m_overlay->refresh(floating, zoom());
         }
     }
     bool floatingShown() const override { return !m_form.m_overlay->isHidden(); }
     void showFloating(const QRect& gridPixels) override {
-        m_form.m_overlay->present(m_form.m_model.floating(), gridPixels, zoom());
+        m_form.m_overlay->present(m_form.editModel().floating(), gridPixels, zoom());
     }
     void dropFloating() override {
         if (!floatingShown()) {
@@ -140,7 +144,7 @@ public:
         }
         // The overlay keeps its place in grid pixels, whatever the scrolling.
         const QRect overlay = m_form.m_overlay->gridGeometry();
-        DropSelection(m_form.m_model.store(), m_form.m_model.floating(), overlay.topLeft(),
+        DropSelection(m_form.editModel().store(), m_form.editModel().floating(), overlay.topLeft(),
                       overlay.size(), zoom());
         m_form.m_overlay->hide();
         m_form.redraw();
@@ -174,13 +178,8 @@ public:
         dialog->open();
     }
 
-    void beginStep() override { m_form.beginStep(); }
-    void endStep(const QString& name) override {
-        if (auto step = m_form.finishStep()) {
-            m_form.m_undo->push(new ToolStepCommand(name, std::move(step->first),
-                                                    std::move(step->second), m_form.restorer()));
-        }
-    }
+    void beginStep() override { m_form.m_document.beginStep(); }
+    void endStep(const QString& name) override { m_form.m_document.endStep(name); }
 
 private:
     // What the text input dialog holds after OK, as the Text tool takes it.
@@ -204,54 +203,28 @@ private:
     TGraphicForm& m_form;
 };
 
-// --- Swatches --------------------------------------------------------------------------------
-
-ColourSwatch::ColourSwatch(QWidget* parent, const QString& objectName, char letter, bool round)
-    : QWidget(parent), m_letter(letter), m_round(round) {
-    setObjectName(objectName);
-}
-
-void ColourSwatch::setLetter(char letter) {
-    m_letter = letter;
-    update();
-}
-
-void ColourSwatch::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, m_round);
-    painter.setPen(Qt::black);
-    painter.setBrush(ScreenColour(m_letter));
-    const QRect box = rect().adjusted(0, 0, -1, -1);
-    if (m_round) {
-        painter.drawEllipse(box);
-    } else {
-        painter.drawRect(box);
-    }
-}
-
-void ColourSwatch::mouseReleaseEvent(QMouseEvent* event) {
-    if (rect().contains(event->position().toPoint())) {
-        Q_EMIT chosen(m_letter);
-    }
-}
-
 // --- The window ------------------------------------------------------------------------------
 
 TGraphicForm::TGraphicForm(ui::EditorHost* host, std::filesystem::path graphicsFolder,
                            QWidget* parent)
-    : QWidget(parent), m_host(host), m_folder(std::move(graphicsFolder)),
-      m_canvas(std::make_unique<Canvas>(*this)) {
-    setObjectName(QStringLiteral("TGraphicForm"));
-    setWindowTitle(QStringLiteral("GraphicForm"));
-    m_undo = new QUndoStack(this);
-    m_undo->setUndoLimit(kUndoLimit);
-    buildControls();
+    : QWidget(parent), m_ui(ui::SetUpForm<Ui::TGraphicForm>(*this)), m_host(host),
+      m_folder(std::move(graphicsFolder)), m_canvas(std::make_unique<Canvas>(*this)) {
+    m_document.setView(this);
+    m_ui->Splitter->setStretchFactor(0, 0);
+    m_ui->Splitter->setStretchFactor(1, 1);
+    m_ui->Splitter->setStretchFactor(2, 0);
+    m_ui->Splitter->setSizes({100, 520, 140});
+    setUpLists();
+    connectCentre();
+    connectToolPanel();
+    setUpSwatches();
+    addToolShortcuts();
 
     std::vector<std::string> names = ListGraphics(m_folder);
     for (const std::string& name : names) {
-        m_list->addItem(Text(name));
+        m_ui->ListBox1->addItem(Text(name));
     }
-    m_model.setNames(std::move(names));
+    editModel().setNames(std::move(names));
 
     chooseTool(1);
     redraw();
@@ -259,13 +232,9 @@ TGraphicForm::TGraphicForm(ui::EditorHost* host, std::filesystem::path graphicsF
         SetPaletteMode(m_host->SingleColorMode());
         m_host->FollowColorMode(this, [this](bool single) { SetPaletteMode(single); });
     }
-    resize(760, 440);
 }
 
-TGraphicForm::~TGraphicForm() {
-    // The undo commands hold restorers into this window: let them go first.
-    m_undo->clear();
-}
+TGraphicForm::~TGraphicForm() = default;
 
 std::unique_ptr<QWidget> TGraphicForm::Create(ui::EditorHost& host, ui::TInputTextfrm& textDialog) {
     auto window = std::make_unique<TGraphicForm>(&host, GraphicsFolder());
@@ -279,248 +248,128 @@ ToolCanvas& TGraphicForm::canvas() {
     return *m_canvas;
 }
 
-void TGraphicForm::buildControls() {
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->setChildrenCollapsible(false);
-    splitter->addWidget(buildListPanel());
-    splitter->addWidget(buildCentre());
-    splitter->addWidget(buildToolPanel());
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
-    splitter->setStretchFactor(2, 0);
-    splitter->setSizes({100, 520, 140});
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(splitter);
-
-    auto* undo = new QAction(this);
-    undo->setShortcut(QKeySequence::Undo);
-    connect(undo, &QAction::triggered, this, &TGraphicForm::undoStep);
-    auto* redo = new QAction(this);
-    redo->setShortcut(QKeySequence::Redo);
-    connect(redo, &QAction::triggered, this, &TGraphicForm::redoStep);
-    addAction(undo);
-    addAction(redo);
+GraphicGrid* TGraphicForm::grid() const {
+    return m_ui->Image1;
 }
 
-QWidget* TGraphicForm::buildListPanel() {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("ListPanel"));
-    panel->setMinimumWidth(kListPanelMin);
-    panel->setMaximumWidth(kListPanelMax);
-    auto* label = new QLabel(QStringLiteral("Select Graph"), panel);
-    label->setObjectName(QStringLiteral("Label5"));
-    m_list = new QListWidget(panel);
-    m_list->setObjectName(QStringLiteral("ListBox1"));
-    m_list->setMinimumWidth(0);
-    m_list->viewport()->installEventFilter(this);
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(label);
-    layout->addWidget(m_list);
-    return panel;
+void TGraphicForm::setUpLists() {
+    FillMeasuredList(*m_ui->ComboBox1, {QStringLiteral("7 dots"), QStringLiteral("8 dots")});
+    FillMeasuredList(*m_ui->ComboBox2, {QStringLiteral("32 dots"), QStringLiteral("64 dots"),
+                                        QStringLiteral("96 dots"), QStringLiteral("120 dots"),
+                                        QStringLiteral("128 dots")});
+    QStringList zooms;
+    for (int entry = 1; entry <= kZoomEntries; ++entry) {
+        zooms.append(QString::number(entry));
+    }
+    FillMeasuredList(*m_ui->ComboBox3, zooms);
+    m_ui->ListBox1->viewport()->installEventFilter(this);
 }
 
-QWidget* TGraphicForm::buildCentre() {
-    auto* centre = new QWidget(this);
-
-    auto* size = new QGroupBox(QStringLiteral("Graphic Size"), centre);
-    size->setObjectName(QStringLiteral("graphicsize"));
-    auto* heightLabel = new QLabel(QStringLiteral("Height:"), size);
-    heightLabel->setObjectName(QStringLiteral("Label1"));
-    m_height = ui::MakeListCombo(size, QStringLiteral("ComboBox1"),
-                                 {QStringLiteral("7 dots"), QStringLiteral("8 dots")});
-    auto* widthLabel = new QLabel(QStringLiteral("Width:"), size);
-    widthLabel->setObjectName(QStringLiteral("Label2"));
-    m_width = ui::MakeListCombo(size, QStringLiteral("ComboBox2"),
-                                {QStringLiteral("32 dots"), QStringLiteral("64 dots"),
-                                 QStringLiteral("96 dots"), QStringLiteral("120 dots"),
-                                 QStringLiteral("128 dots")});
-    heightLabel->setBuddy(m_height);
-    widthLabel->setBuddy(m_width);
-    auto* sizeLayout = new QHBoxLayout(size);
-    sizeLayout->addWidget(heightLabel);
-    sizeLayout->addWidget(m_height);
-    sizeLayout->addSpacing(12);
-    sizeLayout->addWidget(widthLabel);
-    sizeLayout->addWidget(m_width);
-    sizeLayout->addStretch();
-    connect(m_height, &QComboBox::activated, this, &TGraphicForm::applyHeight);
-    connect(m_width, &QComboBox::activated, this, &TGraphicForm::applyWidth);
-
-    m_scroll = new QScrollArea(centre);
-    m_scroll->setObjectName(QStringLiteral("ScrollBox1"));
-    m_scroll->setWidgetResizable(false);
-    m_scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_grid = new GraphicGrid(nullptr);
-    m_scroll->setWidget(m_grid);
-    m_scroll->viewport()->installEventFilter(this);
-    m_overlay = new FloatingOverlay(m_grid);
-    connect(m_grid, &GraphicGrid::pressed, this, [this](QPoint position, Qt::MouseButton button) {
+void TGraphicForm::connectCentre() {
+    GraphicGrid* grid = m_ui->Image1;
+    m_ui->ScrollBox1->viewport()->installEventFilter(this);
+    m_overlay = new FloatingOverlay(grid);
+    connect(m_ui->ComboBox1, &QComboBox::activated, this, &TGraphicForm::applyHeight);
+    connect(m_ui->ComboBox2, &QComboBox::activated, this, &TGraphicForm::applyWidth);
+    connect(grid, &GraphicGrid::pressed, this, [this](QPoint position, Qt::MouseButton button) {
         if (m_tool) {
             m_tool->pressed(*m_canvas, position, button);
         }
     });
-    connect(m_grid, &GraphicGrid::moved, this, [this](QPoint position, Qt::MouseButtons buttons) {
+    connect(grid, &GraphicGrid::moved, this, [this](QPoint position, Qt::MouseButtons buttons) {
         if (m_tool) {
             m_tool->moved(*m_canvas, position, buttons);
         }
     });
-    connect(m_grid, &GraphicGrid::released, this, &TGraphicForm::gridReleased);
+    connect(grid, &GraphicGrid::released, this, &TGraphicForm::gridReleased);
     connect(m_overlay, &FloatingOverlay::dropRequested, this, &TGraphicForm::dropFloatingAsStep);
-
-    auto button = [centre](const char* name, const char* caption) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), centre);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
-    QPushButton* insert = button("InsertButton", "Insert");
-    QPushButton* save = button("Save", "Save");
-    QPushButton* remove = button("DeleteButton", "Delete");
-    QPushButton* exportButton = button("SaveButton", "Export");
-    QPushButton* importButton = button("LoadButton", "import");
-    exportButton->hide();
-    importButton->hide();
-    connect(insert, &QPushButton::clicked, this, &TGraphicForm::InsertButtonClick);
-    connect(save, &QPushButton::clicked, this, &TGraphicForm::SaveClick);
-    connect(remove, &QPushButton::clicked, this, &TGraphicForm::DeleteButtonClick);
-    connect(exportButton, &QPushButton::clicked, this, &TGraphicForm::SaveButtonClick);
-    connect(importButton, &QPushButton::clicked, this, &TGraphicForm::LoadButtonClick);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(insert);
-    buttons->addWidget(save);
-    buttons->addWidget(remove);
-    buttons->addWidget(exportButton);
-    buttons->addWidget(importButton);
-    buttons->addStretch();
-
-    auto* layout = new QVBoxLayout(centre);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(size);
-    layout->addWidget(m_scroll, 1);
-    layout->addLayout(buttons);
-    return centre;
+    connect(m_ui->InsertButton, &QPushButton::clicked, this, &TGraphicForm::InsertButtonClick);
+    connect(m_ui->Save, &QPushButton::clicked, this, &TGraphicForm::SaveClick);
+    connect(m_ui->DeleteButton, &QPushButton::clicked, this, &TGraphicForm::DeleteButtonClick);
+    connect(m_ui->SaveButton, &QPushButton::clicked, this, &TGraphicForm::SaveButtonClick);
+    connect(m_ui->LoadButton, &QPushButton::clicked, this, &TGraphicForm::LoadButtonClick);
 }
 
-QWidget* TGraphicForm::buildToolPanel() {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("ToolPanel"));
-    panel->setMinimumWidth(kToolPanelMin);
-    panel->setMaximumWidth(kToolPanelMax);
-
-    auto* toolBox = new QGroupBox(QStringLiteral("ToolBox"), panel);
-    toolBox->setObjectName(QStringLiteral("ToolBox"));
-    auto* toolGrid = new QGridLayout(toolBox);
-    toolGrid->setSpacing(2);
+void TGraphicForm::connectToolPanel() {
     m_tools = new QButtonGroup(this);
     m_tools->setExclusive(true);
-    static const char* const kToolNames[kToolCount] = {"Pen",
-                                                       "Brush",
-                                                       "Line",
-                                                       "Rectangle",
-                                                       "Filled rectangle",
-                                                       "Ellipse",
-                                                       "Filled ellipse",
-                                                       "Rectangle select",
-                                                       "Free select",
-                                                       "Eraser",
-                                                       "Text",
-                                                       "Fill"};
-    for (int number = 1; number <= kToolCount; ++number) {
-        auto* tool = new QToolButton(toolBox);
-        tool->setObjectName(QStringLiteral("SpeedButton%1").arg(number));
-        tool->setCheckable(true);
-        tool->setAutoRaise(true);
-        tool->setIcon(ToolGlyph(number));
-        tool->setToolTip(QString::fromLatin1(kToolNames[number - 1]));
-        m_tools->addButton(tool, number);
-        toolGrid->addWidget(tool, (number - 1) / 3, (number - 1) % 3);
+    for (const ToolEntry& tool : ToolRegistry()) {
+        const int number = tool.identity->number;
+        auto* button = findChild<QToolButton*>(QStringLiteral("SpeedButton%1").arg(number));
+        button->setToolTip(QString::fromLatin1(tool.identity->name));
+        m_tools->addButton(button, number);
     }
     m_tools->button(1)->setChecked(true);
     connect(m_tools, &QButtonGroup::idClicked, this, &TGraphicForm::chooseTool);
 
-    auto small = [toolBox](const char* name, const char* hint, ActionGlyph glyph) {
-        auto* b = new QToolButton(toolBox);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setToolTip(QString::fromLatin1(hint));
-        b->setIcon(ActionIcon(glyph));
-        b->setAutoRaise(true);
-        return b;
-    };
-    m_undoButton = small("UndoButton", "Undo", ActionGlyph::Undo);
-    m_redoButton = small("RedoButton", "Redo", ActionGlyph::Redo);
-    m_undoButton->setEnabled(false);
-    m_redoButton->setEnabled(false);
-    connect(m_undoButton, &QToolButton::clicked, this, &TGraphicForm::undoStep);
-    connect(m_redoButton, &QToolButton::clicked, this, &TGraphicForm::redoStep);
-    connect(m_undo, &QUndoStack::canUndoChanged, m_undoButton, &QWidget::setEnabled);
-    connect(m_undo, &QUndoStack::canRedoChanged, m_redoButton, &QWidget::setEnabled);
-    toolGrid->addWidget(m_undoButton, 4, 0);
-    toolGrid->addWidget(m_redoButton, 4, 1);
+    QUndoStack& undo = m_document.undoStack();
+    connect(m_ui->UndoButton, &QToolButton::clicked, this, [this] { m_document.undo(); });
+    connect(m_ui->RedoButton, &QToolButton::clicked, this, [this] { m_document.redo(); });
+    connect(&undo, &QUndoStack::canUndoChanged, m_ui->UndoButton, &QWidget::setEnabled);
+    connect(&undo, &QUndoStack::canRedoChanged, m_ui->RedoButton, &QWidget::setEnabled);
+    connect(m_ui->BmpButton, &QPushButton::clicked, this, &TGraphicForm::BmpButtonClick);
+    connect(m_ui->Clear, &QPushButton::clicked, this, &TGraphicForm::ClearClick);
 
-    auto* bmp = new QPushButton(QStringLiteral("Bmp..."), toolBox);
-    bmp->setObjectName(QStringLiteral("BmpButton"));
-    auto* clear = new QPushButton(QStringLiteral("Clear"), toolBox);
-    clear->setObjectName(QStringLiteral("Clear"));
-    connect(bmp, &QPushButton::clicked, this, &TGraphicForm::BmpButtonClick);
-    connect(clear, &QPushButton::clicked, this, &TGraphicForm::ClearClick);
-    toolGrid->addWidget(bmp, 5, 0, 1, 3);
-    toolGrid->addWidget(clear, 6, 0, 1, 3);
-
-    auto* zoomBox = new QGroupBox(QStringLiteral("Zoom"), panel);
-    zoomBox->setObjectName(QStringLiteral("Zoom"));
-    QStringList entries;
-    for (int entry = 1; entry <= kZoomEntries; ++entry) {
-        entries.append(QString::number(entry));
-    }
-    m_zoom = ui::MakeListCombo(zoomBox, QStringLiteral("ComboBox3"), entries);
-    m_zoom->setAccessibleName(QStringLiteral("Zoom"));
-    auto* zoomOut = new QToolButton(zoomBox);
-    zoomOut->setObjectName(QStringLiteral("SpeedButton13"));
-    zoomOut->setIcon(ActionIcon(ActionGlyph::ZoomOut));
-    zoomOut->setToolTip(QStringLiteral("Zoom out"));
-    auto* zoomIn = new QToolButton(zoomBox);
-    zoomIn->setObjectName(QStringLiteral("SpeedButton14"));
-    zoomIn->setIcon(ActionIcon(ActionGlyph::ZoomIn));
-    zoomIn->setToolTip(QStringLiteral("Zoom in"));
-    connect(m_zoom, &QComboBox::activated, this, &TGraphicForm::applyZoom);
-    connect(zoomOut, &QToolButton::clicked, this,
-            [this] { applyZoom(std::max(0, m_zoom->currentIndex() - 1)); });
-    connect(zoomIn, &QToolButton::clicked, this,
-            [this] { applyZoom(std::min(kZoomEntries - 1, m_zoom->currentIndex() + 1)); });
-    auto* zoomLayout = new QHBoxLayout(zoomBox);
-    zoomLayout->addWidget(m_zoom, 1);
-    zoomLayout->addWidget(zoomOut);
-    zoomLayout->addWidget(zoomIn);
-
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(toolBox);
-    layout->addWidget(zoomBox);
-    layout->addWidget(buildColourGroup());
-    layout->addStretch();
-    return panel;
+    QComboBox* zoom = m_ui->ComboBox3;
+    connect(zoom, &QComboBox::activated, this, &TGraphicForm::applyZoom);
+    connect(m_ui->SpeedButton13, &QToolButton::clicked, this,
+            [this, zoom] { applyZoom(std::max(0, zoom->currentIndex() - 1)); });
+    connect(m_ui->SpeedButton14, &QToolButton::clicked, this,
+            [this, zoom] { applyZoom(std::min(kZoomEntries - 1, zoom->currentIndex() + 1)); });
 }
 
-QGroupBox* TGraphicForm::buildColourGroup() {
-    m_colourGroup = new QGroupBox(QStringLiteral("  Color  "));
-    m_colourGroup->setObjectName(QStringLiteral("ColorGroup"));
-    m_colourGroup->setFixedHeight(80);
-    m_colourGroup->setMinimumWidth(0);
-    auto* use = new QLabel(QStringLiteral("Use:"), m_colourGroup);
-    use->setObjectName(QStringLiteral("Label4"));
-    use->move(12, 24);
-    m_useSwatch =
-        new ColourSwatch(m_colourGroup, QStringLiteral("Shape6"), m_model.colour(), false);
-    m_useSwatch->setGeometry(45, 22, 40, 18);
+void TGraphicForm::setUpSwatches() {
+    m_ui->Shape6->setLetter(model().colour());
+    m_swatches[0] = m_ui->Shape7;
+    m_swatches[1] = m_ui->Shape8;
+    m_swatches[2] = m_ui->Shape9;
+    m_swatches[3] = m_ui->Shape10;
     constexpr char kLetters[4] = {kPixelRed, kPixelGreen, kPixelYellow, kPixelOff};
     for (int i = 0; i < 4; ++i) {
-        m_swatches[i] = new ColourSwatch(m_colourGroup, QStringLiteral("Shape%1").arg(7 + i),
-                                         kLetters[i], true);
-        m_swatches[i]->setGeometry(kTripleSwatchX[i], 48, 21, 21);
+        m_swatches[i]->setLetter(kLetters[i]);
+        m_swatches[i]->setRound(true);
         connect(m_swatches[i], &ColourSwatch::chosen, this, &TGraphicForm::chooseColour);
     }
-    return m_colourGroup;
+}
+
+// Each tool's key chooses it, and the platform's keys undo and redo, while the window is active.
+void TGraphicForm::addToolShortcuts() {
+    for (const ToolEntry& tool : ToolRegistry()) {
+        auto* choose = new QAction(this);
+        choose->setShortcut(QKeySequence(QString::fromLatin1(tool.identity->shortcut)));
+        const int number = tool.identity->number;
+        connect(choose, &QAction::triggered, this, [this, number] { chooseTool(number); });
+        addAction(choose);
+    }
+    auto* undo = new QAction(this);
+    undo->setShortcut(QKeySequence::Undo);
+    connect(undo, &QAction::triggered, this, [this] { m_document.undo(); });
+    auto* redo = new QAction(this);
+    redo->setShortcut(QKeySequence::Redo);
+    connect(redo, &QAction::triggered, this, [this] { m_document.redo(); });
+    addAction(undo);
+    addAction(redo);
+}
+
+// The buttons' pictures are drawn once, when the window is first shown: the editor is made at
+// start but mostly stays hidden.
+void TGraphicForm::drawButtonPictures() {
+    if (m_picturesDrawn) {
+        return;
+    }
+    m_picturesDrawn = true;
+    for (const ToolEntry& tool : ToolRegistry()) {
+        m_tools->button(tool.identity->number)->setIcon(ToolIcon(*tool.identity));
+    }
+    m_ui->UndoButton->setIcon(ActionIcon(ActionGlyph::Undo));
+    m_ui->RedoButton->setIcon(ActionIcon(ActionGlyph::Redo));
+    m_ui->SpeedButton13->setIcon(ActionIcon(ActionGlyph::ZoomOut));
+    m_ui->SpeedButton14->setIcon(ActionIcon(ActionGlyph::ZoomIn));
+}
+
+void TGraphicForm::showEvent(QShowEvent* event) {
+    drawButtonPictures();
+    QWidget::showEvent(event);
 }
 
 void TGraphicForm::ShowEditor() {
@@ -559,16 +408,17 @@ void TGraphicForm::setBitmapDialog(TBmpSaveLoad* dialog) {
 }
 
 QString TGraphicForm::selectedName() const {
-    const QListWidgetItem* item = m_list->currentItem();
+    const QListWidgetItem* item = m_ui->ListBox1->currentItem();
     return item != nullptr && item->isSelected() ? item->text() : QString();
 }
 
 // --- Drawing ---------------------------------------------------------------------------------
 
 void TGraphicForm::redraw() {
-    m_grid->showGraphic(m_model.store(), m_model.width(), m_model.height(), m_model.zoom());
+    m_ui->Image1->showGraphic(editModel().store(), editModel().width(), editModel().height(),
+                              editModel().zoom());
     if (!m_overlay->isHidden()) {
-        m_overlay->refresh(m_model.floating(), m_model.zoom());
+        m_overlay->refresh(editModel().floating(), editModel().zoom());
     }
 }
 
@@ -576,13 +426,13 @@ void TGraphicForm::chooseTool(int number) {
     if (m_tool) {
         m_tool->deactivate(*m_canvas);
     }
-    m_model.setTool(number);
+    editModel().setTool(number);
     m_tool = MakeDrawingTool(number);
     if (m_tool) {
         m_tool->activate(*m_canvas);
-        m_grid->setCursor(m_tool->cursorShape());
+        m_ui->Image1->setCursor(m_tool->cursorShape());
     } else {
-        m_grid->setCursor(Qt::CrossCursor);
+        m_ui->Image1->setCursor(Qt::CrossCursor);
     }
     if (QAbstractButton* button = m_tools->button(number); button && !button->isChecked()) {
         button->setChecked(true);
@@ -590,8 +440,8 @@ void TGraphicForm::chooseTool(int number) {
 }
 
 void TGraphicForm::chooseColour(char letter) {
-    m_model.setColour(letter);
-    m_useSwatch->setLetter(letter);
+    editModel().setColour(letter);
+    m_ui->Shape6->setLetter(letter);
 }
 
 void TGraphicForm::gridReleased(QPoint position, Qt::MouseButton button) {
@@ -608,7 +458,7 @@ void TGraphicForm::dropFloatingAsStep() {
     if (!m_canvas->floatingShown()) {
         return;
     }
-    if (m_stepStart) {
+    if (m_document.stepOpen()) {
         // Within a tool's step: the drop belongs to it.
         m_canvas->dropFloating();
         return;
@@ -621,22 +471,22 @@ void TGraphicForm::dropFloatingAsStep() {
 void TGraphicForm::applyHeight(int index) {
     // A selection floating over the old size is dropped where it lies first.
     dropFloatingAsStep();
-    m_model.setHeightIndex(index);
-    m_height->setCurrentIndex(m_model.heightIndex());
+    editModel().setHeightIndex(index);
+    m_ui->ComboBox1->setCurrentIndex(editModel().heightIndex());
     redraw();
 }
 
 void TGraphicForm::applyWidth(int index) {
     dropFloatingAsStep();
-    m_model.setWidthIndex(index);
-    m_width->setCurrentIndex(m_model.widthIndex());
+    editModel().setWidthIndex(index);
+    m_ui->ComboBox2->setCurrentIndex(editModel().widthIndex());
     redraw();
 }
 
 void TGraphicForm::applyZoom(int index) {
     dropFloatingAsStep();
-    m_model.setZoomIndex(index);
-    m_zoom->setCurrentIndex(m_model.zoomIndex());
+    editModel().setZoomIndex(index);
+    m_ui->ComboBox3->setCurrentIndex(editModel().zoomIndex());
     redraw();
 }
 
@@ -652,11 +502,11 @@ void TGraphicForm::keyPressEvent(QKeyEvent* event) {
 bool TGraphicForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (watched == m_list->viewport()) {
-            if (const QListWidgetItem* item = m_list->itemAt(mouse->position().toPoint())) {
-                ListBox1MouseUp(m_list->row(item));
+        if (watched == m_ui->ListBox1->viewport()) {
+            if (const QListWidgetItem* item = m_ui->ListBox1->itemAt(mouse->position().toPoint())) {
+                ListBox1MouseUp(m_ui->ListBox1->row(item));
             }
-        } else if (watched == m_scroll->viewport() && mouse->button() == Qt::RightButton) {
+        } else if (watched == m_ui->ScrollBox1->viewport() && mouse->button() == Qt::RightButton) {
             dropFloatingAsStep();
         }
     }
@@ -665,101 +515,47 @@ bool TGraphicForm::eventFilter(QObject* watched, QEvent* event) {
 
 // --- Undo ------------------------------------------------------------------------------------
 
-EditorSnapshot TGraphicForm::snapshot() const {
-    EditorSnapshot shot;
-    shot.store = m_model.store();
-    shot.floating = m_model.floating();
-    shot.overlayShown = !m_overlay->isHidden();
-    shot.overlay = m_overlay->gridGeometry();
-    shot.widthIndex = m_model.widthIndex();
-    shot.heightIndex = m_model.heightIndex();
-    shot.zoom = m_model.zoom();
-    return shot;
+FloatingPlace TGraphicForm::floatingPlace() const {
+    return {!m_overlay->isHidden(), m_overlay->gridGeometry()};
 }
 
-void TGraphicForm::restore(const EditorSnapshot& shot) {
-    m_model.store() = shot.store;
-    m_model.floating() = shot.floating;
-    m_model.setWidthIndex(shot.widthIndex);
-    m_model.setHeightIndex(shot.heightIndex);
-    m_width->setCurrentIndex(m_model.widthIndex());
-    m_height->setCurrentIndex(m_model.heightIndex());
+void TGraphicForm::showRestored(const EditorSnapshot& shot) {
+    m_ui->ComboBox2->setCurrentIndex(model().widthIndex());
+    m_ui->ComboBox1->setCurrentIndex(model().heightIndex());
     redraw();
     if (shot.overlayShown) {
-        m_overlay->present(m_model.floating(),
-                           ScaledOverlay(shot.overlay, shot.zoom, m_model.zoom()), m_model.zoom());
+        m_overlay->present(model().floating(),
+                           ScaledOverlay(shot.overlay, shot.zoom, model().zoom()), model().zoom());
     } else {
         m_overlay->hide();
     }
 }
 
-SnapshotRestorer TGraphicForm::restorer() {
-    return [this](const EditorSnapshot& shot) { restore(shot); };
-}
-
-// Undo and redo wait while a tool is in the middle of a step (a drag with the button held):
-// the step would otherwise end on top of a store it did not start from.
-void TGraphicForm::undoStep() {
-    if (!m_stepStart) {
-        m_undo->undo();
-    }
-}
-
-void TGraphicForm::redoStep() {
-    if (!m_stepStart) {
-        m_undo->redo();
-    }
-}
-
-void TGraphicForm::beginStep() {
-    if (!m_stepStart) {
-        m_stepStart = snapshot();
-    }
-}
-
-std::optional<std::pair<EditorSnapshot, EditorSnapshot>> TGraphicForm::finishStep() {
-    if (!m_stepStart) {
-        return std::nullopt;
-    }
-    EditorSnapshot before = std::move(*m_stepStart);
-    m_stepStart.reset();
-    EditorSnapshot after = snapshot();
-    if (after == before) {
-        return std::nullopt;
-    }
-    return std::pair{std::move(before), std::move(after)};
-}
-
 // --- Buttons ---------------------------------------------------------------------------------
 
 void TGraphicForm::ClearClick() {
-    beginStep();
-    m_model.clear();
+    m_document.beginStep();
+    editModel().clear();
     redraw();
-    if (auto step = finishStep()) {
-        m_undo->push(new ClearCommand(std::move(step->first), std::move(step->second), restorer()));
-    }
+    m_document.endStep(QStringLiteral("Clear"));
 }
 
 void TGraphicForm::ListBox1MouseUp(int row) {
-    if (row < 0 || row >= m_list->count()) {
+    if (row < 0 || row >= m_ui->ListBox1->count()) {
         return;
     }
-    const QString name = m_list->item(row)->text();
-    beginStep();
-    const Status opened = m_model.open(m_folder, name.toStdString());
+    const QString name = m_ui->ListBox1->item(row)->text();
+    m_document.beginStep();
+    const Status opened = editModel().open(m_folder, name.toStdString());
     if (!opened) {
-        m_stepStart.reset();
+        m_document.cancelStep();
         ShowGraphicRefused(this, m_folder, name.toStdString(), opened.error());
         return;
     }
-    m_height->setCurrentIndex(m_model.heightIndex());
-    m_width->setCurrentIndex(m_model.widthIndex());
+    m_ui->ComboBox1->setCurrentIndex(editModel().heightIndex());
+    m_ui->ComboBox2->setCurrentIndex(editModel().widthIndex());
     redraw();
-    if (auto step = finishStep()) {
-        m_undo->push(new OpenGraphicCommand(name, std::move(step->first), std::move(step->second),
-                                            restorer()));
-    }
+    m_document.endStep(QStringLiteral("Open ") + name);
 }
 
 void TGraphicForm::SaveClick() {
@@ -781,7 +577,7 @@ void TGraphicForm::saveAs(const QString& name) {
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
-    const Status written = WriteGraphicFile(path, m_model.rows());
+    const Status written = WriteGraphicFile(path, editModel().rows());
     if (!written) {
         ui::ShowErrorWithDetails(
             this,
@@ -790,9 +586,9 @@ void TGraphicForm::saveAs(const QString& name) {
         return;
     }
     if (!exists) {
-        m_model.addName(graphicName);
-        m_list->addItem(name);
-        m_list->setCurrentRow(m_list->count() - 1);
+        editModel().addName(graphicName);
+        m_ui->ListBox1->addItem(name);
+        m_ui->ListBox1->setCurrentRow(m_ui->ListBox1->count() - 1);
     }
 }
 
@@ -812,16 +608,13 @@ void TGraphicForm::DeleteButtonClick() {
         ui::ShowBox(this, ui::MessageKind::Plain, kDeleteError);
         return;
     }
-    m_model.removeName(name.toStdString());
-    delete m_list->takeItem(m_list->currentRow());
-    m_list->setCurrentRow(-1);
-    beginStep();
-    m_model.store().clear(kClearedColumns, kClearedRows);
+    editModel().removeName(name.toStdString());
+    delete m_ui->ListBox1->takeItem(m_ui->ListBox1->currentRow());
+    m_ui->ListBox1->setCurrentRow(-1);
+    m_document.beginStep();
+    editModel().store().clear(kClearedColumns, kClearedRows);
     redraw();
-    if (auto step = finishStep()) {
-        m_undo->push(new DeleteGraphicCommand(name, std::move(step->first), std::move(step->second),
-                                              restorer()));
-    }
+    m_document.endStep(QStringLiteral("Delete ") + name);
 }
 
 bool TGraphicForm::currentIsLine2() const {
@@ -881,9 +674,9 @@ void TGraphicForm::SaveButtonClick() {
     if (fileName.isEmpty()) {
         return;
     }
-    const Status written =
-        WritePictureFile(link::FileSystemPath(fileName),
-                         ExportGraphicPicture(m_model.store(), m_model.width(), m_model.height()));
+    const Status written = WritePictureFile(
+        link::FileSystemPath(fileName),
+        ExportGraphicPicture(editModel().store(), editModel().width(), editModel().height()));
     if (!written) {
         ui::ShowErrorWithDetails(
             parent, QStringLiteral("The picture %1 could not be written.").arg(fileName),
@@ -913,15 +706,12 @@ void TGraphicForm::LoadButtonClick() {
                                  Text(picture.error().message));
         return;
     }
-    m_list->clearSelection();
-    m_list->setCurrentRow(-1);
-    beginStep();
-    ImportGraphicPicture(m_model.store(), *picture, m_model.width(), m_model.height());
+    m_ui->ListBox1->clearSelection();
+    m_ui->ListBox1->setCurrentRow(-1);
+    m_document.beginStep();
+    ImportGraphicPicture(editModel().store(), *picture, editModel().width(), editModel().height());
     redraw();
-    if (auto step = finishStep()) {
-        m_undo->push(
-            new ImportPictureCommand(std::move(step->first), std::move(step->second), restorer()));
-    }
+    m_document.endStep(QStringLiteral("Import"));
 }
 
 } // namespace lumivo::graphic

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "graphic/drawing_tool.h"
-#include "graphic/graphic_editor_model.h"
-#include "graphic/graphic_undo.h"
+#include "graphic/graphic_document.h"
 
 #include <QWidget>
 
@@ -12,15 +11,12 @@
 #include <optional>
 #include <utility>
 
-class QAbstractButton;
 class QButtonGroup;
-class QComboBox;
-class QGroupBox;
-class QListWidget;
-class QPushButton;
-class QScrollArea;
-class QToolButton;
 class QUndoStack;
+
+namespace Ui {
+class TGraphicForm;
+}
 
 namespace lumivo::ui {
 class EditorHost;
@@ -38,8 +34,9 @@ class TSelectGaphName;
 // The graphic editor ("GraphicForm"): the graphic list with Open, Save and Delete, the size,
 // zoom and colour, the grid with the twelve drawing tools and the floating selection, undo and
 // redo, insertion of the graphic into the current line and the bitmap dialog. Made once at
-// start; closing it only hides it and its state stays.
-class TGraphicForm final : public QWidget {
+// start; closing it only hides it and its state stays. The pictures of its buttons are drawn
+// when it is first shown.
+class TGraphicForm final : public QWidget, private GraphicView {
     Q_OBJECT
 public:
     // The list panel's and the tool panel's width limits behind their splitters.
@@ -78,10 +75,11 @@ public:
     // The editor's text input dialog the Text tool asks (null: the tool asks nothing).
     void setTextDialog(ui::TInputTextfrm* dialog) { m_textDialog = dialog; }
 
-    const GraphicEditorModel& model() const { return m_model; }
+    const GraphicEditorModel& model() const { return m_document.model(); }
+    GraphicDocument& document() { return m_document; }
     ToolCanvas& canvas();
-    QUndoStack& undoStack() { return *m_undo; }
-    GraphicGrid* grid() const { return m_grid; }
+    QUndoStack& undoStack() { return m_document.undoStack(); }
+    GraphicGrid* grid() const;
     FloatingOverlay* overlay() const { return m_overlay; }
     const std::filesystem::path& graphicsFolder() const { return m_folder; }
     // The graphic selected in the list; empty when none.
@@ -106,17 +104,20 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     class Canvas;
     friend class Canvas;
 
-    void buildControls();
-    QWidget* buildListPanel();
-    QWidget* buildCentre();
-    QWidget* buildToolPanel();
-    QGroupBox* buildColourGroup();
+    void setUpLists();
+    void connectCentre();
+    void connectToolPanel();
+    void setUpSwatches();
+    void addToolShortcuts();
+    void drawButtonPictures();
 
+    GraphicEditorModel& editModel() { return m_document.model(); }
     void chooseTool(int number);
     void chooseColour(char letter);
     void applyHeight(int index);
@@ -127,63 +128,27 @@ private:
     bool currentIsLine2() const;
     TSelectGaphName& nameDialog();
 
-    EditorSnapshot snapshot() const;
-    void restore(const EditorSnapshot& snapshot);
-    SnapshotRestorer restorer();
-    // A step of the undo stack: the state at its beginning, and at its end when it changed.
-    void beginStep();
-    void undoStep();
-    void redoStep();
-    std::optional<std::pair<EditorSnapshot, EditorSnapshot>> finishStep();
+    // What the document asks of the window that shows it.
+    FloatingPlace floatingPlace() const override;
+    void showRestored(const EditorSnapshot& snapshot) override;
 
+    std::unique_ptr<Ui::TGraphicForm> m_ui;
     ui::EditorHost* m_host = nullptr;
     std::filesystem::path m_folder;
-    GraphicEditorModel m_model;
+    GraphicDocument m_document;
     std::unique_ptr<Canvas> m_canvas;
     std::unique_ptr<DrawingTool> m_tool;
-    QUndoStack* m_undo = nullptr;
-    std::optional<EditorSnapshot> m_stepStart;
     TextAsker m_textAsker;
     ui::TInputTextfrm* m_textDialog = nullptr;
     TSelectGaphName* m_nameDialog = nullptr;
     std::unique_ptr<TSelectGaphName> m_ownNameDialog;
     TBmpSaveLoad* m_bitmapDialog = nullptr;
     bool m_shownBefore = false;
+    bool m_picturesDrawn = false;
 
-    QListWidget* m_list = nullptr;        // ListBox1
-    QComboBox* m_height = nullptr;        // ComboBox1
-    QComboBox* m_width = nullptr;         // ComboBox2
-    QComboBox* m_zoom = nullptr;          // ComboBox3
-    QScrollArea* m_scroll = nullptr;      // ScrollBox1
-    GraphicGrid* m_grid = nullptr;        // Image1
-    FloatingOverlay* m_overlay = nullptr; // AssistImage
-    QButtonGroup* m_tools = nullptr;      // SpeedButton1..12
-    QToolButton* m_undoButton = nullptr;
-    QToolButton* m_redoButton = nullptr;
-    QGroupBox* m_colourGroup = nullptr;
-    ColourSwatch* m_useSwatch = nullptr; // Shape6
-    ColourSwatch* m_swatches[4] = {};    // Shape7..Shape10: red, green, yellow, grey
-};
-
-// A colour swatch of the colour group: a square ("Use:") or a round one that a mouse release
-// chooses.
-class ColourSwatch final : public QWidget {
-    Q_OBJECT
-public:
-    ColourSwatch(QWidget* parent, const QString& objectName, char letter, bool round);
-    char letter() const { return m_letter; }
-    void setLetter(char letter);
-
-Q_SIGNALS:
-    void chosen(char letter);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    char m_letter;
-    bool m_round;
+    FloatingOverlay* m_overlay = nullptr; // over the grid, made once the grid is in its view
+    QButtonGroup* m_tools = nullptr;      // the twelve tool buttons by tool number
+    ColourSwatch* m_swatches[4] = {};     // red, green, yellow, grey
 };
 
 } // namespace lumivo::graphic

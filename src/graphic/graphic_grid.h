@@ -42,7 +42,7 @@ QImage RenderGrid(const PixelStore& store, int width, int height, int zoom);
 class GraphicGrid final : public QWidget {
     Q_OBJECT
 public:
-    explicit GraphicGrid(QWidget* parent);
+    explicit GraphicGrid(QWidget* parent = nullptr);
 
     // Full redraw from the store at a size and zoom; removes the trail.
     void showGraphic(const PixelStore& store, int width, int height, int zoom);

@@ -1,15 +1,17 @@
 #include "graphic/graphic_undo.h"
 
+#include "graphic/graphic_document.h"
+
 namespace lumivo::graphic {
 
-SnapshotCommand::SnapshotCommand(const QString& text, EditorSnapshot before, EditorSnapshot after,
-                                 SnapshotRestorer restore)
-    : m_before(std::move(before)), m_after(std::move(after)), m_restore(std::move(restore)) {
+SnapshotCommand::SnapshotCommand(GraphicDocument& document, const QString& text,
+                                 EditorSnapshot before, EditorSnapshot after)
+    : m_document(document), m_before(std::move(before)), m_after(std::move(after)) {
     setText(text);
 }
 
 void SnapshotCommand::undo() {
-    m_restore(m_before);
+    m_document.restore(m_before);
     m_done = false;
 }
 
@@ -17,7 +19,7 @@ void SnapshotCommand::redo() {
     if (m_done) {
         return;
     }
-    m_restore(m_after);
+    m_document.restore(m_after);
     m_done = true;
 }
 

@@ -5,7 +5,9 @@
 
 #include <memory>
 
-class QComboBox;
+namespace Ui {
+class TSelectGaphName;
+}
 
 namespace lumivo::ui {
 class EditorHost;
@@ -22,6 +24,7 @@ class TSelectGaphName final : public QDialog {
     Q_OBJECT
 public:
     explicit TSelectGaphName(QWidget* parent = nullptr);
+    ~TSelectGaphName() override;
 
     // The start-up factory: `editor` is told to use this dialog.
     static std::unique_ptr<QWidget> Create(ui::EditorHost& host, TGraphicForm& editor);
@@ -31,7 +34,7 @@ public:
     QString chosenName() const;
 
 private:
-    QComboBox* m_names = nullptr; // ComboBox1
+    std::unique_ptr<Ui::TSelectGaphName> m_ui;
 };
 
 } // namespace lumivo::graphic

@@ -1,5 +1,7 @@
 #include "graphic/tool_glyphs.h"
 
+#include "graphic/drawing_tool.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -21,7 +23,11 @@ QIcon Draw(const std::function<void(QPainter&)>& draw) {
     return QIcon(pixmap);
 }
 
-void Pencil(QPainter& p) {
+const QColor kShapeFill(80, 80, 80);
+
+} // namespace
+
+void PencilGlyph(QPainter& p) {
     QPolygonF body({{4, 14}, {13, 5}, {16, 8}, {7, 17}});
     p.setBrush(QColor(240, 200, 60));
     p.drawPolygon(body);
@@ -29,7 +35,7 @@ void Pencil(QPainter& p) {
     p.drawPolygon(QPolygonF({{4, 14}, {7, 17}, {3, 18}}));
 }
 
-void Brush(QPainter& p) {
+void BrushGlyph(QPainter& p) {
     p.setPen(QPen(QColor(120, 70, 20), 2.5));
     p.drawLine(QPointF(16, 3), QPointF(9, 11));
     p.setPen(QPen(Qt::black, 1));
@@ -42,7 +48,7 @@ void Brush(QPainter& p) {
     p.drawPath(tip);
 }
 
-void FreeOutline(QPainter& p) {
+void FreeOutlineGlyph(QPainter& p) {
     QPainterPath path;
     path.moveTo(4, 10);
     path.cubicTo(2, 3, 12, 1, 15, 5);
@@ -52,14 +58,14 @@ void FreeOutline(QPainter& p) {
     p.drawPath(path);
 }
 
-void Eraser(QPainter& p) {
+void EraserGlyph(QPainter& p) {
     p.setBrush(QColor(240, 150, 170));
     p.drawPolygon(QPolygonF({{3, 13}, {11, 5}, {17, 11}, {9, 19}}));
     p.setBrush(Qt::white);
     p.drawPolygon(QPolygonF({{3, 13}, {6, 10}, {12, 16}, {9, 19}}));
 }
 
-void LetterA(QPainter& p) {
+void LetterAGlyph(QPainter& p) {
     QFont font = p.font();
     font.setPixelSize(16);
     font.setBold(true);
@@ -67,11 +73,40 @@ void LetterA(QPainter& p) {
     p.drawText(QRectF(0, 0, kGlyphSize, kGlyphSize), Qt::AlignCenter, QStringLiteral("A"));
 }
 
-void Cross(QPainter& p) {
+void CrossGlyph(QPainter& p) {
     p.setPen(QPen(Qt::black, 2.5));
     p.drawLine(QPointF(10, 3), QPointF(10, 17));
     p.drawLine(QPointF(3, 10), QPointF(17, 10));
 }
+
+void LineGlyph(QPainter& p) {
+    p.drawLine(QPointF(3, 17), QPointF(17, 3));
+}
+
+void RectangleGlyph(QPainter& p) {
+    p.drawRect(QRectF(3, 5, 14, 10));
+}
+
+void FilledRectangleGlyph(QPainter& p) {
+    p.setBrush(kShapeFill);
+    p.drawRect(QRectF(3, 5, 14, 10));
+}
+
+void EllipseGlyph(QPainter& p) {
+    p.drawEllipse(QRectF(2, 5, 16, 10));
+}
+
+void FilledEllipseGlyph(QPainter& p) {
+    p.setBrush(kShapeFill);
+    p.drawEllipse(QRectF(2, 5, 16, 10));
+}
+
+void DottedRectangleGlyph(QPainter& p) {
+    p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    p.drawRect(QRectF(3.5, 4.5, 13, 11));
+}
+
+namespace {
 
 void Arrow(QPainter& p, bool back) {
     QPainterPath path;
@@ -105,45 +140,8 @@ void Magnifier(QPainter& p, bool in) {
 
 } // namespace
 
-QIcon ToolGlyph(int tool) {
-    const QColor fill(80, 80, 80);
-    switch (tool) {
-    case 1:
-        return Draw(Pencil);
-    case 2:
-        return Draw(Brush);
-    case 3:
-        return Draw([](QPainter& p) { p.drawLine(QPointF(3, 17), QPointF(17, 3)); });
-    case 4:
-        return Draw([](QPainter& p) { p.drawRect(QRectF(3, 5, 14, 10)); });
-    case 5:
-        return Draw([fill](QPainter& p) {
-            p.setBrush(fill);
-            p.drawRect(QRectF(3, 5, 14, 10));
-        });
-    case 6:
-        return Draw([](QPainter& p) { p.drawEllipse(QRectF(2, 5, 16, 10)); });
-    case 7:
-        return Draw([fill](QPainter& p) {
-            p.setBrush(fill);
-            p.drawEllipse(QRectF(2, 5, 16, 10));
-        });
-    case 8:
-        return Draw([](QPainter& p) {
-            p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-            p.drawRect(QRectF(3.5, 4.5, 13, 11));
-        });
-    case 9:
-        return Draw(FreeOutline);
-    case 10:
-        return Draw(Eraser);
-    case 11:
-        return Draw(LetterA);
-    case 12:
-        return Draw(Cross);
-    default:
-        return {};
-    }
+QIcon ToolIcon(const ToolIdentity& tool) {
+    return Draw(tool.glyph);
 }
 
 QIcon ActionIcon(ActionGlyph glyph) {

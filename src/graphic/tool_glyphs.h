@@ -2,13 +2,31 @@
 
 #include <QIcon>
 
+class QPainter;
+
 namespace lumivo::graphic {
 
-// The pictures of the editor's small buttons, drawn with lines and shapes (no image files):
-// tools 1..12 (pencil, brush, line, rectangle, filled rectangle, ellipse, filled ellipse, dotted
-// rectangle, free outline, eraser, letter A, fill cross), and the undo, redo and zoom arrows.
-QIcon ToolGlyph(int tool);
+struct ToolIdentity;
 
+// The pictures of the editor's small buttons, drawn with lines and shapes on a 20 x 20 square (no
+// image files). Each tool names its own; the painter arrives with a 1.5 pixel black pen.
+void PencilGlyph(QPainter& p);
+void BrushGlyph(QPainter& p);
+void LineGlyph(QPainter& p);
+void RectangleGlyph(QPainter& p);
+void FilledRectangleGlyph(QPainter& p);
+void EllipseGlyph(QPainter& p);
+void FilledEllipseGlyph(QPainter& p);
+void DottedRectangleGlyph(QPainter& p);
+void FreeOutlineGlyph(QPainter& p);
+void EraserGlyph(QPainter& p);
+void LetterAGlyph(QPainter& p);
+void CrossGlyph(QPainter& p);
+
+// The icon of a tool's button, drawn from its glyph.
+QIcon ToolIcon(const ToolIdentity& tool);
+
+// The undo, redo and zoom arrows.
 enum class ActionGlyph { Undo, Redo, ZoomOut, ZoomIn };
 QIcon ActionIcon(ActionGlyph glyph);
 

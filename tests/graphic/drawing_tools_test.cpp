@@ -4,10 +4,16 @@
 #include "fake_tool_canvas.h"
 
 #include "graphic/drawing_tool.h"
+#include "graphic/tools/tool_registry.h"
+
+#include <QKeySequence>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -285,6 +291,42 @@ TEST(ToolFactory, TwelveToolsAndNoOthers) {
         EXPECT_NE(MakeDrawingTool(number), nullptr) << number;
     EXPECT_EQ(MakeDrawingTool(11)->cursorShape(), Qt::IBeamCursor);
     EXPECT_EQ(MakeDrawingTool(3)->cursorShape(), Qt::CrossCursor);
+}
+
+// The registry against the table of tools: each entry, in button order, is the tool its number
+// makes, with its name, undo text and key; no two tools share a key.
+TEST(ToolRegistry, ListsTheTwelveToolsWithTheirIdentity) {
+    std::ifstream table(LUMIVO_TEST_DATA_DIR "/graphic/tools.txt");
+    ASSERT_TRUE(table.is_open());
+    const std::span<const ToolEntry> registry = ToolRegistry();
+    std::size_t row = 0;
+    std::set<QString> keys;
+    for (std::string line; std::getline(table, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string number, name, undo, key;
+        std::getline(fields, number, '|');
+        std::getline(fields, name, '|');
+        std::getline(fields, undo, '|');
+        std::getline(fields, key, '|');
+        ASSERT_LT(row, registry.size()) << line;
+        const ToolIdentity& identity = *registry[row].identity;
+        EXPECT_EQ(identity.number, std::stoi(number)) << line;
+        EXPECT_EQ(identity.name, name) << line;
+        EXPECT_EQ(identity.undoText, undo) << line;
+        EXPECT_EQ(identity.shortcut, key) << line;
+        EXPECT_NE(identity.glyph, nullptr) << line;
+        EXPECT_FALSE(QKeySequence(QString::fromLatin1(identity.shortcut)).isEmpty()) << line;
+        keys.insert(QString::fromLatin1(identity.shortcut));
+        EXPECT_EQ(FindTool(identity.number), &registry[row]) << line;
+        const std::unique_ptr<DrawingTool> tool = MakeDrawingTool(identity.number);
+        ASSERT_NE(tool, nullptr) << line;
+        EXPECT_EQ(&tool->identity(), &identity) << line;
+        ++row;
+    }
+    EXPECT_EQ(row, registry.size());
+    EXPECT_EQ(keys.size(), registry.size());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The graphic editor's state without a window: sizes, zoom, opening from the folder, the picture
 // tags of a line and the insertion limits.
 
+#include "graphic/graphic_document.h"
 #include "graphic/graphic_editor_model.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +150,39 @@ TEST_F(GraphicOpen, SizeFollowsTheFileOnlyForListedValues) {
 TEST(GraphicFolder, CreationMessageJoinsItsPartsWithoutBlanks) {
     EXPECT_EQ(FolderCreationMessage(fs::path("/opt/lumivo") / "Graphdata"),
               "Cannot create/opt/lumivo/GraphdataDirtrory");
+}
+
+// The document's undo without a window: a step that changed something is one command, one that
+// changed nothing is none, undo waits while a step is open, and undo and redo put back the
+// store and the size.
+TEST(GraphicDocumentUndo, StepsBecomeCommandsThatPutTheDocumentBack) {
+    GraphicDocument document;
+    const PixelStore blank = document.model().store();
+    document.beginStep();
+    document.endStep(QStringLiteral("Nothing"));
+    EXPECT_EQ(document.undoStack().count(), 0);
+
+    document.beginStep();
+    document.model().store().set(3, 2, kPixelGreen);
+    document.model().setWidthIndex(2);
+    document.endStep(QStringLiteral("Pen"));
+    ASSERT_EQ(document.undoStack().count(), 1);
+    EXPECT_EQ(document.undoStack().text(0), QStringLiteral("Pen"));
+    const PixelStore drawn = document.model().store();
+
+    document.beginStep();
+    document.model().store().set(4, 2, kPixelRed);
+    document.undo(); // waits: the step is open
+    EXPECT_EQ(document.model().store().at(4, 2), kPixelRed);
+    document.cancelStep();
+    document.model().store() = drawn;
+
+    document.undo();
+    EXPECT_EQ(document.model().store(), blank);
+    EXPECT_EQ(document.model().width(), 32);
+    document.redo();
+    EXPECT_EQ(document.model().store(), drawn);
+    EXPECT_EQ(document.model().width(), 96);
 }
 
 } // namespace

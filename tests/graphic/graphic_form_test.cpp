@@ -4,9 +4,11 @@
 
 #include "dialogs/input_text_dialog.h"
 #include "graphic/bmp_save_load.h"
+#include "graphic/colour_swatch.h"
 #include "graphic/graphic_form.h"
 #include "graphic/graphic_grid.h"
 #include "graphic/select_graph_name.h"
+#include "graphic/tools/tool_registry.h"
 #include "image/picture_file.h"
 #include "link/fake_port.h"
 #include "link/path_text.h"
@@ -203,6 +205,26 @@ TEST_F(GraphicFormTest, StartsWithItsFirstStateAndEveryControl) {
     child<QToolButton>("SpeedButton12")->click();
     EXPECT_FALSE(child<QToolButton>("SpeedButton1")->isChecked());
     EXPECT_EQ(form.model().tool(), 12);
+}
+
+// Each tool's key chooses its tool and presses its button; the button shows the tool's name, and
+// its picture is drawn once the window is first shown.
+TEST_F(GraphicFormTest, EachToolsKeyChoosesItAndItsButtonShowsItsName) {
+    open();
+    EXPECT_TRUE(child<QToolButton>("SpeedButton1")->icon().isNull());
+    m_form->show();
+    m_form->activateWindow();
+    QApplication::setActiveWindow(m_form.get());
+    for (const ToolEntry& entry : ToolRegistry()) {
+        const ToolIdentity& tool = *entry.identity;
+        QTest::keySequence(m_form.get(), QKeySequence(QString::fromLatin1(tool.shortcut)));
+        EXPECT_EQ(m_form->model().tool(), tool.number) << tool.name;
+        const std::string name = "SpeedButton" + std::to_string(tool.number);
+        auto* button = child<QToolButton>(name.c_str());
+        EXPECT_TRUE(button->isChecked()) << tool.name;
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(tool.name));
+        EXPECT_FALSE(button->icon().isNull()) << tool.name;
+    }
 }
 
 TEST_F(GraphicFormTest, SaveAppendsNewNamesAsksBeforeOverwritingAndRemembersTheName) {

@@ -1,25 +1,14 @@
 #include "graphic/tools/brush_tool.h"
 
+#include "graphic/tool_glyphs.h"
+
 #include <algorithm>
 
 namespace lumivo::graphic {
 
-namespace {
-const QString kStepName = QStringLiteral("Brush");
-}
+const ToolIdentity BrushTool::kIdentity{2, "Brush", "Brush", "B", BrushGlyph};
 
-void BrushTool::pressed(ToolCanvas& canvas, QPoint, Qt::MouseButton button) {
-    if (button != Qt::LeftButton)
-        return;
-    m_step.end(canvas, kStepName);
-    m_step.begin(canvas);
-}
-
-void BrushTool::moved(ToolCanvas& canvas, QPoint position, Qt::MouseButtons buttons) {
-    if (!(buttons & Qt::LeftButton))
-        return;
-    // A drag that began outside the grid starts its step here.
-    m_step.begin(canvas);
+void BrushTool::paint(ToolCanvas& canvas, QPoint position) {
     const int zoom = canvas.zoom();
     const int x = std::min(CellOf(position.x(), zoom), canvas.width() - 1);
     const int y = std::min(CellOf(position.y(), zoom), canvas.height() - 1);
@@ -29,15 +18,6 @@ void BrushTool::moved(ToolCanvas& canvas, QPoint position, Qt::MouseButtons butt
     canvas.setCell(x + 1, y, colour);
     canvas.setCell(x, y + 1, colour);
     canvas.setCell(x + 1, y + 1, colour);
-}
-
-void BrushTool::released(ToolCanvas& canvas, QPoint, Qt::MouseButton button) {
-    if (button == Qt::LeftButton)
-        m_step.end(canvas, kStepName);
-}
-
-void BrushTool::deactivate(ToolCanvas& canvas) {
-    m_step.end(canvas, kStepName);
 }
 
 } // namespace lumivo::graphic

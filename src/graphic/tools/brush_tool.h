@@ -1,7 +1,6 @@
 #pragma once
 
-#include "graphic/drawing_tool.h"
-#include "graphic/tools/tool_support.h"
+#include "graphic/tools/stroke_tool.h"
 
 namespace lumivo::graphic {
 
@@ -9,15 +8,14 @@ namespace lumivo::graphic {
 // from the cell under the pointer, whose column is first lowered to W-1 and row to H-1, so a
 // drag past the right or bottom edge keeps painting the last column or row (and the hidden one
 // beyond it). Press to release is one undo step.
-class BrushTool : public DrawingTool {
+class BrushTool final : public StrokeTool {
 public:
-    void deactivate(ToolCanvas& canvas) override;
-    void pressed(ToolCanvas& canvas, QPoint position, Qt::MouseButton button) override;
-    void moved(ToolCanvas& canvas, QPoint position, Qt::MouseButtons buttons) override;
-    void released(ToolCanvas& canvas, QPoint position, Qt::MouseButton button) override;
+    static const ToolIdentity kIdentity;
+    BrushTool() : StrokeTool(false) {}
+    const ToolIdentity& identity() const override { return kIdentity; }
 
-private:
-    OpenStep m_step;
+protected:
+    void paint(ToolCanvas& canvas, QPoint position) override;
 };
 
 } // namespace lumivo::graphic

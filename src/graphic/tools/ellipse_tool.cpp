@@ -1,7 +1,9 @@
 #include "graphic/tools/ellipse_tool.h"
 
+#include "graphic/tool_glyphs.h"
+
 namespace lumivo::graphic {
 
-EllipseTool::EllipseTool() : MaskShapeTool(MaskShape::Ellipse, QStringLiteral("Ellipse")) {}
+const ToolIdentity EllipseTool::kIdentity{6, "Ellipse", "Ellipse", "E", EllipseGlyph};
 
 } // namespace lumivo::graphic

@@ -6,9 +6,11 @@ namespace lumivo::graphic {
 
 // Tool 6: the outline of the ellipse inscribed in the half-open box of the
 // rectangle tools. The rubber band is an ellipse.
-class EllipseTool : public MaskShapeTool {
+class EllipseTool final : public MaskShapeTool {
 public:
-    EllipseTool();
+    static const ToolIdentity kIdentity;
+    EllipseTool() : MaskShapeTool(MaskShape::Ellipse) {}
+    const ToolIdentity& identity() const override { return kIdentity; }
 };
 
 } // namespace lumivo::graphic

@@ -1,21 +1,19 @@
 #pragma once
 
-#include "graphic/drawing_tool.h"
-#include "graphic/tools/tool_support.h"
+#include "graphic/tools/stroke_tool.h"
 
 namespace lumivo::graphic {
 
 // Tool 10: a press erases nothing; each move with the left button held sets the cell under the
 // pointer to "@". Press to release is one undo step.
-class EraserTool : public DrawingTool {
+class EraserTool final : public StrokeTool {
 public:
-    void deactivate(ToolCanvas& canvas) override;
-    void pressed(ToolCanvas& canvas, QPoint position, Qt::MouseButton button) override;
-    void moved(ToolCanvas& canvas, QPoint position, Qt::MouseButtons buttons) override;
-    void released(ToolCanvas& canvas, QPoint position, Qt::MouseButton button) override;
+    static const ToolIdentity kIdentity;
+    EraserTool() : StrokeTool(false) {}
+    const ToolIdentity& identity() const override { return kIdentity; }
 
-private:
-    OpenStep m_step;
+protected:
+    void paint(ToolCanvas& canvas, QPoint position) override;
 };
 
 } // namespace lumivo::graphic

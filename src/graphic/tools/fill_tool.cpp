@@ -1,8 +1,12 @@
 #include "graphic/tools/fill_tool.h"
 
+#include "graphic/tool_glyphs.h"
+
 #include <algorithm>
 
 namespace lumivo::graphic {
+
+const ToolIdentity FillTool::kIdentity{12, "Fill", "Fill", "F", CrossGlyph};
 
 void FillTool::pressed(ToolCanvas&, QPoint, Qt::MouseButton) {}
 
@@ -20,7 +24,7 @@ void FillTool::released(ToolCanvas& canvas, QPoint, Qt::MouseButton button) {
         for (int y = 0; y < rows; ++y)
             store.set(x, y, colour);
     canvas.replaceStore(store);
-    canvas.endStep(QStringLiteral("Fill"));
+    canvas.endStep(undoText());
 }
 
 } // namespace lumivo::graphic

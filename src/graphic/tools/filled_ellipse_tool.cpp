@@ -1,8 +1,10 @@
 #include "graphic/tools/filled_ellipse_tool.h"
 
+#include "graphic/tool_glyphs.h"
+
 namespace lumivo::graphic {
 
-FilledEllipseTool::FilledEllipseTool()
-    : MaskShapeTool(MaskShape::FilledEllipse, QStringLiteral("Filled ellipse")) {}
+const ToolIdentity FilledEllipseTool::kIdentity{7, "Filled ellipse", "Filled ellipse", "Shift+E",
+                                                FilledEllipseGlyph};
 
 } // namespace lumivo::graphic

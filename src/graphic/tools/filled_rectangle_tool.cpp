@@ -1,8 +1,10 @@
 #include "graphic/tools/filled_rectangle_tool.h"
 
+#include "graphic/tool_glyphs.h"
+
 namespace lumivo::graphic {
 
-FilledRectangleTool::FilledRectangleTool()
-    : MaskShapeTool(MaskShape::FilledRectangle, QStringLiteral("Filled rectangle")) {}
+const ToolIdentity FilledRectangleTool::kIdentity{5, "Filled rectangle", "Filled rectangle",
+                                                  "Shift+R", FilledRectangleGlyph};
 
 } // namespace lumivo::graphic

@@ -1,14 +1,14 @@
 #include "graphic/tools/free_select_tool.h"
 
 #include "graphic/floating_selection.h"
+#include "graphic/tool_glyphs.h"
 
 #include <algorithm>
 
 namespace lumivo::graphic {
 
-namespace {
-const QString kStepName = QStringLiteral("Free select");
-}
+const ToolIdentity FreeSelectTool::kIdentity{9, "Free select", "Free select", "Shift+M",
+                                             FreeOutlineGlyph};
 
 void FreeSelectTool::endWithoutCut(ToolCanvas& canvas) {
     m_selecting = false;
@@ -16,7 +16,7 @@ void FreeSelectTool::endWithoutCut(ToolCanvas& canvas) {
         m_trailDrawn = false;
         canvas.redraw();
     }
-    m_step.end(canvas, kStepName);
+    m_step.end(canvas, undoText());
 }
 
 void FreeSelectTool::pressed(ToolCanvas& canvas, QPoint position, Qt::MouseButton button) {
@@ -49,7 +49,7 @@ void FreeSelectTool::released(ToolCanvas& canvas, QPoint, Qt::MouseButton button
     // The cut redraws the grid from the store, which removes the trail.
     m_trailDrawn = false;
     CutToFloating(canvas, QPoint(m_left, m_top), QPoint(m_right, m_bottom));
-    m_step.end(canvas, kStepName);
+    m_step.end(canvas, undoText());
 }
 
 void FreeSelectTool::deactivate(ToolCanvas& canvas) {

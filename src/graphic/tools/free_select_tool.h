@@ -11,8 +11,10 @@ namespace lumivo::graphic {
 // the box to the pointer and leaves a trail dot of the current colour on its cell (drawn only,
 // the store keeps its cells). The left release cuts the box like Rectangle select; the redraw
 // removes the trail. A selection still floating when a new one starts is dropped first.
-class FreeSelectTool : public DrawingTool {
+class FreeSelectTool final : public DrawingTool {
 public:
+    static const ToolIdentity kIdentity;
+    const ToolIdentity& identity() const override { return kIdentity; }
     void deactivate(ToolCanvas& canvas) override;
     void pressed(ToolCanvas& canvas, QPoint position, Qt::MouseButton button) override;
     void moved(ToolCanvas& canvas, QPoint position, Qt::MouseButtons buttons) override;

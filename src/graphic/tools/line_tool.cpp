@@ -1,7 +1,9 @@
 #include "graphic/tools/line_tool.h"
 
+#include "graphic/tool_glyphs.h"
+
 namespace lumivo::graphic {
 
-LineTool::LineTool() : MaskShapeTool(MaskShape::Line, QStringLiteral("Line")) {}
+const ToolIdentity LineTool::kIdentity{3, "Line", "Line", "L", LineGlyph};
 
 } // namespace lumivo::graphic

@@ -6,9 +6,11 @@ namespace lumivo::graphic {
 
 // Tool 3: a line from the anchor's cell to the release cell, one dot wide, without
 // the dot of the release cell. The rubber band is a line.
-class LineTool : public MaskShapeTool {
+class LineTool final : public MaskShapeTool {
 public:
-    LineTool();
+    static const ToolIdentity kIdentity;
+    LineTool() : MaskShapeTool(MaskShape::Line) {}
+    const ToolIdentity& identity() const override { return kIdentity; }
 };
 
 } // namespace lumivo::graphic

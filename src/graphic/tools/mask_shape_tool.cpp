@@ -1,7 +1,5 @@
 #include "graphic/tools/mask_shape_tool.h"
 
-#include <utility>
-
 namespace lumivo::graphic {
 
 namespace {
@@ -26,8 +24,8 @@ bool IsFilled(MaskShape shape) {
 
 } // namespace
 
-MaskShapeTool::MaskShapeTool(MaskShape shape, QString stepName)
-    : RubberBandTool(BandOf(shape), false, IsFilled(shape), std::move(stepName)), m_shape(shape) {}
+MaskShapeTool::MaskShapeTool(MaskShape shape)
+    : RubberBandTool(BandOf(shape), false, IsFilled(shape)), m_shape(shape) {}
 
 void MaskShapeTool::commit(ToolCanvas& canvas, QPoint anchor, QPoint release) {
     const int zoom = canvas.zoom();

@@ -9,7 +9,7 @@ namespace lumivo::graphic {
 // cell is drawn into the W x H mask, whose white dots become the current colour.
 class MaskShapeTool : public RubberBandTool {
 protected:
-    MaskShapeTool(MaskShape shape, QString stepName);
+    explicit MaskShapeTool(MaskShape shape);
 
     void commit(ToolCanvas& canvas, QPoint anchor, QPoint release) override;
 

@@ -1,12 +1,15 @@
 #include "graphic/tools/rectangle_select_tool.h"
 
 #include "graphic/floating_selection.h"
+#include "graphic/tool_glyphs.h"
 
 namespace lumivo::graphic {
 
+const ToolIdentity RectangleSelectTool::kIdentity{8, "Rectangle select", "Rectangle select", "M",
+                                                  DottedRectangleGlyph};
+
 RectangleSelectTool::RectangleSelectTool()
-    : RubberBandTool(RubberBand::Shape::Rectangle, true, false,
-                     QStringLiteral("Rectangle select")) {}
+    : RubberBandTool(RubberBand::Shape::Rectangle, true, false) {}
 
 void RectangleSelectTool::starting(ToolCanvas& canvas) {
     DropFloatingBeforeNewSelection(canvas);

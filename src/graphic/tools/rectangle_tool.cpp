@@ -1,7 +1,9 @@
 #include "graphic/tools/rectangle_tool.h"
 
+#include "graphic/tool_glyphs.h"
+
 namespace lumivo::graphic {
 
-RectangleTool::RectangleTool() : MaskShapeTool(MaskShape::Rectangle, QStringLiteral("Rectangle")) {}
+const ToolIdentity RectangleTool::kIdentity{4, "Rectangle", "Rectangle", "R", RectangleGlyph};
 
 } // namespace lumivo::graphic

@@ -1,11 +1,8 @@
 #include "graphic/tools/rubber_band_tool.h"
 
-#include <utility>
-
 namespace lumivo::graphic {
 
-RubberBandTool::RubberBandTool(RubberBand::Shape shape, bool dashDot, bool filled, QString stepName)
-    : m_stepName(std::move(stepName)) {
+RubberBandTool::RubberBandTool(RubberBand::Shape shape, bool dashDot, bool filled) {
     m_band.shape = shape;
     m_band.dashDot = dashDot;
     m_band.filled = filled;
@@ -23,7 +20,7 @@ void RubberBandTool::pressed(ToolCanvas& canvas, QPoint position, Qt::MouseButto
         return;
     // A drag whose release never came ends here, without an edit.
     removeBand(canvas);
-    m_step.end(canvas, m_stepName);
+    m_step.end(canvas, undoText());
 
     starting(canvas);
     m_step.begin(canvas);
@@ -46,13 +43,13 @@ void RubberBandTool::released(ToolCanvas& canvas, QPoint position, Qt::MouseButt
     m_dragging = false;
     removeBand(canvas);
     commit(canvas, m_anchor, position);
-    m_step.end(canvas, m_stepName);
+    m_step.end(canvas, undoText());
 }
 
 void RubberBandTool::deactivate(ToolCanvas& canvas) {
     m_dragging = false;
     removeBand(canvas);
-    m_step.end(canvas, m_stepName);
+    m_step.end(canvas, undoText());
 }
 
 } // namespace lumivo::graphic

@@ -19,7 +19,7 @@ public:
     void released(ToolCanvas& canvas, QPoint position, Qt::MouseButton button) override;
 
 protected:
-    RubberBandTool(RubberBand::Shape shape, bool dashDot, bool filled, QString stepName);
+    RubberBandTool(RubberBand::Shape shape, bool dashDot, bool filled);
 
     // Runs on a left press before the step opens.
     virtual void starting(ToolCanvas&) {}
@@ -30,7 +30,6 @@ private:
     void removeBand(ToolCanvas& canvas);
 
     RubberBand m_band;
-    QString m_stepName;
     QPoint m_anchor;
     bool m_dragging = false;
     bool m_bandShown = false;

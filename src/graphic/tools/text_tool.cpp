@@ -1,12 +1,11 @@
 #include "graphic/tools/text_tool.h"
 
 #include "graphic/floating_selection.h"
+#include "graphic/tool_glyphs.h"
 
 namespace lumivo::graphic {
 
-namespace {
-const QString kStepName = QStringLiteral("Text");
-}
+const ToolIdentity TextTool::kIdentity{11, "Text", "Text", "T", LetterAGlyph};
 
 void TextTool::pressed(ToolCanvas& canvas, QPoint position, Qt::MouseButton button) {
     if (button != Qt::LeftButton)
@@ -25,14 +24,14 @@ void TextTool::released(ToolCanvas& canvas, QPoint, Qt::MouseButton button) {
     // The dialog answers later; the placement is then one step of its own. The canvas outlives
     // the dialog (both belong to the editor window), the tool may not.
     ToolCanvas* target = &canvas;
-    canvas.askText([target, anchor = m_anchor](const TextRequest& request) {
+    canvas.askText([target, anchor = m_anchor, name = undoText()](const TextRequest& request) {
         target->beginStep();
         PixelStore floating;
         const QSize cells = RenderTextSelection(floating, request, target->width(),
                                                 target->height(), target->colour());
         target->replaceFloating(floating);
         target->showFloating(QRect(anchor, cells * target->zoom()));
-        target->endStep(kStepName);
+        target->endStep(name);
     });
 }
 

@@ -10,8 +10,10 @@ namespace lumivo::graphic {
 // and the overlay is shown with its top-left corner at the anchor, ready to be dragged and
 // dropped. Cancel changes nothing. A selection still floating when a text starts is dropped
 // where it lies first.
-class TextTool : public DrawingTool {
+class TextTool final : public DrawingTool {
 public:
+    static const ToolIdentity kIdentity;
+    const ToolIdentity& identity() const override { return kIdentity; }
     void deactivate(ToolCanvas& canvas) override;
     void pressed(ToolCanvas& canvas, QPoint position, Qt::MouseButton button) override;
     void moved(ToolCanvas& canvas, QPoint position, Qt::MouseButtons buttons) override;
