@@ -7,7 +7,7 @@
 #include "app/dialogs/read_me.h"
 #include "app/dialogs/set_id_dialog.h"
 #include "core/program_folder.h"
-#include "dialogs_test_support.h"
+#include "support/dialogs_test_support.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 #include "app/dialogs/set_id_dialog.h"
 #include "core/compiler.h"
 #include "core/graphic.h"
-#include "dialogs_test_support.h"
 #include "private_scheduler.h"
+#include "support/dialogs_test_support.h"
 
 #include <QFile>
 #include <QPrintDialog>
