@@ -1,5 +1,6 @@
 #include "cli/cli_commands.h"
 #include "core/rtf.h"
+#include "core/test_support.h"
 #include "link/fake_port.h"
 
 #include <gtest/gtest.h>
@@ -38,54 +39,26 @@ CommandRun Command(const std::string& name, std::vector<std::string> args,
     return {status, out.str(), err.str()};
 }
 
+// tests/data/cli/dry_run.tsv: command, the bytes it writes, its arguments.
 TEST(CliDryRun, WritesExactlyTheBytesOfEachCommand) {
-    struct Case {
-        std::string name;
-        std::vector<std::string> args;
-        std::string bytes;
-    };
-    const std::vector<Case> cases = {
-        {"send",
-         {"--sign", "01", "Hello"},
-         "<ID01><BE>05<E><ID01><L1><PA><FE><MA><WC><FE>Hello36<E><ID01><BF>06<E>"},
-        {"clock",
-         {"--sign", "01", "--time", "2026-12-07 14:05:09"},
-         "<ID01><SC>2602120714050919<E>"},
-        {"run-page", {"--page", "q"}, "<ID00><RPQ>51<E>"},
-        {"brightness", {"--sign", "0a", "--level", "25%"}, "<ID0A><BD>04<E>"},
-        {"set-id", {"--new-id", "FF"}, "<ID><FF><E>"},
-        {"link-pages",
-         {"--sign", "01", "--pages", "abc"},
-         "<ID01><TA>00010100009912302359ABC5A<E>"},
-        {"link-pages", {"--sign", "01"}, "<ID01><TA>000101000099123023591A<E>"},
-        {"schedules",
-         {"--sign", "01", "--entry", "12/25/26 08:00,12/31/26 18:30,ABC", "--entry",
-          "01/3 /26 35:10,12/31/26 18:30,"},
-         "<ID01><TA>26122508002612311830ABC50<E><ID01><TB>2601"
-         "3 23102612311830" +
-             std::string("XX<E>")},
-        {"delete-schedules",
-         {"--sign", "01", "--slots", "3,1"},
-         "<ID01><DTA>53<E><ID01><DTC>51<E>"},
-        {"delete-lines",
-         {"--sign", "01", "--line", "D2", "--line", "A1", "--line", "d1"},
-         "<ID01><DL1PA>2A<E><ID01><DL1PD>2F<E><ID01><DL2PD>2C<E>"},
-        {"delete-all", {"--sign", "01"}, "<ID01><D*>6C<E>"},
-        {"recall-font", {"--sign", "01"}, "<ID01><DU>13<E>"},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> args = c.args;
+    const std::vector<test::CaseRow> cases = test::ReadCases("cli/dry_run.tsv");
+    EXPECT_EQ(cases.size(), 12u);
+    for (const test::CaseRow& c : cases) {
+        ASSERT_GE(c.fields.size(), 2u);
+        const std::string& bytes = c.fields[1];
+        std::vector<std::string> args(c.fields.begin() + 2, c.fields.end());
         args.push_back("--dry-run");
-        const CommandRun r = Command(c.name, args);
-        SCOPED_TRACE(c.name + " " + r.err);
+        const CommandRun r = Command(c.fields[0], args);
+        SCOPED_TRACE("dry_run.tsv line " + std::to_string(c.line) + ": " + c.fields[0] + " " +
+                     r.err);
         EXPECT_EQ(r.status, 0);
-        if (c.bytes.find("XX<E>") != std::string::npos) {
+        if (bytes.find("XX<E>") != std::string::npos) {
             // The second schedule's checksum is not worked by hand: compare everything before it.
-            const std::string prefix = c.bytes.substr(0, c.bytes.size() - 5);
+            const std::string prefix = bytes.substr(0, bytes.size() - 5);
             EXPECT_EQ(r.out.substr(0, prefix.size()), prefix);
-            EXPECT_EQ(r.out.size(), c.bytes.size());
+            EXPECT_EQ(r.out.size(), bytes.size());
         } else {
-            EXPECT_EQ(r.out, c.bytes);
+            EXPECT_EQ(r.out, bytes);
         }
     }
 }

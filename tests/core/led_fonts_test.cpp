@@ -1,5 +1,6 @@
 #include "core/euro_glyphs.h"
 #include "core/led_fonts.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace lumivo {
 namespace {
@@ -209,53 +211,25 @@ INSTANTIATE_TEST_SUITE_P(Fonts, LedFontTest, testing::ValuesIn(kFontCases),
                              return std::string("Font") + info.param.name;
                          });
 
-struct GoldenGlyph {
-    FontKind font;
-    bool european;
-    int code;
-    const char* dots;
-};
-
-// One glyph of each font, and accented letters fitted into each kind of room, pinned as drawn.
-const GoldenGlyph kGoldenGlyphs[] = {
-    {FontKind::Font5x7, false, 'g', "..... .#### #...# #...# .#### ....# .###."},
-    {FontKind::Font6x7, false, 'M', "#....# ##..## #.##.# #.##.# #....# #....# #....#"},
-    {FontKind::Font4x7, false, 'W', "#..# #..# #..# #..# #### #### #..#"},
-    {FontKind::Font7x13, false, 'g',
-     "....... ....... ....... .###### ##...## ##...## ##...## ##...## ##...## .###### .....## "
-     "##...## .#####."},
-    {FontKind::Font5x8, false, 'y', "..... ..... #...# #...# #...# .#### ....# .###."},
-    // A capital gives up a row to its mark.
-    {FontKind::Font5x7, true, 0x44, ".#.#. .###. #...# #...# ##### #...# #...#"},
-    // A small letter moves up for the mark below it.
-    {FontKind::Font5x7, true, 0x60, "..... .###. #.... #.... #...# .###. .##.."},
-    // With a row under the baseline the letter stays where it is.
-    {FontKind::Font5x8, true, 0x46, ".###. #...# #.... #.... #.... #...# .###. .##.."},
-    // A mark that would melt into the letter's top row keeps a blank row between.
-    {FontKind::Font4x7, true, 0x58, "#..# .... #..# #..# #..# #..# .##."},
-    {FontKind::Font6x7, true, 0x77, ".#..#. ..##.. ###### ....#. ...#.. ..#... ######"},
-    {FontKind::Font7x13, true, 0x48,
-     "...##.. ..##... ####### ##..... ##..... ##..... ######. ##..... ##..... ##..... ####### "
-     "....... ......."},
-    {FontKind::Font7x13, true, 0x60,
-     "....... ....... ....... .#####. ##..... ##..... ##..... ##..... ##..... ##...## .#####. "
-     "...##.. .###..."},
-    // Symbols taken from their 5 x 7 drawings: the pound sign stretched and emboldened for the
-    // large font, the arrow up widened for the wide font.
-    {FontKind::Font7x13, true, 0x00,
-     "..####. ..####. .##..## .##..## .##.... .##.... #####.. .##.... .##..## .##..## ####### "
-     "....... ......."},
-    {FontKind::Font6x7, true, 0x1A, "..##.. .####. #.##.# ..##.. ..##.. ..##.. ..##.."},
-};
-
+// tests/data/golden/glyphs.tsv: font, European or printable, code, the rows of dots.
 TEST(LedFontGolden, GlyphsLookAsDrawn) {
-    for (const GoldenGlyph& golden : kGoldenGlyphs) {
-        SCOPED_TRACE(FontName(golden.font) + " code " + std::to_string(golden.code));
-        const auto code = static_cast<std::uint8_t>(golden.code);
+    const std::vector<test::CaseRow> cases = test::ReadCases("golden/glyphs.tsv");
+    EXPECT_EQ(cases.size(), 14u);
+    for (const test::CaseRow& c : cases) {
+        SCOPED_TRACE("glyphs.tsv line " + std::to_string(c.line));
+        ASSERT_EQ(c.fields.size(), 4u);
+        std::optional<FontKind> font;
+        for (const FontCase& known : kFontCases) {
+            if (c.fields[0] == known.name) {
+                font = known.font;
+            }
+        }
+        ASSERT_TRUE(font.has_value()) << c.fields[0];
+        const auto code = static_cast<std::uint8_t>(std::stoi(c.fields[2], nullptr, 16));
         const std::optional<DotImage> glyph =
-            golden.european ? EuropeanGlyph(golden.font, code) : FontGlyph(golden.font, code);
+            c.fields[1] == "1" ? EuropeanGlyph(*font, code) : FontGlyph(*font, code);
         ASSERT_TRUE(glyph.has_value());
-        EXPECT_EQ(Dots(*glyph), golden.dots);
+        EXPECT_EQ(Dots(*glyph), c.fields[3]);
     }
 }
 

@@ -1,7 +1,11 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
+#include <iostream>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 namespace lumivo::test {
@@ -17,6 +21,33 @@ std::string Unescape(std::string_view text) {
         }
     }
     return out;
+}
+
+std::vector<CaseRow> ReadCases(const std::filesystem::path& name) {
+    std::ifstream in(DataDir() / name);
+    if (!in) {
+        ADD_FAILURE() << "case table " << name << " missing";
+        return {};
+    }
+    std::vector<CaseRow> rows;
+    std::string text;
+    for (int line = 1; std::getline(in, text); ++line) {
+        if (text.empty() || text[0] == '#') {
+            continue;
+        }
+        CaseRow row{line, {}};
+        std::stringstream fields(text);
+        std::string field;
+        while (std::getline(fields, field, '\t')) {
+            row.fields.push_back(field);
+        }
+        if (text.back() == '\t') {
+            row.fields.emplace_back();
+        }
+        rows.push_back(std::move(row));
+    }
+    std::cout << "[   CASES  ] " << rows.size() << " from " << name.string() << "\n";
+    return rows;
 }
 
 TempDir::TempDir() {

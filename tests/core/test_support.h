@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace lumivo::test {
 
@@ -33,6 +34,18 @@ private:
 };
 
 void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
+
+// One case of a table in tests/data: its fields (split at tabs, empty ones kept) and the line it
+// stands on, for the failure message.
+struct CaseRow {
+    int line = 0;
+    std::vector<std::string> fields;
+};
+
+// The cases of the table `name` under tests/data: every line but blank ones and "#" comments.
+// Prints how many it read, so the count shows in the test's output; an unreadable table fails
+// the calling test and gives no cases.
+std::vector<CaseRow> ReadCases(const std::filesystem::path& name);
 
 // Runs `read` on another thread and returns what it returned, or nothing when it was still
 // waiting after two seconds. A reader stuck on the FIFO `fifo` is then freed by opening and

@@ -48,7 +48,7 @@ struct Bench {
         }
         tree()->scrollToItem(item);
         const QRect mark = tree()->markRect(item);
-        QVERIFY(!mark.isEmpty());
+        ASSERT_TRUE(!mark.isEmpty());
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, mark.center());
     }
 
@@ -71,21 +71,7 @@ bool IsBox(const ui::ScriptedPrompter::ShownBox& box, MessageKind kind, const ch
 
 } // namespace
 
-class DeleteWindowTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void onePanelAtATime();
-    void fixedListsAsCreated();
-    void treeMarksFollowClicksOnTheMarkOnly();
-    void deletesOnlyTheMarkedLineOfPageD();
-    void pagesGoAToZWhateverTheClickOrder();
-    void failedLineDeleteStartsAgainFromPageA();
-    void deletesCheckedSchedulesAndKeepsTheChecks();
-    void deleteAll();
-    void portThatWillNotOpen();
-};
-
-void DeleteWindowTest::onePanelAtATime() {
+TEST(DeleteWindow, OnePanelAtATime) {
     Bench b;
     struct Use {
         void (schedule::TDeletefrm::*open)();
@@ -109,22 +95,22 @@ void DeleteWindowTest::onePanelAtATime() {
     };
     for (const Use& use : uses) {
         open(use);
-        QCOMPARE(b.window.windowTitle(), QString::fromLatin1(use.caption));
+        ASSERT_EQ(b.window.windowTitle(), QString::fromLatin1(use.caption));
         for (const char* panel : panels) {
             QWidget* widget = b.find<QWidget>(panel);
-            QVERIFY2(widget != nullptr, panel);
-            QCOMPARE(widget->isVisible(), qstrcmp(panel, use.panel) == 0);
+            ASSERT_TRUE(widget != nullptr) << panel;
+            ASSERT_EQ(widget->isVisible(), qstrcmp(panel, use.panel) == 0);
         }
     }
     b.open(&schedule::TDeletefrm::openDeleteAll);
-    QCOMPARE(b.window.focusWidget(), b.button("DeleteOk"));
-    QVERIFY(!(b.window.windowFlags() & Qt::WindowMinMaxButtonsHint));
-    QCOMPARE(b.window.windowModality(), Qt::ApplicationModal);
+    ASSERT_EQ(b.window.focusWidget(), b.button("DeleteOk"));
+    ASSERT_TRUE(!(b.window.windowFlags() & Qt::WindowMinMaxButtonsHint));
+    ASSERT_EQ(b.window.windowModality(), Qt::ApplicationModal);
     b.openTransferFont();
-    QCOMPARE(b.window.windowModality(), Qt::NonModal);
+    ASSERT_EQ(b.window.windowModality(), Qt::NonModal);
     b.open(&schedule::TDeletefrm::openDeletePage);
-    QCOMPARE(b.window.windowModality(), Qt::ApplicationModal);
-    QVERIFY(b.window.isVisible());
+    ASSERT_EQ(b.window.windowModality(), Qt::ApplicationModal);
+    ASSERT_TRUE(b.window.isVisible());
 
     // Each Cancel closes the window.
     for (const char* cancel : {"ScheduleCancel", "DelPageCancel", "DeleteCancel", "Button2"}) {
@@ -134,56 +120,56 @@ void DeleteWindowTest::onePanelAtATime() {
                 break;
             }
         }
-        QVERIFY(b.window.isVisible());
+        ASSERT_TRUE(b.window.isVisible());
         QTest::mouseClick(b.button(cancel), Qt::LeftButton);
-        QVERIFY2(!b.window.isVisible(), cancel);
+        ASSERT_TRUE(!b.window.isVisible()) << cancel;
     }
 }
 
-void DeleteWindowTest::fixedListsAsCreated() {
+TEST(DeleteWindow, FixedListsAsCreated) {
     Bench b;
     for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4"}) {
         auto* combo = b.find<QComboBox>(name);
-        QVERIFY2(combo != nullptr, name);
-        QCOMPARE(combo->count(), 256);
-        QCOMPARE(combo->currentText(), QStringLiteral("00"));
-        QCOMPARE(combo->itemText(0xC3), QStringLiteral("C3"));
+        ASSERT_TRUE(combo != nullptr) << name;
+        ASSERT_EQ(combo->count(), 256);
+        ASSERT_EQ(combo->currentText(), QStringLiteral("00"));
+        ASSERT_EQ(combo->itemText(0xC3), QStringLiteral("C3"));
     }
     b.open(&schedule::TDeletefrm::openDeletePage);
     QTest::keyClicks(b.find<QComboBox>("ComboBox2"), QStringLiteral("1"));
-    QCOMPARE(b.find<QComboBox>("ComboBox2")->currentText(), QStringLiteral("00"));
+    ASSERT_EQ(b.find<QComboBox>("ComboBox2")->currentText(), QStringLiteral("00"));
 
     auto* tasks = b.find<QListWidget>("CheckListBox1");
-    QCOMPARE(tasks->count(), 5);
+    ASSERT_EQ(tasks->count(), 5);
     for (int k = 0; k < 5; ++k) {
-        QCOMPARE(tasks->item(k)->text(), QString::number(k + 1));
-        QCOMPARE(tasks->item(k)->checkState(), Qt::Unchecked);
+        ASSERT_EQ(tasks->item(k)->text(), QString::number(k + 1));
+        ASSERT_EQ(tasks->item(k)->checkState(), Qt::Unchecked);
     }
 
     schedule::PageTreeView* tree = b.tree();
-    QCOMPARE(tree->topLevelItemCount(), 26);
+    ASSERT_EQ(tree->topLevelItemCount(), 26);
     for (int page = 0; page < 26; ++page) {
         QTreeWidgetItem* node = tree->topLevelItem(page);
-        QCOMPARE(node->text(0), QStringLiteral("Page ") + QChar(u'A' + page));
-        QCOMPARE(node->childCount(), 2);
-        QCOMPARE(node->child(0)->text(0), QStringLiteral("Line 1"));
-        QCOMPARE(node->child(1)->text(0), QStringLiteral("Line 2"));
-        QVERIFY(!schedule::PageTreeView::isMarked(node));
+        ASSERT_EQ(node->text(0), QStringLiteral("Page ") + QChar(u'A' + page));
+        ASSERT_EQ(node->childCount(), 2);
+        ASSERT_EQ(node->child(0)->text(0), QStringLiteral("Line 1"));
+        ASSERT_EQ(node->child(1)->text(0), QStringLiteral("Line 2"));
+        ASSERT_TRUE(!schedule::PageTreeView::isMarked(node));
     }
 
     // The font panel waits for the font maker's characters.
     QPushButton* transfer = b.button("TransFont");
-    QCOMPARE(transfer->text(), QStringLiteral("Transfer"));
-    QVERIFY(!transfer->isEnabled());
+    ASSERT_EQ(transfer->text(), QStringLiteral("Transfer"));
+    ASSERT_TRUE(!transfer->isEnabled());
     b.openTransferFont();
-    QVERIFY(transfer->isEnabled());
+    ASSERT_TRUE(transfer->isEnabled());
     auto* status = b.find<QStatusBar>("StatusBar1");
-    QVERIFY(status != nullptr);
+    ASSERT_TRUE(status != nullptr);
     auto* progress = b.find<QProgressBar>("ProgressBar1");
-    QVERIFY(progress != nullptr && status->isAncestorOf(progress));
+    ASSERT_TRUE(progress != nullptr && status->isAncestorOf(progress));
 }
 
-void DeleteWindowTest::treeMarksFollowClicksOnTheMarkOnly() {
+TEST(DeleteWindow, TreeMarksFollowClicksOnTheMarkOnly) {
     Bench b;
     b.open(&schedule::TDeletefrm::openDeletePage);
     schedule::PageTreeView* tree = b.tree();
@@ -193,75 +179,75 @@ void DeleteWindowTest::treeMarksFollowClicksOnTheMarkOnly() {
     const QRect text = tree->visualItemRect(pageC);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                       QPoint(text.right() - 4, text.center().y()));
-    QCOMPARE(tree->currentItem(), pageC);
-    QVERIFY(!b.marked('C'));
+    ASSERT_EQ(tree->currentItem(), pageC);
+    ASSERT_TRUE(!b.marked('C'));
 
     b.clickMark('C');
-    QVERIFY(b.marked('C') && b.marked('C', 1) && b.marked('C', 2));
+    ASSERT_TRUE(b.marked('C') && b.marked('C', 1) && b.marked('C', 2));
     b.clickMark('C', 1);
-    QVERIFY(b.marked('C') && !b.marked('C', 1) && b.marked('C', 2));
+    ASSERT_TRUE(b.marked('C') && !b.marked('C', 1) && b.marked('C', 2));
     b.clickMark('C', 2);
-    QVERIFY(!b.marked('C') && !b.marked('C', 1) && !b.marked('C', 2));
+    ASSERT_TRUE(!b.marked('C') && !b.marked('C', 1) && !b.marked('C', 2));
     b.clickMark('C', 2);
-    QVERIFY(b.marked('C') && !b.marked('C', 1) && b.marked('C', 2));
+    ASSERT_TRUE(b.marked('C') && !b.marked('C', 1) && b.marked('C', 2));
     b.clickMark('C');
-    QVERIFY(!b.marked('C') && !b.marked('C', 1) && !b.marked('C', 2));
+    ASSERT_TRUE(!b.marked('C') && !b.marked('C', 1) && !b.marked('C', 2));
 
     // The drawn state images differ.
     const QImage off = tree->topLevelItem(0)->icon(0).pixmap(13, 13).toImage();
     b.clickMark('A');
     const QImage on = tree->topLevelItem(0)->icon(0).pixmap(13, 13).toImage();
-    QVERIFY(!off.isNull() && !on.isNull());
-    QVERIFY(off != on);
+    ASSERT_TRUE(!off.isNull() && !on.isNull());
+    ASSERT_TRUE(off != on);
 }
 
-void DeleteWindowTest::deletesOnlyTheMarkedLineOfPageD() {
+TEST(DeleteWindow, DeletesOnlyTheMarkedLineOfPageD) {
     Bench b;
     b.open(&schedule::TDeletefrm::openDeletePage);
     b.clickMark('D', 2);
-    QVERIFY(b.marked('D'));
+    ASSERT_TRUE(b.marked('D'));
     b.press("ComboBox2", QStringLiteral("01"), "DelPageOK");
-    QVERIFY(!b.button("DelPageOK")->isEnabled());
-    QVERIFY(WaitForCommand(&b.window));
-    QVERIFY(b.button("DelPageOK")->isEnabled());
-    QCOMPARE(b.line.frames(), std::vector<std::string>{"<ID01><DL2PD>2C<E>"});
-    QCOMPARE(b.line.pauses(), std::vector<int>{50});
-    QCOMPARE(b.boxes.boxes().size(), std::size_t(1));
-    QVERIFY(IsBox(b.boxes.boxes().back(), MessageKind::Information, "   Delete page OK   ",
-                  QMessageBox::Yes));
+    ASSERT_TRUE(!b.button("DelPageOK")->isEnabled());
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_TRUE(b.button("DelPageOK")->isEnabled());
+    ASSERT_EQ(b.line.frames(), std::vector<std::string>{"<ID01><DL2PD>2C<E>"});
+    ASSERT_EQ(b.line.pauses(), std::vector<int>{50});
+    ASSERT_EQ(b.boxes.boxes().size(), std::size_t(1));
+    ASSERT_TRUE(IsBox(b.boxes.boxes().back(), MessageKind::Information, "   Delete page OK   ",
+                      QMessageBox::Yes));
 
     // The whole page: line 1 first. The marks are still there after a send.
     b.clickMark('D');
-    QVERIFY(!b.marked('D'));
+    ASSERT_TRUE(!b.marked('D'));
     b.clickMark('D');
     b.press("ComboBox2", QStringLiteral("01"), "DelPageOK");
-    QVERIFY(WaitForCommand(&b.window));
-    QCOMPARE(b.line.frames(), (std::vector<std::string>{"<ID01><DL2PD>2C<E>", "<ID01><DL1PD>2F<E>",
-                                                        "<ID01><DL2PD>2C<E>"}));
-    QVERIFY(b.marked('D', 1) && b.marked('D', 2));
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_EQ(b.line.frames(), (std::vector<std::string>{"<ID01><DL2PD>2C<E>", "<ID01><DL1PD>2F<E>",
+                                                         "<ID01><DL2PD>2C<E>"}));
+    ASSERT_TRUE(b.marked('D', 1) && b.marked('D', 2));
 }
 
-void DeleteWindowTest::pagesGoAToZWhateverTheClickOrder() {
+TEST(DeleteWindow, PagesGoAToZWhateverTheClickOrder) {
     Bench b;
     b.open(&schedule::TDeletefrm::openDeletePage);
     b.clickMark('Z');
     b.clickMark('B');
     b.clickMark('D', 1);
     b.press("ComboBox2", QStringLiteral("00"), "DelPageOK");
-    QVERIFY(WaitForCommand(&b.window));
-    QCOMPARE(b.line.frames(), (std::vector<std::string>{
-                                  "<ID00><DL1PB>29<E>",
-                                  "<ID00><DL2PB>2A<E>",
-                                  "<ID00><DL1PD>2F<E>",
-                                  "<ID00><DL1PZ>31<E>",
-                                  "<ID00><DL2PZ>32<E>",
-                              }));
-    QVERIFY(b.line.pauses().empty());
-    QVERIFY(IsBox(b.boxes.boxes().back(), MessageKind::Information, "   Deleting page is over   ",
-                  QMessageBox::Yes));
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_EQ(b.line.frames(), (std::vector<std::string>{
+                                   "<ID00><DL1PB>29<E>",
+                                   "<ID00><DL2PB>2A<E>",
+                                   "<ID00><DL1PD>2F<E>",
+                                   "<ID00><DL1PZ>31<E>",
+                                   "<ID00><DL2PZ>32<E>",
+                               }));
+    ASSERT_TRUE(b.line.pauses().empty());
+    ASSERT_TRUE(IsBox(b.boxes.boxes().back(), MessageKind::Information,
+                      "   Deleting page is over   ", QMessageBox::Yes));
 }
 
-void DeleteWindowTest::failedLineDeleteStartsAgainFromPageA() {
+TEST(DeleteWindow, FailedLineDeleteStartsAgainFromPageA) {
     Bench b;
     b.open(&schedule::TDeletefrm::openDeletePage);
     b.clickMark('A');
@@ -271,97 +257,97 @@ void DeleteWindowTest::failedLineDeleteStartsAgainFromPageA() {
     bool enabledAtBox = true;
     b.boxes.onBox = [&] { enabledAtBox = ok->isEnabled(); };
     b.press("ComboBox2", QStringLiteral("01"), "DelPageOK");
-    QVERIFY(WaitForCommand(&b.window));
-    QCOMPARE(b.line.frames(),
-             (std::vector<std::string>{"<ID01><DL1PA>2A<E>", "<ID01><DL2PA>29<E>"}));
-    QCOMPARE(b.line.pauses(), std::vector<int>{50});
-    QCOMPARE(b.line.closeCount(), 1);
-    QVERIFY(IsBox(b.boxes.boxes().back(), MessageKind::Plain, "  Delete Page Error  ",
-                  QMessageBox::Ok));
-    QVERIFY(!enabledAtBox); // this failure shows its box before "OK" comes back
-    QVERIFY(ok->isEnabled());
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_EQ(b.line.frames(),
+              (std::vector<std::string>{"<ID01><DL1PA>2A<E>", "<ID01><DL2PA>29<E>"}));
+    ASSERT_EQ(b.line.pauses(), std::vector<int>{50});
+    ASSERT_EQ(b.line.closeCount(), 1);
+    ASSERT_TRUE(IsBox(b.boxes.boxes().back(), MessageKind::Plain, "  Delete Page Error  ",
+                      QMessageBox::Ok));
+    ASSERT_TRUE(!enabledAtBox); // this failure shows its box before "OK" comes back
+    ASSERT_TRUE(ok->isEnabled());
 
     b.boxes.onBox = {};
     b.press("ComboBox2", QStringLiteral("01"), "DelPageOK");
-    QVERIFY(WaitForCommand(&b.window));
+    ASSERT_TRUE(WaitForCommand(&b.window));
     const std::vector<std::string> frames = b.line.frames();
-    QCOMPARE(std::vector<std::string>(frames.begin() + 2, frames.end()),
-             (std::vector<std::string>{"<ID01><DL1PA>2A<E>", "<ID01><DL2PA>29<E>",
-                                       "<ID01><DL2PC>2B<E>"}));
-    QCOMPARE(b.boxes.texts().back(), QStringLiteral("   Delete page OK   "));
+    ASSERT_EQ(std::vector<std::string>(frames.begin() + 2, frames.end()),
+              (std::vector<std::string>{"<ID01><DL1PA>2A<E>", "<ID01><DL2PA>29<E>",
+                                        "<ID01><DL2PC>2B<E>"}));
+    ASSERT_EQ(b.boxes.texts().back(), QStringLiteral("   Delete page OK   "));
 }
 
-void DeleteWindowTest::deletesCheckedSchedulesAndKeepsTheChecks() {
+TEST(DeleteWindow, DeletesCheckedSchedulesAndKeepsTheChecks) {
     Bench b;
     b.open(&schedule::TDeletefrm::openDeleteSchedule);
     auto* tasks = b.find<QListWidget>("CheckListBox1");
 
     // Nothing checked: the port opens and closes and the box still comes.
     b.press("ComboBox1", QStringLiteral("01"), "ScheduleOk");
-    QVERIFY(WaitForCommand(&b.window));
-    QVERIFY(b.line.frames().empty());
-    QCOMPARE(b.line.openCount(), 1);
-    QCOMPARE(b.line.closeCount(), 1);
-    QVERIFY(IsBox(b.boxes.boxes().back(), MessageKind::Information, "   Delete Schedule OK   ",
-                  QMessageBox::Yes));
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_TRUE(b.line.frames().empty());
+    ASSERT_EQ(b.line.openCount(), 1);
+    ASSERT_EQ(b.line.closeCount(), 1);
+    ASSERT_TRUE(IsBox(b.boxes.boxes().back(), MessageKind::Information, "   Delete Schedule OK   ",
+                      QMessageBox::Yes));
 
     tasks->item(3)->setCheckState(Qt::Checked);
     tasks->item(1)->setCheckState(Qt::Checked);
     b.press("ComboBox1", QStringLiteral("01"), "ScheduleOk");
-    QVERIFY(!b.button("ScheduleOk")->isEnabled());
-    QVERIFY(WaitForCommand(&b.window));
-    QCOMPARE(b.line.frames(), (std::vector<std::string>{"<ID01><DTB>50<E>", "<ID01><DTD>56<E>"}));
-    QVERIFY(b.line.pauses().empty());
-    QCOMPARE(b.window.taskChecks(), (std::array<bool, 5>{false, true, false, true, false}));
+    ASSERT_TRUE(!b.button("ScheduleOk")->isEnabled());
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_EQ(b.line.frames(), (std::vector<std::string>{"<ID01><DTB>50<E>", "<ID01><DTD>56<E>"}));
+    ASSERT_TRUE(b.line.pauses().empty());
+    ASSERT_EQ(b.window.taskChecks(), (std::array<bool, 5>{false, true, false, true, false}));
 
     b.press("ComboBox1", QStringLiteral("00"), "ScheduleOk");
-    QVERIFY(WaitForCommand(&b.window));
-    QCOMPARE(b.line.frames().size(), std::size_t(4));
-    QVERIFY(b.line.pauses().empty());
-    QVERIFY(IsBox(b.boxes.boxes().back(), MessageKind::Information,
-                  "   Deleting Schedule is Over   ", QMessageBox::Yes));
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_EQ(b.line.frames().size(), std::size_t(4));
+    ASSERT_TRUE(b.line.pauses().empty());
+    ASSERT_TRUE(IsBox(b.boxes.boxes().back(), MessageKind::Information,
+                      "   Deleting Schedule is Over   ", QMessageBox::Yes));
 
     b.line.setDefaultReply("");
     QPushButton* ok = b.button("ScheduleOk");
     bool enabledAtBox = false;
     b.boxes.onBox = [&] { enabledAtBox = ok->isEnabled(); };
     b.press("ComboBox1", QStringLiteral("01"), "ScheduleOk");
-    QVERIFY(WaitForCommand(&b.window));
-    QCOMPARE(b.line.frames().size(), std::size_t(5)); // slot D is not sent after B failed
-    QVERIFY(IsBox(b.boxes.boxes().back(), MessageKind::Plain, "  Send Message Error  ",
-                  QMessageBox::Ok));
-    QVERIFY(enabledAtBox);
-    QVERIFY(ok->isEnabled());
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_EQ(b.line.frames().size(), std::size_t(5)); // slot D is not sent after B failed
+    ASSERT_TRUE(IsBox(b.boxes.boxes().back(), MessageKind::Plain, "  Send Message Error  ",
+                      QMessageBox::Ok));
+    ASSERT_TRUE(enabledAtBox);
+    ASSERT_TRUE(ok->isEnabled());
 }
 
-void DeleteWindowTest::deleteAll() {
+TEST(DeleteWindow, DeleteAll) {
     Bench b;
     b.open(&schedule::TDeletefrm::openDeleteAll);
     b.press("ComboBox3", QStringLiteral("00"), "DeleteOk");
-    QVERIFY(!b.button("DeleteOk")->isEnabled());
-    QVERIFY(WaitForCommand(&b.window));
-    QCOMPARE(b.line.frames(), std::vector<std::string>{"<ID00><D*>6C<E>"});
-    QVERIFY(!b.line.isOpen());
-    QVERIFY(IsBox(b.boxes.boxes().back(), MessageKind::Information, "   Deleting All is Over   ",
-                  QMessageBox::Yes));
-    QVERIFY(b.button("DeleteOk")->isEnabled());
+    ASSERT_TRUE(!b.button("DeleteOk")->isEnabled());
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_EQ(b.line.frames(), std::vector<std::string>{"<ID00><D*>6C<E>"});
+    ASSERT_TRUE(!b.line.isOpen());
+    ASSERT_TRUE(IsBox(b.boxes.boxes().back(), MessageKind::Information,
+                      "   Deleting All is Over   ", QMessageBox::Yes));
+    ASSERT_TRUE(b.button("DeleteOk")->isEnabled());
 
     b.press("ComboBox3", QStringLiteral("2A"), "DeleteOk");
-    QVERIFY(WaitForCommand(&b.window));
-    QCOMPARE(b.line.frames().back(), std::string("<ID2A><D*>6C<E>"));
-    QVERIFY(IsBox(b.boxes.boxes().back(), MessageKind::Information, "   Delete All OK   ",
-                  QMessageBox::Yes));
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_EQ(b.line.frames().back(), std::string("<ID2A><D*>6C<E>"));
+    ASSERT_TRUE(IsBox(b.boxes.boxes().back(), MessageKind::Information, "   Delete All OK   ",
+                      QMessageBox::Yes));
 
     b.line.queueReply("NACK");
     b.press("ComboBox3", QStringLiteral("01"), "DeleteOk");
-    QVERIFY(WaitForCommand(&b.window));
-    QVERIFY(IsBox(b.boxes.boxes().back(), MessageKind::Plain, "    Delete All Error    ",
-                  QMessageBox::Ok));
-    QVERIFY(!b.line.isOpen());
-    QVERIFY(b.button("DeleteOk")->isEnabled());
+    ASSERT_TRUE(WaitForCommand(&b.window));
+    ASSERT_TRUE(IsBox(b.boxes.boxes().back(), MessageKind::Plain, "    Delete All Error    ",
+                      QMessageBox::Ok));
+    ASSERT_TRUE(!b.line.isOpen());
+    ASSERT_TRUE(b.button("DeleteOk")->isEnabled());
 }
 
-void DeleteWindowTest::portThatWillNotOpen() {
+TEST(DeleteWindow, PortThatWillNotOpen) {
     Bench b;
     b.line.setOpenFails();
     const struct {
@@ -373,14 +359,11 @@ void DeleteWindowTest::portThatWillNotOpen() {
     for (const auto& use : uses) {
         b.open(use.open);
         QTest::mouseClick(b.button(use.ok), Qt::LeftButton);
-        QVERIFY(WaitForCommand(&b.window));
-        QVERIFY(IsBox(b.boxes.boxes().back(), MessageKind::Error, " Open Com Error ",
-                      QMessageBox::Yes));
-        QVERIFY(b.button(use.ok)->isEnabled());
+        ASSERT_TRUE(WaitForCommand(&b.window));
+        ASSERT_TRUE(IsBox(b.boxes.boxes().back(), MessageKind::Error, " Open Com Error ",
+                          QMessageBox::Yes));
+        ASSERT_TRUE(b.button(use.ok)->isEnabled());
     }
-    QCOMPARE(b.boxes.boxes().size(), std::size_t(3));
-    QVERIFY(b.line.written().empty());
+    ASSERT_EQ(b.boxes.boxes().size(), std::size_t(3));
+    ASSERT_TRUE(b.line.written().empty());
 }
-
-QTEST_MAIN(DeleteWindowTest)
-#include "delete_window_test.moc"

@@ -140,86 +140,77 @@ struct Editor {
 
 } // namespace
 
-class ScheduleSignTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void schedulesArriveAsTheWorkedExample();
-    void deletesOnlyTheMarkedLinesPageAToZ();
-    void deleteAllForEverySignIsOver();
-    void silentSignFailsTheSendAndLeavesSendEnabled();
-};
-
-void ScheduleSignTest::schedulesArriveAsTheWorkedExample() {
+TEST(ScheduleSign, SchedulesArriveAsTheWorkedExample) {
     VirtualSign sign;
-    QVERIFY(sign.started());
+    ASSERT_TRUE(sign.started());
     Editor editor;
     editor.addWorkedExample();
     ChooseSignId(editor.combo(editor.schedule.get(), "ComboBox1"), QStringLiteral("01"));
     QPushButton* send = editor.button(editor.schedule.get(), "Send");
     QTest::mouseClick(send, Qt::LeftButton);
-    QVERIFY(!send->isEnabled());
-    QVERIFY(WaitForCommand(editor.schedule.get()));
-    QCOMPARE(editor.boxes.texts(), QStringList{QStringLiteral("   Send Schedule OK   ")});
-    QVERIFY(send->isEnabled());
+    ASSERT_TRUE(!send->isEnabled());
+    ASSERT_TRUE(WaitForCommand(editor.schedule.get()));
+    ASSERT_EQ(editor.boxes.texts(), QStringList{QStringLiteral("   Send Schedule OK   ")});
+    ASSERT_TRUE(send->isEnabled());
 
     const QList<QJsonObject> frames = sign.stopAndReadLog();
-    QCOMPARE(frames.size(), 1);
-    QCOMPARE(Frame(frames[0]), QStringLiteral("<ID01><TA>26122508002612311830ABC50<E>"));
-    QVERIFY(frames[0].value(QStringLiteral("checksum_ok")).toBool());
-    QVERIFY(frames[0].value(QStringLiteral("applied")).toBool());
-    QCOMPARE(Field(frames[0], "reply"), QStringLiteral("ACK"));
+    ASSERT_EQ(frames.size(), 1);
+    ASSERT_EQ(Frame(frames[0]), QStringLiteral("<ID01><TA>26122508002612311830ABC50<E>"));
+    ASSERT_TRUE(frames[0].value(QStringLiteral("checksum_ok")).toBool());
+    ASSERT_TRUE(frames[0].value(QStringLiteral("applied")).toBool());
+    ASSERT_EQ(Field(frames[0], "reply"), QStringLiteral("ACK"));
 }
 
-void ScheduleSignTest::deletesOnlyTheMarkedLinesPageAToZ() {
+TEST(ScheduleSign, DeletesOnlyTheMarkedLinesPageAToZ) {
     VirtualSign sign;
-    QVERIFY(sign.started());
+    ASSERT_TRUE(sign.started());
     Editor editor;
-    QVERIFY(editor.host.choose("DeletePage1"));
+    ASSERT_TRUE(editor.host.choose("DeletePage1"));
     editor.clickMark('D', 2);
     ChooseSignId(editor.combo(editor.deletion.get(), "ComboBox2"), QStringLiteral("01"));
     QTest::mouseClick(editor.button(editor.deletion.get(), "DelPageOK"), Qt::LeftButton);
-    QVERIFY(WaitForCommand(editor.deletion.get()));
-    QCOMPARE(editor.boxes.texts().back(), QStringLiteral("   Delete page OK   "));
+    ASSERT_TRUE(WaitForCommand(editor.deletion.get()));
+    ASSERT_EQ(editor.boxes.texts().back(), QStringLiteral("   Delete page OK   "));
 
     // Z clicked before A: A still goes first.
     editor.clickMark('D', 2);
     editor.clickMark('Z', 1);
     editor.clickMark('A', 0);
     QTest::mouseClick(editor.button(editor.deletion.get(), "DelPageOK"), Qt::LeftButton);
-    QVERIFY(WaitForCommand(editor.deletion.get()));
-    QCOMPARE(editor.boxes.texts().back(), QStringLiteral("   Delete page OK   "));
+    ASSERT_TRUE(WaitForCommand(editor.deletion.get()));
+    ASSERT_EQ(editor.boxes.texts().back(), QStringLiteral("   Delete page OK   "));
 
     QStringList payloads;
     const QList<QJsonObject> frames = sign.stopAndReadLog();
     for (const QJsonObject& frame : frames) {
         payloads.append(Field(frame, "payload"));
-        QCOMPARE(Field(frame, "reply"), QStringLiteral("ACK"));
+        ASSERT_EQ(Field(frame, "reply"), QStringLiteral("ACK"));
     }
-    QCOMPARE(payloads, (QStringList{QStringLiteral("<DL2PD>"), QStringLiteral("<DL1PA>"),
-                                    QStringLiteral("<DL2PA>"), QStringLiteral("<DL1PZ>")}));
-    QCOMPARE(Frame(frames[0]), QStringLiteral("<ID01><DL2PD>2C<E>"));
+    ASSERT_EQ(payloads, (QStringList{QStringLiteral("<DL2PD>"), QStringLiteral("<DL1PA>"),
+                                     QStringLiteral("<DL2PA>"), QStringLiteral("<DL1PZ>")}));
+    ASSERT_EQ(Frame(frames[0]), QStringLiteral("<ID01><DL2PD>2C<E>"));
 }
 
-void ScheduleSignTest::deleteAllForEverySignIsOver() {
+TEST(ScheduleSign, DeleteAllForEverySignIsOver) {
     VirtualSign sign;
-    QVERIFY(sign.started());
+    ASSERT_TRUE(sign.started());
     Editor editor;
-    QVERIFY(editor.host.choose("DeleteAll1"));
+    ASSERT_TRUE(editor.host.choose("DeleteAll1"));
     QTest::mouseClick(editor.button(editor.deletion.get(), "DeleteOk"), Qt::LeftButton);
-    QVERIFY(WaitForCommand(editor.deletion.get()));
-    QCOMPARE(editor.boxes.texts(), QStringList{QStringLiteral("   Deleting All is Over   ")});
-    QVERIFY(editor.boxes.boxes().back().request.kind == ui::MessageKind::Information);
+    ASSERT_TRUE(WaitForCommand(editor.deletion.get()));
+    ASSERT_EQ(editor.boxes.texts(), QStringList{QStringLiteral("   Deleting All is Over   ")});
+    ASSERT_TRUE(editor.boxes.boxes().back().request.kind == ui::MessageKind::Information);
 
     const QList<QJsonObject> frames = sign.stopAndReadLog();
-    QCOMPARE(frames.size(), 1);
-    QCOMPARE(Frame(frames[0]), QStringLiteral("<ID00><D*>6C<E>"));
-    QVERIFY(frames[0].value(QStringLiteral("applied")).toBool());
-    QCOMPARE(Field(frames[0], "reply"), QString());
+    ASSERT_EQ(frames.size(), 1);
+    ASSERT_EQ(Frame(frames[0]), QStringLiteral("<ID00><D*>6C<E>"));
+    ASSERT_TRUE(frames[0].value(QStringLiteral("applied")).toBool());
+    ASSERT_EQ(Field(frames[0], "reply"), QString());
 }
 
-void ScheduleSignTest::silentSignFailsTheSendAndLeavesSendEnabled() {
+TEST(ScheduleSign, SilentSignFailsTheSendAndLeavesSendEnabled) {
     VirtualSign sign({QStringLiteral("--silent")});
-    QVERIFY(sign.started());
+    ASSERT_TRUE(sign.started());
     Editor editor;
     editor.addWorkedExample();
     editor.addWorkedExample();
@@ -228,19 +219,16 @@ void ScheduleSignTest::silentSignFailsTheSendAndLeavesSendEnabled() {
     QElapsedTimer elapsed;
     elapsed.start();
     QTest::mouseClick(send, Qt::LeftButton);
-    QVERIFY(!send->isEnabled());
-    QVERIFY(WaitForCommand(editor.schedule.get()));
+    ASSERT_TRUE(!send->isEnabled());
+    ASSERT_TRUE(WaitForCommand(editor.schedule.get()));
     // Three reads of 1100 ms each found nothing.
-    QVERIFY2(elapsed.elapsed() >= 3000, QByteArray::number(elapsed.elapsed()).constData());
-    QCOMPARE(editor.boxes.texts(), QStringList{QStringLiteral("  Send Schedule Error  ")});
-    QVERIFY(editor.boxes.boxes().back().request.kind == ui::MessageKind::Plain);
-    QVERIFY(send->isEnabled());
+    ASSERT_TRUE(elapsed.elapsed() >= 3000) << QByteArray::number(elapsed.elapsed()).constData();
+    ASSERT_EQ(editor.boxes.texts(), QStringList{QStringLiteral("  Send Schedule Error  ")});
+    ASSERT_TRUE(editor.boxes.boxes().back().request.kind == ui::MessageKind::Plain);
+    ASSERT_TRUE(send->isEnabled());
 
     // The second row was never sent.
     const QList<QJsonObject> frames = sign.stopAndReadLog();
-    QCOMPARE(frames.size(), 1);
-    QCOMPARE(Field(frames[0], "payload").left(4), QStringLiteral("<TA>"));
+    ASSERT_EQ(frames.size(), 1);
+    ASSERT_EQ(Field(frames[0], "payload").left(4), QStringLiteral("<TA>"));
 }
-
-QTEST_MAIN(ScheduleSignTest)
-#include "schedule_sign_test.moc"

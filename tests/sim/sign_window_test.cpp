@@ -7,7 +7,6 @@
 #include "sim/window/sign_window.h"
 #include "widgets/led_view.h"
 
-#include <QApplication>
 #include <QListWidget>
 
 #include <gtest/gtest.h>
@@ -82,12 +81,3 @@ TEST(SignWindow, KeepsOnlyTheLastFrames) {
 
 } // namespace
 } // namespace lumivo::sim
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    return RUN_ALL_TESTS();
-}

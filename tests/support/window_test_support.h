@@ -7,6 +7,7 @@
 #include "link/command_thread.h"
 #include "link/fake_port.h"
 #include "link/sign_connection.h"
+#include "support/qt_printers.h"
 #include "support/scripted_prompter.h"
 #include "widgets/editor_host.h"
 
@@ -14,6 +15,8 @@
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <map>

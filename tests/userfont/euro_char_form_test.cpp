@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 
 using namespace lumivo;
@@ -46,40 +48,28 @@ std::filesystem::path PathIn(const QTemporaryDir& dir, const char* name) {
 
 } // namespace
 
-class EuroCharFormTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void controlsAsCreated();
-    void pressChoosesTheCellUnderIt();
-    void frameMovesWithTheChoice();
-    void insertPutsTheChosenTag();
-    void pictureFileReplacesTheBuiltInOne();
-    void frameInvertsAnyColourAndLeavesNoTrace();
-    void factoryBindsTheMenuItem();
-};
-
-void EuroCharFormTest::controlsAsCreated() {
+TEST(EuroCharForm, ControlsAsCreated) {
     Bench b;
-    QCOMPARE(b.window.windowTitle(), QStringLiteral("European Char Form"));
-    QCOMPARE(b.area()->size(), QSize(577, 302));
-    QVERIFY(b.area()->parentWidget()->objectName() == QStringLiteral("Panel1"));
-    QCOMPARE(b.window.findChild<QPushButton*>(QStringLiteral("Insert"))->text(),
-             QStringLiteral("Insert"));
-    QCOMPARE(b.window.findChild<QPushButton*>(QStringLiteral("Cancel"))->text(),
-             QStringLiteral("Cancel"));
+    ASSERT_EQ(b.window.windowTitle(), QStringLiteral("European Char Form"));
+    ASSERT_EQ(b.area()->size(), QSize(577, 302));
+    ASSERT_TRUE(b.area()->parentWidget()->objectName() == QStringLiteral("Panel1"));
+    ASSERT_EQ(b.window.findChild<QPushButton*>(QStringLiteral("Insert"))->text(),
+              QStringLiteral("Insert"));
+    ASSERT_EQ(b.window.findChild<QPushButton*>(QStringLiteral("Cancel"))->text(),
+              QStringLiteral("Cancel"));
     auto* label = b.window.findChild<QLabel*>(QStringLiteral("Label1"));
-    QVERIFY(label->font().bold());
-    QCOMPARE(label->font().pixelSize(), 16);
-    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QVERIFY(b.label().isEmpty());
-    QCOMPARE(b.window.picture(), BuiltInEuroPicture());
+    ASSERT_TRUE(label->font().bold());
+    ASSERT_EQ(label->font().pixelSize(), 16);
+    ASSERT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    ASSERT_TRUE(b.label().isEmpty());
+    ASSERT_EQ(b.window.picture(), BuiltInEuroPicture());
     // The screen shows the picture unscaled from its top left corner.
     const QImage grabbed = b.area()->grab().toImage();
     for (const QPoint at :
          {QPoint(0, 0), QPoint(57, 40), QPoint(6 + 1, 7), QPoint(571, 300), QPoint(300, 150)}) {
         const bool black = grabbed.pixelColor(at) == QColor(0, 0, 0);
-        QVERIFY2(black == b.window.picture().black(at.x(), at.y()),
-                 qPrintable(QStringLiteral("%1,%2").arg(at.x()).arg(at.y())));
+        ASSERT_TRUE(black == b.window.picture().black(at.x(), at.y()))
+            << qPrintable(QStringLiteral("%1,%2").arg(at.x()).arg(at.y()));
     }
     if (qEnvironmentVariableIsSet("LUMIVO_SCREENSHOT_DIR")) {
         b.window.grab().save(qEnvironmentVariable("LUMIVO_SCREENSHOT_DIR") +
@@ -87,7 +77,7 @@ void EuroCharFormTest::controlsAsCreated() {
     }
 }
 
-void EuroCharFormTest::pressChoosesTheCellUnderIt() {
+TEST(EuroCharForm, PressChoosesTheCellUnderIt) {
     // Each press after the one before it; the label shows the last cell chosen.
     const struct {
         QPoint at;
@@ -103,28 +93,28 @@ void EuroCharFormTest::pressChoosesTheCellUnderIt() {
     Bench b;
     for (const auto& press : presses) {
         b.press(press.at.x(), press.at.y());
-        QCOMPARE(b.label(), QString::fromLatin1(press.label));
+        ASSERT_EQ(b.label(), QString::fromLatin1(press.label));
     }
 }
 
-void EuroCharFormTest::frameMovesWithTheChoice() {
+TEST(EuroCharForm, FrameMovesWithTheChoice) {
     Bench b;
-    QVERIFY(!b.inverted(1, 1));
+    ASSERT_TRUE(!b.inverted(1, 1));
     b.press(10, 10);
-    QVERIFY(b.inverted(1, 1));
-    QVERIFY(!b.inverted(400, 277));
+    ASSERT_TRUE(b.inverted(1, 1));
+    ASSERT_TRUE(!b.inverted(400, 277));
     b.press(420, 290);
-    QVERIFY(!b.inverted(1, 1));
-    QVERIFY(b.inverted(400, 277));
+    ASSERT_TRUE(!b.inverted(1, 1));
+    ASSERT_TRUE(b.inverted(400, 277));
     // A press on an empty cell leaves the frame where it was.
     b.press(460, 290);
-    QVERIFY(b.inverted(400, 277));
-    QVERIFY(!b.inverted(457, 277));
+    ASSERT_TRUE(b.inverted(400, 277));
+    ASSERT_TRUE(!b.inverted(457, 277));
     // The frame is only on the screen: the picture itself never holds it.
-    QCOMPARE(b.window.picture(), BuiltInEuroPicture());
+    ASSERT_EQ(b.window.picture(), BuiltInEuroPicture());
 }
 
-void EuroCharFormTest::insertPutsTheChosenTag() {
+TEST(EuroCharForm, InsertPutsTheChosenTag) {
     Bench b;
     b.insert();
     b.press(300, 140); // column 5, row 6: code 0x41
@@ -132,21 +122,21 @@ void EuroCharFormTest::insertPutsTheChosenTag() {
     b.insert();
     b.press(460, 290);
     b.insert();
-    QCOMPARE(b.host.tags, QStringList({QStringLiteral("<>"), QStringLiteral("<U41>"),
-                                       QStringLiteral("<U41>"), QStringLiteral("<U41>")}));
-    QVERIFY(b.window.isVisible());
+    ASSERT_EQ(b.host.tags, QStringList({QStringLiteral("<>"), QStringLiteral("<U41>"),
+                                        QStringLiteral("<U41>"), QStringLiteral("<U41>")}));
+    ASSERT_TRUE(b.window.isVisible());
     QTest::mouseClick(b.window.findChild<QPushButton*>(QStringLiteral("Cancel")), Qt::LeftButton);
-    QVERIFY(!b.window.isVisible());
+    ASSERT_TRUE(!b.window.isVisible());
 }
 
-void EuroCharFormTest::pictureFileReplacesTheBuiltInOne() {
+TEST(EuroCharForm, PictureFileReplacesTheBuiltInOne) {
     QTemporaryDir dir;
     EuroPicture drawn = BuiltInEuroPicture();
     DrawUserCharRecord(drawn, MakeUserCharRecord(0x41, 'A', {0xF8, 0x88, 0x88, 0xF8, 0, 0, 0}));
     const auto good = PathIn(dir, "good.bmp");
-    QVERIFY(WriteEuroBmp(good, drawn));
+    ASSERT_TRUE(WriteEuroBmp(good, drawn));
     const auto broken = PathIn(dir, "broken.bmp");
-    QVERIFY(WriteFileReplacing(broken, "BM not really"));
+    ASSERT_TRUE(WriteFileReplacing(broken, "BM not really"));
 
     const struct {
         std::filesystem::path file;
@@ -159,15 +149,16 @@ void EuroCharFormTest::pictureFileReplacesTheBuiltInOne() {
     };
     for (const auto& c : cases) {
         Bench b(c.file);
-        QVERIFY(b.window.picture() == c.expected);
-        QCOMPARE(!b.window.pictureProblem().isEmpty(), c.problem);
+        ASSERT_TRUE(b.window.picture() == c.expected);
+        ASSERT_EQ(!b.window.pictureProblem().isEmpty(), c.problem);
         if (c.problem) {
-            QVERIFY(b.window.pictureProblem().contains(QString::fromStdString(c.file.string())));
+            ASSERT_TRUE(
+                b.window.pictureProblem().contains(QString::fromStdString(c.file.string())));
         }
     }
 }
 
-void EuroCharFormTest::frameInvertsAnyColourAndLeavesNoTrace() {
+TEST(EuroCharForm, FrameInvertsAnyColourAndLeavesNoTrace) {
     QTemporaryDir dir;
     // A 24-bit picture in many colours, and one all black.
     EuroPicture coloured(572, 301, BmpForm{24, {}});
@@ -186,14 +177,14 @@ void EuroCharFormTest::frameInvertsAnyColourAndLeavesNoTrace() {
     }
     for (const EuroPicture& picture : {coloured, black}) {
         const auto file = PathIn(dir, "picture.bmp");
-        QVERIFY(WriteEuroBmp(file, picture));
+        ASSERT_TRUE(WriteEuroBmp(file, picture));
         Bench b(file);
-        QVERIFY(b.window.picture() == picture);
+        ASSERT_TRUE(b.window.picture() == picture);
         const QImage before = b.area()->shownImage().copy();
         b.press(300, 140); // cell 0x41: its frame starts at (286, 139)
         const Rgb under = picture.colour(286, 139);
-        QCOMPARE(QColor(b.area()->shownImage().pixel(286, 139)),
-                 QColor(255 - under.r, 255 - under.g, 255 - under.b));
+        ASSERT_EQ(QColor(b.area()->shownImage().pixel(286, 139)),
+                  QColor(255 - under.r, 255 - under.g, 255 - under.b));
         b.press(10, 10);
         b.press(460, 290); // an empty cell: the frame stays at cell 0
         // Cell 0x41 shows its pixels again exactly, and only cell 0 differs from the start.
@@ -202,27 +193,24 @@ void EuroCharFormTest::frameInvertsAnyColourAndLeavesNoTrace() {
         for (int y = 0; y < 301; ++y) {
             for (int x = 0; x < 572; ++x) {
                 if (!cell0.contains(x, y) && after.pixel(x, y) != before.pixel(x, y)) {
-                    QFAIL(qPrintable(QStringLiteral("%1,%2 changed").arg(x).arg(y)));
+                    FAIL() << qPrintable(QStringLiteral("%1,%2 changed").arg(x).arg(y));
                 }
             }
         }
-        QVERIFY(after.pixel(1, 1) != before.pixel(1, 1));
+        ASSERT_TRUE(after.pixel(1, 1) != before.pixel(1, 1));
         // The saved picture holds no frame and keeps its form.
-        QVERIFY(b.window.savePicture(file));
-        QCOMPARE(ReadWholeFile(file).value(), EncodeEuroBmp(picture));
+        ASSERT_TRUE(b.window.savePicture(file));
+        ASSERT_EQ(ReadWholeFile(file).value(), EncodeEuroBmp(picture));
     }
 }
 
-void EuroCharFormTest::factoryBindsTheMenuItem() {
+TEST(EuroCharForm, FactoryBindsTheMenuItem) {
     RecordingHost host;
     const std::unique_ptr<QWidget> window = userfont::TuEuropeanCharForm::Create(host);
-    QVERIFY(!window->isVisible());
-    QVERIFY(host.choose("EuropeanChar3"));
-    QVERIFY(window->isVisible());
+    ASSERT_TRUE(!window->isVisible());
+    ASSERT_TRUE(host.choose("EuropeanChar3"));
+    ASSERT_TRUE(window->isVisible());
     window->showMinimized();
-    QVERIFY(host.choose("EuropeanChar3"));
-    QVERIFY(!(window->windowState() & Qt::WindowMinimized));
+    ASSERT_TRUE(host.choose("EuropeanChar3"));
+    ASSERT_TRUE(!(window->windowState() & Qt::WindowMinimized));
 }
-
-QTEST_MAIN(EuroCharFormTest)
-#include "euro_char_form_test.moc"

@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 
 using namespace lumivo;
@@ -78,69 +80,54 @@ std::string Count(char n) {
 
 } // namespace
 
-class FontMakerTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void controlsAsCreated();
-    void duplicateAddRefused();
-    void drawSaveClearAndReopen();
-    void dragWithTheMouseTogglesEachCellOnce();
-    void listShowsTheCharacterAfterItsText();
-    void deleteAsksFirst();
-    void openRefusesAFileWithoutTheMarkAndKeepsTheList();
-    void saveFailureNamesTheFile();
-    void dialogsStartInTheProgramFolder();
-    void factoryBindsTheMenuItem();
-};
-
-void FontMakerTest::controlsAsCreated() {
+TEST(FontMaker, ControlsAsCreated) {
     Bench b;
-    QCOMPARE(b.window.windowTitle(), QStringLiteral("Font Make"));
+    ASSERT_EQ(b.window.windowTitle(), QStringLiteral("Font Make"));
     auto* codes = b.find<QComboBox>("ComboBox1");
-    QCOMPARE(codes->count(), 64);
-    QCOMPARE(codes->itemText(0), QStringLiteral("U40"));
-    QCOMPARE(codes->itemText(63), QStringLiteral("U7F"));
-    QCOMPARE(codes->currentText(), QStringLiteral("U40"));
+    ASSERT_EQ(codes->count(), 64);
+    ASSERT_EQ(codes->itemText(0), QStringLiteral("U40"));
+    ASSERT_EQ(codes->itemText(63), QStringLiteral("U7F"));
+    ASSERT_EQ(codes->currentText(), QStringLiteral("U40"));
     auto* sizes = b.find<QComboBox>("ComboBox2");
-    QCOMPARE(sizes->count(), 3);
-    QCOMPARE(sizes->currentText(), QStringLiteral("4x7"));
-    QCOMPARE(b.find<QToolButton>("SpeedButton1")->toolTip(), QStringLiteral("Add Char To Draw"));
-    QCOMPARE(b.find<QToolButton>("SpeedButton2")->toolTip(), QStringLiteral("Delete Char"));
-    QCOMPARE(b.area()->size(), QSize(257, 201));
-    QCOMPARE(b.find<QLabel>("Label4")->text(), QStringLiteral("Width:"));
-    QCOMPARE(b.find<QLabel>("Label5")->text(), QStringLiteral("Height: "));
-    QCOMPARE(b.find<QWidget>("Panel2")->palette().color(QPalette::Window), QColor(255, 255, 230));
-    QVERIFY(!b.find<QAction>("TransfertoSign1")->isEnabled());
+    ASSERT_EQ(sizes->count(), 3);
+    ASSERT_EQ(sizes->currentText(), QStringLiteral("4x7"));
+    ASSERT_EQ(b.find<QToolButton>("SpeedButton1")->toolTip(), QStringLiteral("Add Char To Draw"));
+    ASSERT_EQ(b.find<QToolButton>("SpeedButton2")->toolTip(), QStringLiteral("Delete Char"));
+    ASSERT_EQ(b.area()->size(), QSize(257, 201));
+    ASSERT_EQ(b.find<QLabel>("Label4")->text(), QStringLiteral("Width:"));
+    ASSERT_EQ(b.find<QLabel>("Label5")->text(), QStringLiteral("Height: "));
+    ASSERT_EQ(b.find<QWidget>("Panel2")->palette().color(QPalette::Window), QColor(255, 255, 230));
+    ASSERT_TRUE(!b.find<QAction>("TransfertoSign1")->isEnabled());
     // Nothing chosen: the drawing area is the off colour only.
     const QImage empty = b.area()->grab().toImage();
-    QCOMPARE(empty.pixelColor(128, 100), QColor(212, 208, 200));
+    ASSERT_EQ(empty.pixelColor(128, 100), QColor(212, 208, 200));
 }
 
-void FontMakerTest::duplicateAddRefused() {
+TEST(FontMaker, DuplicateAddRefused) {
     Bench b;
     b.add("U40", "4x7");
     b.add("U40", "5x7");
-    QVERIFY(b.boxes.boxes().empty());
+    ASSERT_TRUE(b.boxes.boxes().empty());
     b.add("U40", "5x7");
-    QCOMPARE(b.boxes.texts(),
-             QStringList{QStringLiteral("    This Char and the same Font Size Exists    ")});
-    QCOMPARE(b.boxes.boxes().back().request.buttons, QMessageBox::Yes);
-    QCOMPARE(b.texts(), (QStringList{QStringLiteral("U40-4x7"), QStringLiteral("U40-5x7")}));
+    ASSERT_EQ(b.boxes.texts(),
+              QStringList{QStringLiteral("    This Char and the same Font Size Exists    ")});
+    ASSERT_EQ(b.boxes.boxes().back().request.buttons, QMessageBox::Yes);
+    ASSERT_EQ(b.texts(), (QStringList{QStringLiteral("U40-4x7"), QStringLiteral("U40-5x7")}));
 }
 
-void FontMakerTest::drawSaveClearAndReopen() {
+TEST(FontMaker, DrawSaveClearAndReopen) {
     Bench b;
     b.add("U40", "5x7");
     b.chooseRow(0);
-    QCOMPARE(b.find<QLabel>("Label4")->text(), QStringLiteral("Width: 5"));
-    QCOMPARE(b.find<QLabel>("Label5")->text(), QStringLiteral("Height: 7"));
+    ASSERT_EQ(b.find<QLabel>("Label4")->text(), QStringLiteral("Width: 5"));
+    ASSERT_EQ(b.find<QLabel>("Label5")->text(), QStringLiteral("Height: 7"));
     b.clickCell(0, 0);
-    QCOMPARE(b.window.statusBar()->findChild<QLabel*>(QStringLiteral("PositionPanel"))->text(),
-             QStringLiteral("Position: (0, 0)"));
+    ASSERT_EQ(b.window.statusBar()->findChild<QLabel*>(QStringLiteral("PositionPanel"))->text(),
+              QStringLiteral("Position: (0, 0)"));
     const QImage drawn = b.area()->grab().toImage();
-    QCOMPARE(drawn.pixelColor(91 + 7, 48 + 7), QColor(255, 0, 0));
-    QCOMPARE(drawn.pixelColor(91 + 15 + 7, 48 + 7), QColor(212, 208, 200));
-    QCOMPARE(drawn.pixelColor(91, 48 + 7), QColor(0, 128, 64));
+    ASSERT_EQ(drawn.pixelColor(91 + 7, 48 + 7), QColor(255, 0, 0));
+    ASSERT_EQ(drawn.pixelColor(91 + 15 + 7, 48 + 7), QColor(212, 208, 200));
+    ASSERT_EQ(drawn.pixelColor(91, 48 + 7), QColor(0, 128, 64));
     if (qEnvironmentVariableIsSet("LUMIVO_SCREENSHOT_DIR")) {
         // Toggles the dots of an "A" (the top left one is on already); the same clicks again take
         // it back to that one dot.
@@ -164,29 +151,29 @@ void FontMakerTest::drawSaveClearAndReopen() {
     b.boxes.setNextFileName(b.path("one.fon"));
     b.menu("SaveFont1");
     const std::string record = "U40A" + std::string(1, '\x80') + std::string(47, '\0');
-    QCOMPARE(b.file("one.fon"), kMark + Count(1) + record);
-    QCOMPARE(b.boxes.fileRequests().back().filters,
-             (QStringList{QStringLiteral("font file(*.fon)"), QStringLiteral("All files(*.*)")}));
+    ASSERT_EQ(b.file("one.fon"), kMark + Count(1) + record);
+    ASSERT_EQ(b.boxes.fileRequests().back().filters,
+              (QStringList{QStringLiteral("font file(*.fon)"), QStringLiteral("All files(*.*)")}));
 
     QTest::mouseClick(b.find<QPushButton>("Button2"), Qt::LeftButton);
-    QCOMPARE(b.area()->grab().toImage().pixelColor(91 + 7, 48 + 7), QColor(212, 208, 200));
+    ASSERT_EQ(b.area()->grab().toImage().pixelColor(91 + 7, 48 + 7), QColor(212, 208, 200));
     b.boxes.setNextFileName(b.path("cleared.fon"));
     b.menu("SaveFont1");
-    QCOMPARE(b.file("cleared.fon"), kMark + Count(1) + std::string(52, '\0'));
+    ASSERT_EQ(b.file("cleared.fon"), kMark + Count(1) + std::string(52, '\0'));
 
     b.boxes.setNextFileName(b.path("cleared.fon"));
     b.menu("OpenFont1");
-    QCOMPARE(b.texts(), QStringList{QStringLiteral("-")});
+    ASSERT_EQ(b.texts(), QStringList{QStringLiteral("-")});
     b.boxes.setNextFileName(b.path("one.fon"));
     b.menu("OpenFont1");
-    QCOMPARE(b.texts(), QStringList{QStringLiteral("U40-5x7")});
-    QVERIFY(b.boxes.boxes().empty());
+    ASSERT_EQ(b.texts(), QStringList{QStringLiteral("U40-5x7")});
+    ASSERT_TRUE(b.boxes.boxes().empty());
     // A cancelled dialog changes nothing.
     b.menu("OpenFont1");
-    QCOMPARE(b.texts(), QStringList{QStringLiteral("U40-5x7")});
+    ASSERT_EQ(b.texts(), QStringList{QStringLiteral("U40-5x7")});
 }
 
-void FontMakerTest::dragWithTheMouseTogglesEachCellOnce() {
+TEST(FontMaker, DragWithTheMouseTogglesEachCellOnce) {
     Bench b;
     b.add("U41", "4x7");
     b.chooseRow(0);
@@ -203,12 +190,12 @@ void FontMakerTest::dragWithTheMouseTogglesEachCellOnce() {
     QTest::mouseRelease(b.area(), Qt::LeftButton, {}, QPoint(left + 8, top + 20));
     // (0,0) on, (1,0) on, back to (0,0) off, then (0,1) on.
     const UserCharRecord& record = b.window.model().entries()[0].record;
-    QCOMPARE(int(record[4]), 0x40);
-    QCOMPARE(int(record[5]), 0x80);
-    QCOMPARE(int(record[3]), int('C'));
+    ASSERT_EQ(int(record[4]), 0x40);
+    ASSERT_EQ(int(record[5]), 0x80);
+    ASSERT_EQ(int(record[3]), int('C'));
 }
 
-void FontMakerTest::listShowsTheCharacterAfterItsText() {
+TEST(FontMaker, ListShowsTheCharacterAfterItsText) {
     Bench b;
     b.add("U40", "4x7");
     b.add("U41", "4x7");
@@ -220,78 +207,79 @@ void FontMakerTest::listShowsTheCharacterAfterItsText() {
     const QFontMetrics metrics(b.list()->font());
     const QRect row0 = b.list()->visualItemRect(b.list()->item(0));
     const QRect row1 = b.list()->visualItemRect(b.list()->item(1));
-    QCOMPARE(row1.height(), 23);
+    ASSERT_EQ(row1.height(), 23);
     const int left = row1.left() + metrics.horizontalAdvance(QStringLiteral("U41-4x7")) + 6;
-    QCOMPARE(shown.pixelColor(left, row1.top()), QColor(255, 0, 0));
-    QCOMPARE(shown.pixelColor(left + 1, row1.top()), QColor(255, 255, 255));
-    QCOMPARE(shown.pixelColor(left + 3, row1.top() + 6), QColor(255, 0, 0));
+    ASSERT_EQ(shown.pixelColor(left, row1.top()), QColor(255, 0, 0));
+    ASSERT_EQ(shown.pixelColor(left + 1, row1.top()), QColor(255, 255, 255));
+    ASSERT_EQ(shown.pixelColor(left + 3, row1.top() + 6), QColor(255, 0, 0));
     // The undrawn entry shows no picture.
-    QVERIFY(shown.pixelColor(left, row0.top()) != QColor(255, 0, 0));
+    ASSERT_TRUE(shown.pixelColor(left, row0.top()) != QColor(255, 0, 0));
 }
 
-void FontMakerTest::deleteAsksFirst() {
+TEST(FontMaker, DeleteAsksFirst) {
     Bench b;
     b.add("U40", "4x7");
     b.add("U41", "4x7");
     b.chooseRow(0);
     b.boxes.setNextAnswer(QMessageBox::No);
     QTest::mouseClick(b.find<QToolButton>("SpeedButton2"), Qt::LeftButton);
-    QCOMPARE(b.texts().size(), 2);
+    ASSERT_EQ(b.texts().size(), 2);
     b.boxes.setNextAnswer(QMessageBox::Yes);
     QTest::mouseClick(b.find<QToolButton>("SpeedButton2"), Qt::LeftButton);
-    QCOMPARE(b.texts(), QStringList{QStringLiteral("U41-4x7")});
-    QCOMPARE(b.boxes.texts().front(),
-             QStringLiteral("        Comfirm to delete the Selected Item?        "));
-    QCOMPARE(b.boxes.boxes().front().request.buttons, QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(b.area()->grab().toImage().pixelColor(98, 48), QColor(212, 208, 200));
+    ASSERT_EQ(b.texts(), QStringList{QStringLiteral("U41-4x7")});
+    ASSERT_EQ(b.boxes.texts().front(),
+              QStringLiteral("        Comfirm to delete the Selected Item?        "));
+    ASSERT_EQ(b.boxes.boxes().front().request.buttons, QMessageBox::Yes | QMessageBox::No);
+    ASSERT_EQ(b.area()->grab().toImage().pixelColor(98, 48), QColor(212, 208, 200));
 }
 
-void FontMakerTest::openRefusesAFileWithoutTheMarkAndKeepsTheList() {
+TEST(FontMaker, OpenRefusesAFileWithoutTheMarkAndKeepsTheList) {
     Bench b;
     b.add("U40", "4x7");
-    QVERIFY(WriteFileReplacing(b.path("other.fon").toStdString(), "LEDFONTModel58204" + Count(0)));
+    ASSERT_TRUE(
+        WriteFileReplacing(b.path("other.fon").toStdString(), "LEDFONTModel58204" + Count(0)));
     b.boxes.setNextFileName(b.path("other.fon"));
     b.menu("OpenFont1");
-    QCOMPARE(b.boxes.texts(),
-             QStringList{QStringLiteral(" This font file is not for LED Display Modal58204")});
-    QCOMPARE(b.boxes.boxes().back().request.kind, MessageKind::Error);
-    QCOMPARE(b.texts(), QStringList{QStringLiteral("U40-4x7")});
+    ASSERT_EQ(b.boxes.texts(),
+              QStringList{QStringLiteral(" This font file is not for LED Display Modal58204")});
+    ASSERT_EQ(b.boxes.boxes().back().request.kind, MessageKind::Error);
+    ASSERT_EQ(b.texts(), QStringList{QStringLiteral("U40-4x7")});
     // A short file keeps its whole records and says it is damaged.
     const std::string record = "U7FA" + std::string(48, '\0');
-    QVERIFY(
+    ASSERT_TRUE(
         WriteFileReplacing(b.path("short.fon").toStdString(), kMark + Count(2) + record + "U4"));
     b.boxes.setNextFileName(b.path("short.fon"));
     b.menu("OpenFont1");
-    QCOMPARE(b.texts(), QStringList{QStringLiteral("U7F-5x7")});
-    QCOMPARE(b.boxes.boxes().size(), std::size_t{2});
-    QVERIFY(!b.boxes.boxes().back().request.details.isEmpty());
+    ASSERT_EQ(b.texts(), QStringList{QStringLiteral("U7F-5x7")});
+    ASSERT_EQ(b.boxes.boxes().size(), std::size_t{2});
+    ASSERT_TRUE(!b.boxes.boxes().back().request.details.isEmpty());
 }
 
-void FontMakerTest::saveFailureNamesTheFile() {
+TEST(FontMaker, SaveFailureNamesTheFile) {
     Bench b;
     b.add("U40", "4x7");
     const QString target = b.path("missing-folder/font.fon");
     b.boxes.setNextFileName(target);
     b.menu("SaveFont1");
-    QCOMPARE(b.boxes.boxes().size(), std::size_t{1});
-    QCOMPARE(b.boxes.boxes().back().request.kind, MessageKind::Error);
-    QVERIFY(b.boxes.boxes().back().request.details.contains(target));
-    QCOMPARE(b.texts(), QStringList{QStringLiteral("U40-4x7")});
+    ASSERT_EQ(b.boxes.boxes().size(), std::size_t{1});
+    ASSERT_EQ(b.boxes.boxes().back().request.kind, MessageKind::Error);
+    ASSERT_TRUE(b.boxes.boxes().back().request.details.contains(target));
+    ASSERT_EQ(b.texts(), QStringList{QStringLiteral("U40-4x7")});
 }
 
-void FontMakerTest::factoryBindsTheMenuItem() {
+TEST(FontMaker, FactoryBindsTheMenuItem) {
     RecordingHost host;
     struct : ui::FontTransferPanel {
         void openTransferFont(ui::UserFontSource&) override {}
     } panel;
     userfont::TuEuropeanCharForm picker(nullptr, &host, "no-picture.bmp");
     const std::unique_ptr<QWidget> window = userfont::TFontMakefrm::Create(host, panel, picker);
-    QVERIFY(!window->isVisible());
-    QVERIFY(host.choose("UserFontMake1"));
-    QVERIFY(window->isVisible());
+    ASSERT_TRUE(!window->isVisible());
+    ASSERT_TRUE(host.choose("UserFontMake1"));
+    ASSERT_TRUE(window->isVisible());
 }
 
-void FontMakerTest::dialogsStartInTheProgramFolder() {
+TEST(FontMaker, DialogsStartInTheProgramFolder) {
     QTemporaryDir home;
     const QByteArray previous = qgetenv("LUMIVO_HOME");
     qputenv("LUMIVO_HOME", home.path().toLocal8Bit());
@@ -308,15 +296,12 @@ void FontMakerTest::dialogsStartInTheProgramFolder() {
         folders.append(request.directory);
     }
     // Opening starts in the program's folder; saving there too, then where the last file went.
-    QCOMPARE(folders, (QStringList{programFolder, programFolder, programFolder, b.dir.path(),
-                                   programFolder}));
-    QCOMPARE(programFolder, home.path());
+    ASSERT_EQ(folders, (QStringList{programFolder, programFolder, programFolder, b.dir.path(),
+                                    programFolder}));
+    ASSERT_EQ(programFolder, home.path());
     if (previous.isNull()) {
         qunsetenv("LUMIVO_HOME");
     } else {
         qputenv("LUMIVO_HOME", previous);
     }
 }
-
-QTEST_MAIN(FontMakerTest)
-#include "font_maker_test.moc"

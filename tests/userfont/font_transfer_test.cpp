@@ -5,11 +5,11 @@
 
 #include "core/euro_picture.h"
 #include "core/file_io.h"
-#include "dialogs_test_support.h"
 #include "schedule/delete_dialog.h"
+#include "support/dialogs_test_support.h"
+#include "support/virtual_sign_program.h"
 #include "userfont/euro_char_form.h"
 #include "userfont/font_maker.h"
-#include "virtual_sign.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -3,10 +3,10 @@
 
 #include "core/euro_picture.h"
 #include "core/file_io.h"
-#include "dialogs_test_support.h"
+#include "support/dialogs_test_support.h"
+#include "support/virtual_sign_program.h"
 #include "userfont/delete_font_dialog.h"
 #include "userfont/euro_char_form.h"
-#include "virtual_sign.h"
 
 #include <QComboBox>
 #include <QJsonObject>

@@ -7,7 +7,7 @@
 #include "dialogs/move_speed_dialog.h"
 #include "dialogs/read_me.h"
 #include "dialogs/sign_command_dialog.h"
-#include "dialogs_test_support.h"
+#include "support/dialogs_test_support.h"
 
 #include <QFile>
 #include <QFileInfo>

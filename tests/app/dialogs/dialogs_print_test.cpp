@@ -4,8 +4,8 @@
 #include "core/compiler.h"
 #include "core/graphic.h"
 #include "dialogs/sign_command_dialog.h"
-#include "dialogs_test_support.h"
 #include "private_scheduler.h"
+#include "support/dialogs_test_support.h"
 
 #include <QFile>
 #include <QPrintDialog>

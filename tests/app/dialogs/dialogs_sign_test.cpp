@@ -4,8 +4,8 @@
 #include "core/graphic.h"
 #include "dialogs/link_pages_dialog.h"
 #include "dialogs/sign_command_dialog.h"
-#include "dialogs_test_support.h"
-#include "virtual_sign.h"
+#include "support/dialogs_test_support.h"
+#include "support/virtual_sign_program.h"
 
 #include <QDateEdit>
 #include <QElapsedTimer>

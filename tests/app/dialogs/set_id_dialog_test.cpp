@@ -4,8 +4,8 @@
 #include "core/frame.h"
 #include "core/graphic.h"
 #include "dialogs/sign_command_dialog.h"
-#include "dialogs_test_support.h"
 #include "link/port_factory.h"
+#include "support/dialogs_test_support.h"
 #include "support/fake_print_job.h"
 
 #include <QDateEdit>

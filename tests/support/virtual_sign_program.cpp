@@ -1,4 +1,4 @@
-#include "virtual_sign.h"
+#include "virtual_sign_program.h"
 
 #include <QFile>
 #include <QJsonDocument>
