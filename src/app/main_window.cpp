@@ -136,7 +136,7 @@ constexpr const char* kMultiColourItems[] = {
 };
 
 // Items whose window belongs to a later part of the program: disabled until that window binds
-// them (BindCommand).
+// them (bindCommand).
 constexpr const char* kBoundLater[] = {
     "SetCommu",
     "MoveSpeed1",
@@ -202,11 +202,11 @@ void TForm1::FormCreate() {
     setWindowTitle(QStringLiteral("Lumivo"));
     setWindowIcon(ApplicationIcon());
 
-    CreateEditors();
-    CreateMenus();
-    CreateToolBar();
-    CreateStatusBar();
-    CreatePreview();
+    createEditors();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+    createPreview();
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -249,7 +249,7 @@ void TForm1::FormCreate() {
     qApp->installEventFilter(this);
 }
 
-void TForm1::CreateEditors() {
+void TForm1::createEditors() {
     m_pageControl1 = new QTabWidget(this);
     m_pageControl1->setObjectName(QStringLiteral("PageControl1"));
     m_pageControl1->tabBar()->setStyleSheet(QStringLiteral(
@@ -431,14 +431,14 @@ void AddTagItems(TForm1& main, QMenu* menu, std::span<const TagItem> items) {
                              [&main, tag, lower] { main.InsertEffectTag(tag, lower); });
         } else {
             QObject::connect(action, &QAction::triggered, &main,
-                             [&main, tag] { main.InsertTag(tag); });
+                             [&main, tag] { main.insertTag(tag); });
         }
     }
 }
 
 } // namespace
 
-void TForm1::CreateMenus() {
+void TForm1::createMenus() {
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
     // The menu being filled, after the menus it is inside.
     std::vector<QMenu*> open;
@@ -474,7 +474,7 @@ void TForm1::CreateMenus() {
         }
     }
     connectMenuHandlers();
-    SetStandardKeys();
+    setStandardKeys();
 }
 
 void TForm1::connectMenuHandlers() {
@@ -487,11 +487,11 @@ void TForm1::connectMenuHandlers() {
         {"Paste1", &TForm1::PasteClick},
     };
     for (const auto& [name, handler] : handlers) {
-        connect(Item(Text(name)), &QAction::triggered, this, handler);
+        connect(item(Text(name)), &QAction::triggered, this, handler);
     }
 }
 
-void TForm1::SetStandardKeys() {
+void TForm1::setStandardKeys() {
     // The desktop's usual keys on the items that do what the keys stand for. Save always asks
     // for a name, so it answers Save As too. Undo and Redo belong to the line editors themselves.
     constexpr auto kNone = QKeySequence::UnknownKey;
@@ -513,11 +513,11 @@ void TForm1::SetStandardKeys() {
         if (alsoKey != kNone) {
             sequences.append(QKeySequence::keyBindings(alsoKey));
         }
-        Item(Text(name))->setShortcuts(sequences);
+        item(Text(name))->setShortcuts(sequences);
     }
 }
 
-void TForm1::CreateToolBar() {
+void TForm1::createToolBar() {
     m_controlBar1 = new QFrame(this);
     m_controlBar1->setObjectName(QStringLiteral("ControlBar1"));
     m_controlBar1->setFrameShape(QFrame::StyledPanel);
@@ -564,11 +564,11 @@ void TForm1::CreateToolBar() {
     button("ToolButton12", ToolIcon::SendViaNetwork, "Send via Network");
 
     for (const char* name : kBoundLater) {
-        Item(Text(name))->setEnabled(false);
+        item(Text(name))->setEnabled(false);
     }
 }
 
-void TForm1::CreateStatusBar() {
+void TForm1::createStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     for (int width : {100, 70, 50}) {
@@ -592,7 +592,7 @@ void TForm1::CreateStatusBar() {
     bar->addWidget(area, 1);
 }
 
-void TForm1::CreatePreview() {
+void TForm1::createPreview() {
     m_previewModel =
         new PreviewModel(std::make_shared<FolderGraphicSource>(GraphicsFolder()), this);
     m_previewModel->setColumns(m_settings.readInt("Preview", "width", kDefaultSignColumns));
@@ -615,32 +615,32 @@ void TForm1::CreatePreview() {
     QAction* show = NewItem(this, view, "ShowPreview1", QStringLiteral("&Preview"));
     show->setCheckable(true);
     show->setChecked(shown);
-    menuBar()->insertMenu(Item(QStringLiteral("Help1")), view);
+    menuBar()->insertMenu(item(QStringLiteral("Help1")), view);
 
     connect(show, &QAction::triggered, this, [this](bool shown) {
         m_previewDock->setVisible(shown);
         if (Status saved = m_settings.writeInt("Preview", "show", shown ? 1 : 0); !saved) {
-            ReportStatus(QString::fromStdString(saved.error().message));
+            reportStatus(QString::fromStdString(saved.error().message));
         }
     });
     connect(strip, &PreviewStrip::columnsChosen, this, [this](int columns) {
         if (Status saved = m_settings.writeInt("Preview", "width", columns); !saved) {
-            ReportStatus(QString::fromStdString(saved.error().message));
+            reportStatus(QString::fromStdString(saved.error().message));
         }
     });
     connect(m_richEdit1, &QTextEdit::textChanged, m_previewModel,
-            [this] { m_previewModel->setText(LineText(1)); });
-    FollowColorMode(m_previewModel,
+            [this] { m_previewModel->setText(lineText(1)); });
+    followColorMode(m_previewModel,
                     [this](bool single) { m_previewModel->setSingleColor(single); });
     m_previewModel->setSingleColor(m_singleColor);
-    m_previewModel->setText(LineText(1));
+    m_previewModel->setText(lineText(1));
 }
 
-void TForm1::ReportStatus(const QString& message) {
+void TForm1::reportStatus(const QString& message) {
     m_statusMessage->setText(message);
 }
 
-QString TForm1::StatusMessage() const {
+QString TForm1::statusMessage() const {
     return m_statusMessage->text();
 }
 
@@ -655,44 +655,44 @@ void TForm1::ResetTextColor() {
     m_current->setInsertionBold(true);
 }
 
-void TForm1::ReplaceSelection(const QString& text) {
+void TForm1::replaceSelection(const QString& text) {
     m_current->replaceSelection(text);
 }
 
-void TForm1::InsertTag(const QString& tag) {
+void TForm1::insertTag(const QString& tag) {
     SetTagColor();
-    ReplaceSelection(tag);
+    replaceSelection(tag);
     ResetTextColor();
 }
 
 void TForm1::InsertEffectTag(const QString& capital, const QString& lowerCase) {
     SetTagColor();
-    const bool useCapital = m_pageControl1->currentIndex() != 0 || EffectControlFlag();
-    ReplaceSelection(useCapital ? capital : lowerCase);
+    const bool useCapital = m_pageControl1->currentIndex() != 0 || effectControlFlag();
+    replaceSelection(useCapital ? capital : lowerCase);
     ResetTextColor();
 }
 
-bool TForm1::EffectControlFlag() const {
-    return Item(QStringLiteral("CapitalControlByLine1"))->isChecked();
+bool TForm1::effectControlFlag() const {
+    return item(QStringLiteral("CapitalControlByLine1"))->isChecked();
 }
 
 int TForm1::TextLength(const LineEditor* editor) const {
     return editor->characterCount();
 }
 
-QTextEdit* TForm1::CurrentEditor() const {
+QTextEdit* TForm1::currentEditor() const {
     return m_current;
 }
 
-std::string TForm1::LineText(int line) const {
+std::string TForm1::lineText(int line) const {
     return (line == 2 ? m_richEdit2 : m_richEdit1)->lineBytes();
 }
 
 // --- Settings and modes ----------------------------------------------------------------------
 
-int TForm1::ComPort() const {
-    if (const TSetCom* com = WindowOf<TSetCom>()) {
-        return com->ComPort();
+int TForm1::comPort() const {
+    if (const TSetCom* com = windowOf<TSetCom>()) {
+        return com->comPort();
     }
     return std::max(1, m_settings.readInt("Sign", "comport", 1));
 }
@@ -700,27 +700,27 @@ int TForm1::ComPort() const {
 void TForm1::ApplyColorMode(bool single) {
     m_singleColor = single;
     for (const char* name : kMultiColourItems) {
-        Item(Text(name))->setVisible(!single);
+        item(Text(name))->setVisible(!single);
     }
     Q_EMIT colorModeChanged(single);
 }
 
-void TForm1::FollowColorMode(QObject* receiver, std::function<void(bool single)> apply) {
+void TForm1::followColorMode(QObject* receiver, std::function<void(bool single)> apply) {
     connect(this, &TForm1::colorModeChanged, receiver,
             [apply = std::move(apply)](bool single) { apply(single); });
 }
 
 // --- Windows and commands --------------------------------------------------------------------
 
-QAction* TForm1::Item(const QString& name) const {
+QAction* TForm1::item(const QString& name) const {
     return findChild<QAction*>(name);
 }
 
-void TForm1::BindCommand(const QString& itemName, std::function<void()> handler) {
-    QList<QAction*> actions{Item(itemName)};
-    for (const auto& [item, twin] : kToolbarTwins) {
-        if (itemName == Text(item)) {
-            actions.append(Item(Text(twin)));
+void TForm1::bindCommand(const QString& itemName, std::function<void()> handler) {
+    QList<QAction*> actions{item(itemName)};
+    for (const auto& [menuItem, twin] : kToolbarTwins) {
+        if (itemName == Text(menuItem)) {
+            actions.append(item(Text(twin)));
         }
     }
     auto shared = std::make_shared<std::function<void()>>(std::move(handler));
@@ -733,7 +733,7 @@ void TForm1::BindCommand(const QString& itemName, std::function<void()> handler)
     }
 }
 
-void TForm1::AdoptWindow(const QString& className, std::unique_ptr<QWidget> window) {
+void TForm1::adoptWindow(const QString& className, std::unique_ptr<QWidget> window) {
     if (window == nullptr) {
         return;
     }
@@ -742,7 +742,7 @@ void TForm1::AdoptWindow(const QString& className, std::unique_ptr<QWidget> wind
     m_windows.emplace_back(className, std::move(window));
 }
 
-QWidget* TForm1::Window(const QString& className) const {
+QWidget* TForm1::windowNamed(const QString& className) const {
     for (const auto& [name, window] : m_windows) {
         if (name == className) {
             return window.get();
@@ -751,7 +751,7 @@ QWidget* TForm1::Window(const QString& className) const {
     return nullptr;
 }
 
-QString TForm1::StatusPanelText(int panel) const {
+QString TForm1::statusPanelText(int panel) const {
     if (panel < 0 || panel >= static_cast<int>(m_statusPanels.size())) {
         return {};
     }
@@ -799,17 +799,17 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        StartupSettingsStep();
+        startupSettingsStep();
     }
 }
 
-void TForm1::StartupSettingsStep() {
+void TForm1::startupSettingsStep() {
     const int color = m_settings.readInt("Sign", "color", 2);
     const int showform = m_settings.readInt("Sign", "showform", 1);
     if (showform == 1) {
-        if (TsignColorfrm* dialog = WindowOf<TsignColorfrm>()) {
-            dialog->Load(color, showform);
-            dialog->ShowAtStart();
+        if (TsignColorfrm* dialog = windowOf<TsignColorfrm>()) {
+            dialog->load(color, showform);
+            dialog->showAtStart();
             setEnabled(false); // until the dialog closes, whichever way
         }
     }
@@ -856,10 +856,10 @@ void TForm1::OpenClick() {
     if (name.isEmpty()) {
         return;
     }
-    OpenDocument(name);
+    openDocument(name);
 }
 
-void TForm1::OpenDocument(const QString& name) {
+void TForm1::openDocument(const QString& name) {
     const DocumentRead read = ReadMessageDocument(
         FileSystemPath(name), ToRtf(m_richEdit1->insertionColour()), m_richEdit1->insertionBold());
     switch (read.failure) {

@@ -42,41 +42,41 @@ public:
     // --- The line editors.
     // The editor of the selected tab.
     LineEditor* CurrentEdit() const { return m_current; }
-    LineEditor* Line1() const { return m_richEdit1; }
-    LineEditor* Line2() const { return m_richEdit2; }
+    LineEditor* line1() const { return m_richEdit1; }
+    LineEditor* line2() const { return m_richEdit2; }
     // Characters of the editor's line, tags and line breaks (CR LF, two) included.
     int TextLength(const LineEditor* editor) const;
     // The tick of the hidden item "Effect Control By Line 1".
-    bool EffectControlFlag() const;
+    bool effectControlFlag() const;
 
     // --- EditorHost.
-    QWidget* MainWindow() override { return this; }
-    QTextEdit* CurrentEditor() const override;
+    QWidget* mainWindow() override { return this; }
+    QTextEdit* currentEditor() const override;
     void SetTagColor() override;
     void ResetTextColor() override;
-    void ReplaceSelection(const QString& text) override;
-    void InsertTag(const QString& tag) override;
+    void replaceSelection(const QString& text) override;
+    void insertTag(const QString& tag) override;
     // The capitalised form on Line 1 with the effect control flag ticked and on Line 2, else the
     // lower-case form.
     void InsertEffectTag(const QString& capital, const QString& lowerCase) override;
-    std::string LineText(int line) const override;
-    int ComPort() const override;
-    QString SettingsPath() const override { return PathText(m_settings.path()); }
-    bool SingleColorMode() const override { return m_singleColor; }
+    std::string lineText(int line) const override;
+    int comPort() const override;
+    QString settingsPath() const override { return PathText(m_settings.path()); }
+    bool singleColorMode() const override { return m_singleColor; }
     // Hides the eight colour items a one-colour sign cannot show (or shows them again) and tells
     // the windows that follow the mode.
     void ApplyColorMode(bool single) override;
-    void FollowColorMode(QObject* receiver, std::function<void(bool single)> apply) override;
-    void BindCommand(const QString& itemName, std::function<void()> handler) override;
-    void ReportStatus(const QString& message) override;
+    void followColorMode(QObject* receiver, std::function<void(bool single)> apply) override;
+    void bindCommand(const QString& itemName, std::function<void()> handler) override;
+    void reportStatus(const QString& message) override;
 
     // --- Start-up and lookup.
-    const SettingsFile& Settings() const { return m_settings; }
+    const SettingsFile& settings() const { return m_settings; }
     // Keeps a window created at start-up for the whole run.
-    void AdoptWindow(const QString& className, std::unique_ptr<QWidget> window);
+    void adoptWindow(const QString& className, std::unique_ptr<QWidget> window);
     // A window created at start-up, by its class name ("TSetCom"); null when it is not there.
-    QWidget* Window(const QString& className) const;
-    template <class T> T* WindowOf() const {
+    QWidget* windowNamed(const QString& className) const;
+    template <class T> T* windowOf() const {
         for (const auto& entry : m_windows) {
             if (auto* window = qobject_cast<T*>(entry.second.get())) {
                 return window;
@@ -86,15 +86,15 @@ public:
     }
     // Reads the message document `name` into Line 1, as File > Open does once a name is chosen.
     // A file that cannot be opened or read leaves the line as it was and shows the error box.
-    void OpenDocument(const QString& name);
+    void openDocument(const QString& name);
     // A menu item or toolbar button by its name ("SendMessages1", "ToolButton9").
-    QAction* Item(const QString& name) const;
+    QAction* item(const QString& name) const;
     // The text of a status bar panel (0..2); only the second shows anything, the count.
-    QString StatusPanelText(int panel) const;
+    QString statusPanelText(int panel) const;
     // What the last command that ended without a box did, right of the panels.
-    QString StatusMessage() const;
+    QString statusMessage() const;
     // The preview of Line 1 (under the line editors, shown or hidden from the View menu).
-    PreviewModel& Preview() const { return *m_previewModel; }
+    PreviewModel& preview() const { return *m_previewModel; }
 
 Q_SIGNALS:
     void colorModeChanged(bool single);
@@ -105,15 +105,15 @@ protected:
 
 private:
     void FormCreate();
-    void CreateMenus();
+    void createMenus();
     // The items of the menu table that run a handler of this window.
     void connectMenuHandlers();
-    void SetStandardKeys();
-    void CreateToolBar();
-    void CreateEditors();
-    void CreateStatusBar();
+    void setStandardKeys();
+    void createToolBar();
+    void createEditors();
+    void createStatusBar();
     // The preview strip under the line editors and the View menu that shows or hides it.
-    void CreatePreview();
+    void createPreview();
 
     // Handlers.
     void NewClick();
@@ -127,7 +127,7 @@ private:
     void RichEditChange();
     void PageControl1Change(int index);
     bool RichEdit1KeyPress(QKeyEvent& event);
-    void StartupSettingsStep();
+    void startupSettingsStep();
 
     SettingsFile m_settings;
     QFrame* m_controlBar1 = nullptr;

@@ -15,7 +15,7 @@
 namespace lumivo::ui {
 
 TSetCom::TSetCom(EditorHost& host)
-    : m_host(host), m_settings(FileSystemPath(host.SettingsPath())),
+    : m_host(host), m_settings(FileSystemPath(host.settingsPath())),
       m_ui(SetUpForm<Ui::TSetCom>(*this)), m_panels(*this, {m_ui->ComPanel, m_ui->displayPanel},
                                                     CommandPanels::Placement::CentredAlways) {
     setWindowModality(Qt::ApplicationModal);
@@ -44,20 +44,20 @@ TSetCom::TSetCom(EditorHost& host)
 
 TSetCom::~TSetCom() = default;
 
-std::unique_ptr<QWidget> TSetCom::Create(EditorHost& host) {
+std::unique_ptr<QWidget> TSetCom::create(EditorHost& host) {
     auto dialog = std::make_unique<TSetCom>(host);
     TSetCom* com = dialog.get();
-    host.BindCommand(QStringLiteral("SetCommu"), [com] { com->ShowComPanel(); });
-    host.BindCommand(QStringLiteral("DisplayTime1"), [com] { com->ShowDisplayPanel(); });
+    host.bindCommand(QStringLiteral("SetCommu"), [com] { com->showComPanel(); });
+    host.bindCommand(QStringLiteral("DisplayTime1"), [com] { com->showDisplayPanel(); });
     return dialog;
 }
 
-void TSetCom::ShowComPanel() {
+void TSetCom::showComPanel() {
     ComboBox1Change(); // the mapping may have changed since last time
     m_panels.open({m_ui->ComPanel, QStringLiteral("Set COM")}, Qt::ApplicationModal);
 }
 
-void TSetCom::ShowDisplayPanel() {
+void TSetCom::showDisplayPanel() {
     m_panels.open({m_ui->displayPanel, QStringLiteral("Display Time")}, Qt::ApplicationModal);
 }
 
@@ -74,7 +74,7 @@ void TSetCom::OKClick() {
 }
 
 void TSetCom::DisplayTimebtnClick() {
-    m_host.InsertTag(QLatin1Char('<') + m_ui->ComboBox2->currentText() + QLatin1Char('>'));
+    m_host.insertTag(QLatin1Char('<') + m_ui->ComboBox2->currentText() + QLatin1Char('>'));
     accept();
 }
 

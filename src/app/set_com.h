@@ -24,16 +24,16 @@ public:
     ~TSetCom() override;
 
     // Creates the dialog at start-up and binds "Set COM..." and "Display Time...".
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> create(EditorHost& host);
 
     // The COM port setting as read or confirmed: 1..8 normally; 0 after confirming an empty
     // selection, or above 8 as read from the file (the serial link takes both as COM1).
-    int ComPort() const { return m_comPort; }
+    int comPort() const { return m_comPort; }
 
     // "Set COM...": the COM panel, caption "Set COM".
-    void ShowComPanel();
+    void showComPanel();
     // "Display Time...": the display time panel, caption "Display Time".
-    void ShowDisplayPanel();
+    void showDisplayPanel();
 
 private:
     void OKClick();

@@ -15,7 +15,7 @@
 namespace lumivo::ui {
 
 TsignColorfrm::TsignColorfrm(EditorHost& host)
-    : m_host(host), m_settings(FileSystemPath(host.SettingsPath())),
+    : m_host(host), m_settings(FileSystemPath(host.settingsPath())),
       m_ui(std::make_unique<Ui::TsignColorfrm>()) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
@@ -24,35 +24,35 @@ TsignColorfrm::TsignColorfrm(EditorHost& host)
     connect(m_ui->Button1, &QPushButton::clicked, this, &TsignColorfrm::Button1Click);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TsignColorfrm::Button2Click);
     // However the dialog closes, the main window takes input again.
-    connect(this, &QDialog::finished, m_host.MainWindow(),
-            [this] { m_host.MainWindow()->setEnabled(true); });
+    connect(this, &QDialog::finished, m_host.mainWindow(),
+            [this] { m_host.mainWindow()->setEnabled(true); });
 }
 
 TsignColorfrm::~TsignColorfrm() = default;
 
-std::unique_ptr<QWidget> TsignColorfrm::Create(EditorHost& host) {
+std::unique_ptr<QWidget> TsignColorfrm::create(EditorHost& host) {
     auto dialog = std::make_unique<TsignColorfrm>(host);
     TsignColorfrm* colour = dialog.get();
-    host.BindCommand(QStringLiteral("ShowColorConfig1"),
+    host.bindCommand(QStringLiteral("ShowColorConfig1"),
                      [colour] { colour->ShowColorConfig1Click(); });
     return dialog;
 }
 
-void TsignColorfrm::Load(int color, int showform) {
+void TsignColorfrm::load(int color, int showform) {
     (color == 2 ? m_ui->rb02 : m_ui->rb01)->setChecked(true);
     m_ui->CheckBox1->setChecked(showform == 1);
 }
 
-void TsignColorfrm::ShowAtStart() {
-    Present(Qt::NonModal);
+void TsignColorfrm::showAtStart() {
+    present(Qt::NonModal);
 }
 
 void TsignColorfrm::ShowColorConfig1Click() {
-    Load(m_settings.readInt("Sign", "color", 2), m_settings.readInt("Sign", "showform", 1));
-    Present(Qt::ApplicationModal);
+    load(m_settings.readInt("Sign", "color", 2), m_settings.readInt("Sign", "showform", 1));
+    present(Qt::ApplicationModal);
 }
 
-void TsignColorfrm::Present(Qt::WindowModality modality) {
+void TsignColorfrm::present(Qt::WindowModality modality) {
     if (isVisible()) {
         raise();
         return;

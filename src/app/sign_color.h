@@ -24,20 +24,20 @@ public:
     ~TsignColorfrm() override;
 
     // Creates the dialog at start-up and binds "Show Color Setting...".
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> create(EditorHost& host);
 
     // Selects "TRIPLE COLOR" when color is 2, else "SINGLE COLOR"; ticks "Show when program
     // starts" when showform is 1.
-    void Load(int color, int showform);
+    void load(int color, int showform);
     // The start-up showing: modeless.
-    void ShowAtStart();
+    void showAtStart();
     // "Show Color Setting...": loads the stored values and shows the dialog modally.
     void ShowColorConfig1Click();
 
 private:
     void Button1Click();
     void Button2Click();
-    void Present(Qt::WindowModality modality);
+    void present(Qt::WindowModality modality);
 
     EditorHost& m_host;
     SettingsFile m_settings;

@@ -35,9 +35,9 @@ namespace {
 const auto kProcessStart = std::chrono::steady_clock::now();
 
 // A window that needs no other.
-template <std::unique_ptr<QWidget> (*Create)(EditorHost&)>
+template <std::unique_ptr<QWidget> (*Make)(EditorHost&)>
 std::unique_ptr<QWidget> Alone(EditorHost& host, StartedWindows&) {
-    return Create(host);
+    return Make(host);
 }
 
 // A window made earlier in the table that a later one receives. A table that made them the
@@ -57,52 +57,52 @@ std::unique_ptr<QWidget> Kept(std::unique_ptr<QWidget> window, Window*& slot) {
 }
 
 std::unique_ptr<QWidget> MakeDeletion(EditorHost& host, StartedWindows& made) {
-    return Kept(schedule::TDeletefrm::Create(host), made.fontTransfer);
+    return Kept(schedule::TDeletefrm::create(host), made.fontTransfer);
 }
 
 std::unique_ptr<QWidget> MakeTextDialog(EditorHost& host, StartedWindows& made) {
-    return Kept(TInputTextfrm::Create(host), made.textDialog);
+    return Kept(TInputTextfrm::create(host), made.textDialog);
 }
 
 std::unique_ptr<QWidget> MakeGraphicEditor(EditorHost& host, StartedWindows& made) {
-    return Kept(graphic::TGraphicForm::Create(host, Needed(made.textDialog, "TInputTextfrm")),
+    return Kept(graphic::TGraphicForm::create(host, Needed(made.textDialog, "TInputTextfrm")),
                 made.graphicEditor);
 }
 
 std::unique_ptr<QWidget> MakeEuropeanChars(EditorHost& host, StartedWindows& made) {
-    return Kept(userfont::TuEuropeanCharForm::Create(host), made.europeanChars);
+    return Kept(userfont::TuEuropeanCharForm::create(host), made.europeanChars);
 }
 
 std::unique_ptr<QWidget> MakeBitmapDialog(EditorHost& host, StartedWindows& made) {
-    return graphic::TBmpSaveLoad::Create(host, Needed(made.graphicEditor, "TGraphicForm"));
+    return graphic::TBmpSaveLoad::create(host, Needed(made.graphicEditor, "TGraphicForm"));
 }
 
 std::unique_ptr<QWidget> MakeNameDialog(EditorHost& host, StartedWindows& made) {
-    return graphic::TSelectGaphName::Create(host, Needed(made.graphicEditor, "TGraphicForm"));
+    return graphic::TSelectGaphName::create(host, Needed(made.graphicEditor, "TGraphicForm"));
 }
 
 std::unique_ptr<QWidget> MakeFontMaker(EditorHost& host, StartedWindows& made) {
-    return userfont::TFontMakefrm::Create(host, Needed(made.fontTransfer, "TDeletefrm"),
-                                Needed(made.europeanChars, "TuEuropeanCharForm"));
+    return userfont::TFontMakefrm::create(host, Needed(made.fontTransfer, "TDeletefrm"),
+                                          Needed(made.europeanChars, "TuEuropeanCharForm"));
 }
 
 // The text dialog comes before the graphic editor, which receives it.
 constexpr StartupWindow kStartupWindows[] = {
-    {"TSetCom", &Alone<&TSetCom::Create>},
-    {"TAboutBox", &Alone<&TAboutBox::Create>},
-    {"TSchedule", &Alone<&schedule::TSchedule::Create>},
+    {"TSetCom", &Alone<&TSetCom::create>},
+    {"TAboutBox", &Alone<&TAboutBox::create>},
+    {"TSchedule", &Alone<&schedule::TSchedule::create>},
     {"TScheduleAdd", nullptr}, // made by TSchedule, which owns it
     {"TDeletefrm", &MakeDeletion},
-    {"TSetID", &Alone<&TSetID::Create>},
+    {"TSetID", &Alone<&TSetID::create>},
     {"TInputTextfrm", &MakeTextDialog},
     {"TGraphicForm", &MakeGraphicEditor},
     {"TuEuropeanCharForm", &MakeEuropeanChars},
-    {"TLinkpagefrm", &Alone<&TLinkpagefrm::Create>},
+    {"TLinkpagefrm", &Alone<&TLinkpagefrm::create>},
     {"TBmpSaveLoad", &MakeBitmapDialog},
-    {"TMoveSpeedfrm", &Alone<&TMoveSpeedfrm::Create>},
+    {"TMoveSpeedfrm", &Alone<&TMoveSpeedfrm::create>},
     {"TSelectGaphName", &MakeNameDialog},
     {"TFontMakefrm", &MakeFontMaker},
-    {"TsignColorfrm", &Alone<&TsignColorfrm::Create>},
+    {"TsignColorfrm", &Alone<&TsignColorfrm::create>},
 };
 
 // Reports the first paint of the main window and ends the run.
@@ -196,17 +196,17 @@ std::unique_ptr<TForm1> StartEditor(const EditorOptions& options) {
     StartedWindows made;
     for (const StartupWindow& entry : StartupWindows()) {
         if (entry.create != nullptr) {
-            main->AdoptWindow(QString::fromLatin1(entry.className), entry.create(*main, made));
+            main->adoptWindow(QString::fromLatin1(entry.className), entry.create(*main, made));
         }
     }
     // Made anew per use, so it has no line in the table; it redraws the picker made above.
-    userfont::TDeleteFontfrm::BindMenuItem(*main, Needed(made.europeanChars, "TuEuropeanCharForm"));
+    userfont::TDeleteFontfrm::bindMenuItem(*main, Needed(made.europeanChars, "TuEuropeanCharForm"));
     if (options.quitAfterShow) {
         new FirstPaintProbe(main.get());
     }
     main->show();
     if (!options.document.isEmpty()) {
-        main->OpenDocument(options.document);
+        main->openDocument(options.document);
     }
     return main;
 }

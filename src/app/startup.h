@@ -34,8 +34,8 @@ struct StartedWindows {
     userfont::TuEuropeanCharForm* europeanChars = nullptr;
 };
 
-// Creates one window of the run, binds the menu items it serves (EditorHost::BindCommand) and
-// follows what it needs (EditorHost::FollowColorMode); the main window keeps it. The windows it
+// Creates one window of the run, binds the menu items it serves (EditorHost::bindCommand) and
+// follows what it needs (EditorHost::followColorMode); the main window keeps it. The windows it
 // needs come from `made`, the ones others need are set there.
 using WindowFactory = std::unique_ptr<QWidget> (*)(EditorHost& host, StartedWindows& made);
 

@@ -35,15 +35,15 @@ TAboutBox::TAboutBox(QWidget* parent)
 
 TAboutBox::~TAboutBox() = default;
 
-std::unique_ptr<QWidget> TAboutBox::Create(EditorHost& host) {
+std::unique_ptr<QWidget> TAboutBox::create(EditorHost& host) {
     auto window = std::make_unique<TAboutBox>();
     TAboutBox* box = window.get();
-    host.BindCommand(QStringLiteral("About1"), [box] { box->Open(); });
-    host.BindCommand(QStringLiteral("ReadMe1"), [&host] { ReadMe1Click(host.MainWindow()); });
+    host.bindCommand(QStringLiteral("About1"), [box] { box->present(); });
+    host.bindCommand(QStringLiteral("ReadMe1"), [&host] { ReadMe1Click(host.mainWindow()); });
     return window;
 }
 
-void TAboutBox::Open() {
+void TAboutBox::present() {
     show();
     CentreOnScreen(*this);
     raise();

@@ -20,10 +20,10 @@ public:
     ~TAboutBox() override;
 
     // The start-up factory: binds "About..." and, as the other item of the Help menu, "Read Me".
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> create(EditorHost& host);
 
     // "About...": shows the box application-modal and returns at once.
-    void Open();
+    void present();
 
 private:
     std::unique_ptr<Ui::TAboutBox> m_ui;

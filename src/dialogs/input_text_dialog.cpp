@@ -76,11 +76,11 @@ TInputTextfrm::TInputTextfrm(QWidget* parent)
 
 TInputTextfrm::~TInputTextfrm() = default;
 
-std::unique_ptr<QWidget> TInputTextfrm::Create(EditorHost& /*host*/) {
+std::unique_ptr<QWidget> TInputTextfrm::create(EditorHost& /*host*/) {
     return std::make_unique<TInputTextfrm>();
 }
 
-void TInputTextfrm::Open() {
+void TInputTextfrm::present() {
     show();
     CentreOnScreen(*this);
     raise();
@@ -111,19 +111,19 @@ void TInputTextfrm::applyFont(const QFont& font) {
     redraw();
 }
 
-int TInputTextfrm::LineHeight() const {
+int TInputTextfrm::lineHeight() const {
     bool ok = false;
     const int height = m_ui->Edit3->text().trimmed().toInt(&ok);
     return ok ? height : kDefaultLineHeight;
 }
 
-InputText TInputTextfrm::Text() const {
+InputText TInputTextfrm::text() const {
     QStringList lines = m_ui->Memo1->toPlainText().split(QLatin1Char('\n'));
     // A memo ending in a line break has no line after it.
     if (!lines.isEmpty() && lines.constLast().isEmpty()) {
         lines.removeLast();
     }
-    return InputText{lines, m_font, m_colour, LineHeight()};
+    return InputText{lines, m_font, m_colour, lineHeight()};
 }
 
 void TInputTextfrm::Button1Click() {
@@ -159,11 +159,11 @@ void TInputTextfrm::redraw() {
         QPainter painter(&m_preview);
         painter.setFont(m_font);
         painter.setPen(m_colour);
-        const InputText text = Text();
-        for (int i = 0; i < text.lines.size(); ++i) {
-            const int top = i * text.lineHeight;
+        const InputText typed = text();
+        for (int i = 0; i < typed.lines.size(); ++i) {
+            const int top = i * typed.lineHeight;
             painter.drawText(QRect(0, top, kPreviewWidth, kPreviewHeight),
-                             Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text.lines.at(i));
+                             Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, typed.lines.at(i));
         }
     }
     m_ui->Image1->setPixmap(QPixmap::fromImage(m_preview));

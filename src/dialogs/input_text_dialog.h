@@ -45,19 +45,19 @@ public:
     explicit TInputTextfrm(QWidget* parent = nullptr);
     ~TInputTextfrm() override;
 
-    // The start-up factory. No menu item opens the dialog; the graphic editor finds it with
-    // EditorHost::Window("TInputTextfrm") and calls Open().
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    // The start-up factory. No menu item opens the dialog; the graphic editor receives it
+    // from the start-up table and calls present().
+    static std::unique_ptr<QWidget> create(EditorHost& host);
 
     // Shows the dialog application-modal and returns at once; its end comes as accepted() or
-    // rejected(), after which Text() holds the answer.
-    void Open();
+    // rejected(), after which text() holds the answer.
+    void present();
 
     // The memo's lines, the preview font and colour, and the line height.
-    InputText Text() const;
+    InputText text() const;
     // Edit3 as an integer, 16 when it is not one.
-    int LineHeight() const;
-    const QImage& PreviewImage() const { return m_preview; }
+    int lineHeight() const;
+    const QImage& previewImage() const { return m_preview; }
 
     // The font shown at the first activation, when the dialog has not been shown yet (without
     // one, Arial at 10 points, which a machine may not have): the graphic editor gives an

@@ -29,15 +29,15 @@ TLinkpagefrm::TLinkpagefrm(link::SignConnection connection, QWidget* parent)
 
 TLinkpagefrm::~TLinkpagefrm() = default;
 
-std::unique_ptr<QWidget> TLinkpagefrm::Create(EditorHost& host) {
+std::unique_ptr<QWidget> TLinkpagefrm::create(EditorHost& host) {
     auto window = std::make_unique<TLinkpagefrm>(
-        link::MakeSignConnection([&host] { return host.ComPort(); }, host.SettingsPath()));
+        link::MakeSignConnection([&host] { return host.comPort(); }, host.settingsPath()));
     TLinkpagefrm* dialog = window.get();
-    host.BindCommand(QStringLiteral("LinkPagesToRun1"), [dialog] { dialog->Open(); });
+    host.bindCommand(QStringLiteral("LinkPagesToRun1"), [dialog] { dialog->present(); });
     return window;
 }
 
-void TLinkpagefrm::Open() {
+void TLinkpagefrm::present() {
     ShowInFront(*this, m_shown);
     m_ui->Edit1->setFocus();
 }

@@ -25,10 +25,10 @@ public:
     ~TLinkpagefrm() override;
 
     // The start-up factory: binds "Link Pages To Run...".
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> create(EditorHost& host);
 
     // "Link Pages To Run...": shows the dialog (modeless) with the focus in the page field.
-    void Open();
+    void present();
     void OKClick();
 
     bool isRunning() const;

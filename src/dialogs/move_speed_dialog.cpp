@@ -38,12 +38,12 @@ TMoveSpeedfrm::TMoveSpeedfrm(std::function<void(const QString&)> insertTag, QWid
 
 TMoveSpeedfrm::~TMoveSpeedfrm() = default;
 
-std::unique_ptr<QWidget> TMoveSpeedfrm::Create(EditorHost& host) {
+std::unique_ptr<QWidget> TMoveSpeedfrm::create(EditorHost& host) {
     auto window =
-        std::make_unique<TMoveSpeedfrm>([&host](const QString& tag) { host.InsertTag(tag); });
+        std::make_unique<TMoveSpeedfrm>([&host](const QString& tag) { host.insertTag(tag); });
     TMoveSpeedfrm* dialog = window.get();
-    host.BindCommand(QStringLiteral("MoveSpeed1"), [dialog] { dialog->OpenMoveSpeed(); });
-    host.BindCommand(QStringLiteral("Column1"), [dialog] { dialog->OpenColumn(); });
+    host.bindCommand(QStringLiteral("MoveSpeed1"), [dialog] { dialog->openMoveSpeed(); });
+    host.bindCommand(QStringLiteral("Column1"), [dialog] { dialog->openColumn(); });
     return window;
 }
 
@@ -51,32 +51,32 @@ CommandPanels::Command TMoveSpeedfrm::speedCommand() const {
     return {m_ui->speedPanel, QStringLiteral("Move Speed"), m_ui->TrackBar1, m_ui->OK};
 }
 
-void TMoveSpeedfrm::OpenMoveSpeed() {
+void TMoveSpeedfrm::openMoveSpeed() {
     m_panels.open(speedCommand(), Qt::NonModal);
 }
 
-void TMoveSpeedfrm::OpenColumn() {
+void TMoveSpeedfrm::openColumn() {
     m_panels.open(
         {m_ui->Panel1, QStringLiteral("Set Starting Column"), m_ui->ComboBox1, m_ui->Button1},
         Qt::NonModal);
 }
 
-QString TMoveSpeedfrm::ColumnTag() const {
+QString TMoveSpeedfrm::columnTag() const {
     return QStringLiteral("<COL %1>")
         .arg(std::max(0, m_ui->ComboBox1->currentIndex()), 3, 10, QLatin1Char('0'));
 }
 
-QString TMoveSpeedfrm::SpeedTag() const {
+QString TMoveSpeedfrm::speedTag() const {
     return QStringLiteral("<Speed %1>").arg(kFastestSpeed - m_ui->TrackBar1->value());
 }
 
 void TMoveSpeedfrm::Button1Click() {
-    m_insertTag(ColumnTag());
+    m_insertTag(columnTag());
     close();
 }
 
 void TMoveSpeedfrm::OKClick() {
-    m_insertTag(SpeedTag());
+    m_insertTag(speedTag());
     close();
 }
 

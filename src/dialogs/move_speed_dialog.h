@@ -28,20 +28,20 @@ public:
     ~TMoveSpeedfrm() override;
 
     // The start-up factory: binds "Move Speed..." and "Column...".
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> create(EditorHost& host);
 
     // "Move Speed...": the speed panel, caption "Move Speed".
-    void OpenMoveSpeed();
+    void openMoveSpeed();
     // "Column...": the column panel, caption "Set Starting Column".
-    void OpenColumn();
+    void openColumn();
 
     // OK of the column panel and of the speed panel.
     void Button1Click();
     void OKClick();
 
     // The tags the two OK buttons insert for the current choices.
-    QString ColumnTag() const;
-    QString SpeedTag() const;
+    QString columnTag() const;
+    QString speedTag() const;
 
 private:
     CommandPanels::Command speedCommand() const;

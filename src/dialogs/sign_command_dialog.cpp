@@ -116,22 +116,22 @@ TSetID::~TSetID() {
     delete m_printDialog;
 }
 
-std::unique_ptr<QWidget> TSetID::Create(EditorHost& host) {
+std::unique_ptr<QWidget> TSetID::create(EditorHost& host) {
     SignCommandContext context;
     context.connection =
-        link::MakeSignConnection([&host] { return host.ComPort(); }, host.SettingsPath());
-    context.lineText = [&host] { return host.LineText(0); };
+        link::MakeSignConnection([&host] { return host.comPort(); }, host.settingsPath());
+    context.lineText = [&host] { return host.lineText(0); };
     context.graphicsFolder = [] { return GraphicsFolder(); };
-    context.boxParent = host.MainWindow();
-    context.reportStatus = [&host](const QString& message) { host.ReportStatus(message); };
+    context.boxParent = host.mainWindow();
+    context.reportStatus = [&host](const QString& message) { host.reportStatus(message); };
     auto window = std::make_unique<TSetID>(std::move(context));
     TSetID* dialog = window.get();
-    host.BindCommand(QStringLiteral("SendMessages1"), [dialog] { dialog->OpenSendMessage(); });
-    host.BindCommand(QStringLiteral("RunPage1"), [dialog] { dialog->OpenRunPage(); });
-    host.BindCommand(QStringLiteral("SetID1"), [dialog] { dialog->OpenSetId(); });
-    host.BindCommand(QStringLiteral("SetClock1"), [dialog] { dialog->OpenSetClock(); });
-    host.BindCommand(QStringLiteral("SetBrightness1"), [dialog] { dialog->OpenSetBrightness(); });
-    host.BindCommand(QStringLiteral("ToolButton12"), [dialog] { dialog->OpenSendViaNetwork(); });
+    host.bindCommand(QStringLiteral("SendMessages1"), [dialog] { dialog->openSendMessage(); });
+    host.bindCommand(QStringLiteral("RunPage1"), [dialog] { dialog->openRunPage(); });
+    host.bindCommand(QStringLiteral("SetID1"), [dialog] { dialog->openSetId(); });
+    host.bindCommand(QStringLiteral("SetClock1"), [dialog] { dialog->openSetClock(); });
+    host.bindCommand(QStringLiteral("SetBrightness1"), [dialog] { dialog->openSetBrightness(); });
+    host.bindCommand(QStringLiteral("ToolButton12"), [dialog] { dialog->openSendViaNetwork(); });
     return window;
 }
 
@@ -143,11 +143,11 @@ void TSetID::openCommand(const CommandPanels::Command& command) {
     m_panels.open(command, Qt::ApplicationModal);
 }
 
-void TSetID::OpenSetId() {
+void TSetID::openSetId() {
     openCommand({m_ui->IDPanel, QStringLiteral("Set SignID"), m_ui->OK, m_ui->OK});
 }
 
-void TSetID::OpenSetClock() {
+void TSetID::openSetClock() {
     SetClockFieldTime(*m_ui->MaskEdit1, QTime::currentTime());
     if (!m_timer->isActive()) {
         m_timer->start();
@@ -156,22 +156,22 @@ void TSetID::OpenSetClock() {
         {m_ui->ClockPanel, QStringLiteral("Set Clock"), m_ui->DateTimeOK, m_ui->DateTimeOK});
 }
 
-void TSetID::OpenRunPage() {
+void TSetID::openRunPage() {
     openCommand(
         {m_ui->RunPagePanel, QStringLiteral("Run Page"), m_ui->RunPageButton, m_ui->RunPageButton});
 }
 
-void TSetID::OpenSendMessage() {
+void TSetID::openSendMessage() {
     openCommand({m_ui->SendMessagePanel, QStringLiteral("Send Message"), m_ui->SendMessButton,
                  m_ui->SendMessButton});
 }
 
-void TSetID::OpenSetBrightness() {
+void TSetID::openSetBrightness() {
     openCommand(
         {m_ui->SetBrightPanel, QStringLiteral("Set Brightness"), m_ui->BrightOk, m_ui->BrightOk});
 }
 
-void TSetID::OpenSendViaNetwork() {
+void TSetID::openSendViaNetwork() {
     // No button takes the focus here: the sign ID list does.
     openCommand({m_ui->SendViaNetPanel, QStringLiteral("Set ID&Page to Sent Via Network"),
                  m_ui->ComboBox9, m_ui->SendViaNetOK});

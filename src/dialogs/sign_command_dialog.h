@@ -57,18 +57,18 @@ public:
 
     // The start-up factory: binds "Send Message..." (and its tool button), "Run Page...", "Set
     // ID...", "Set Clock...", "Set Brightness..." and the "Send via Network" tool button.
-    static std::unique_ptr<QWidget> Create(EditorHost& host);
+    static std::unique_ptr<QWidget> create(EditorHost& host);
 
     // Hides all six panels.
     void HidePanels();
 
     // The main window's commands.
-    void OpenSetId();
-    void OpenSetClock();
-    void OpenRunPage();
-    void OpenSendMessage();
-    void OpenSetBrightness();
-    void OpenSendViaNetwork();
+    void openSetId();
+    void openSetClock();
+    void openRunPage();
+    void openSendMessage();
+    void openSetBrightness();
+    void openSendViaNetwork();
 
     // Click handlers of the panels' buttons.
     void OKClick();

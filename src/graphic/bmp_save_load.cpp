@@ -33,7 +33,7 @@ TBmpSaveLoad::TBmpSaveLoad(QWidget* parent)
 
 TBmpSaveLoad::~TBmpSaveLoad() = default;
 
-void TBmpSaveLoad::Open() {
+void TBmpSaveLoad::present() {
     open();
 }
 
@@ -66,7 +66,7 @@ void TBmpSaveLoad::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-std::unique_ptr<QWidget> TBmpSaveLoad::Create(ui::EditorHost&, TGraphicForm& editor) {
+std::unique_ptr<QWidget> TBmpSaveLoad::create(ui::EditorHost&, TGraphicForm& editor) {
     auto dialog = std::make_unique<TBmpSaveLoad>(nullptr);
     dialog->setEditor(&editor);
     editor.setBitmapDialog(dialog.get());

@@ -30,10 +30,10 @@ public:
     ~TBmpSaveLoad() override;
 
     // The start-up factory: `editor` opens this dialog from "Bmp...".
-    static std::unique_ptr<QWidget> Create(ui::EditorHost& host, TGraphicForm& editor);
+    static std::unique_ptr<QWidget> create(ui::EditorHost& host, TGraphicForm& editor);
 
     void setEditor(TGraphicForm* editor) { m_editor = editor; }
-    void Open();
+    void present();
     const QImage& preview() const { return m_preview; }
     // Draws the preview from the editor: white, then each cell of the graphic as one pixel.
     void redrawPreview();

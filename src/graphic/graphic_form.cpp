@@ -172,7 +172,7 @@ public:
                              [dialog, connection, accepted = std::move(accepted)](int result) {
                                  QObject::disconnect(*connection);
                                  if (result == QDialog::Accepted) {
-                                     accepted(RequestOf(*dialog));
+                                     accepted(requestOf(*dialog));
                                  }
                              });
         dialog->open();
@@ -183,8 +183,8 @@ public:
 
 private:
     // What the text input dialog holds after OK, as the Text tool takes it.
-    static TextRequest RequestOf(ui::TInputTextfrm& dialog) {
-        const ui::InputText text = dialog.Text();
+    static TextRequest requestOf(ui::TInputTextfrm& dialog) {
+        const ui::InputText text = dialog.text();
         TextRequest request;
         for (const QString& line : text.lines) {
             request.lines.push_back(line);
@@ -229,18 +229,18 @@ TGraphicForm::TGraphicForm(ui::EditorHost* host, std::filesystem::path graphicsF
     chooseTool(1);
     redraw();
     if (m_host != nullptr) {
-        SetPaletteMode(m_host->SingleColorMode());
-        m_host->FollowColorMode(this, [this](bool single) { SetPaletteMode(single); });
+        setPaletteMode(m_host->singleColorMode());
+        m_host->followColorMode(this, [this](bool single) { setPaletteMode(single); });
     }
 }
 
 TGraphicForm::~TGraphicForm() = default;
 
-std::unique_ptr<QWidget> TGraphicForm::Create(ui::EditorHost& host, ui::TInputTextfrm& textDialog) {
+std::unique_ptr<QWidget> TGraphicForm::create(ui::EditorHost& host, ui::TInputTextfrm& textDialog) {
     auto window = std::make_unique<TGraphicForm>(&host, GraphicsFolder());
     TGraphicForm* editor = window.get();
     editor->setTextDialog(&textDialog);
-    host.BindCommand(QStringLiteral("EditGraphic1"), [editor] { editor->ShowEditor(); });
+    host.bindCommand(QStringLiteral("EditGraphic1"), [editor] { editor->showEditor(); });
     return window;
 }
 
@@ -372,12 +372,12 @@ void TGraphicForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-void TGraphicForm::ShowEditor() {
+void TGraphicForm::showEditor() {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     ui::ShowInFront(*this, m_shownBefore);
 }
 
-void TGraphicForm::SetPaletteMode(bool single) {
+void TGraphicForm::setPaletteMode(bool single) {
     ColourSwatch* red = m_swatches[0];
     ColourSwatch* grey = m_swatches[3];
     m_swatches[1]->setVisible(!single);
@@ -559,7 +559,7 @@ void TGraphicForm::ListBox1MouseUp(int row) {
 }
 
 void TGraphicForm::SaveClick() {
-    nameDialog().Open();
+    nameDialog().present();
 }
 
 void TGraphicForm::saveAs(const QString& name) {
@@ -618,7 +618,7 @@ void TGraphicForm::DeleteButtonClick() {
 }
 
 bool TGraphicForm::currentIsLine2() const {
-    const QTextEdit* editor = m_host != nullptr ? m_host->CurrentEditor() : nullptr;
+    const QTextEdit* editor = m_host != nullptr ? m_host->currentEditor() : nullptr;
     return editor != nullptr && editor->objectName() == QStringLiteral("RichEdit2");
 }
 
@@ -637,10 +637,10 @@ void TGraphicForm::InsertButtonClick() {
         return;
     }
     if (m_host != nullptr) {
-        switch (DecideInsertion(graphicName, graphic->height(), m_host->LineText(1),
-                                m_host->LineText(2), currentIsLine2())) {
+        switch (DecideInsertion(graphicName, graphic->height(), m_host->lineText(1),
+                                m_host->lineText(2), currentIsLine2())) {
         case InsertDecision::Insert:
-            m_host->InsertTag(Text(PictureTag(graphicName)));
+            m_host->insertTag(Text(PictureTag(graphicName)));
             break;
         case InsertDecision::TooManyGraphics:
             ui::ShowBox(this, ui::MessageKind::Plain, kTooMany);
@@ -658,7 +658,7 @@ void TGraphicForm::BmpButtonClick() {
         return;
     }
     m_bitmapDialog->setEditor(this);
-    m_bitmapDialog->Open();
+    m_bitmapDialog->present();
 }
 
 void TGraphicForm::SaveButtonClick() {

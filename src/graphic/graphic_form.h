@@ -58,12 +58,12 @@ public:
 
     // The start-up factory: a top-level window over the program's graphics folder, bound to
     // "Edit Graphic..." and following the colour mode; the Text tool asks `textDialog`.
-    static std::unique_ptr<QWidget> Create(ui::EditorHost& host, ui::TInputTextfrm& textDialog);
+    static std::unique_ptr<QWidget> create(ui::EditorHost& host, ui::TInputTextfrm& textDialog);
 
     // "Edit Graphic...": shows the window in its normal state.
-    void ShowEditor();
+    void showEditor();
     // Single colour: red and grey only.
-    void SetPaletteMode(bool single);
+    void setPaletteMode(bool single);
 
     void setNameDialog(TSelectGaphName* dialog);
     void setBitmapDialog(TBmpSaveLoad* dialog);

@@ -25,7 +25,7 @@ TSelectGaphName::TSelectGaphName(QWidget* parent)
 
 TSelectGaphName::~TSelectGaphName() = default;
 
-void TSelectGaphName::Open() {
+void TSelectGaphName::present() {
     open();
 }
 
@@ -33,7 +33,7 @@ QString TSelectGaphName::chosenName() const {
     return m_ui->ComboBox1->currentText();
 }
 
-std::unique_ptr<QWidget> TSelectGaphName::Create(ui::EditorHost&, TGraphicForm& editor) {
+std::unique_ptr<QWidget> TSelectGaphName::create(ui::EditorHost&, TGraphicForm& editor) {
     auto dialog = std::make_unique<TSelectGaphName>(nullptr);
     editor.setNameDialog(dialog.get());
     return dialog;

@@ -27,9 +27,9 @@ public:
     ~TSelectGaphName() override;
 
     // The start-up factory: `editor` is told to use this dialog.
-    static std::unique_ptr<QWidget> Create(ui::EditorHost& host, TGraphicForm& editor);
+    static std::unique_ptr<QWidget> create(ui::EditorHost& host, TGraphicForm& editor);
 
-    void Open();
+    void present();
     // The chosen entry, "G01".."G16".
     QString chosenName() const;
 

@@ -144,13 +144,13 @@ void TDeletefrm::openTransferFont(ui::UserFontSource& source) {
     m_panels.open(transferFontCommand(), Qt::NonModal);
 }
 
-std::unique_ptr<QWidget> TDeletefrm::Create(ui::EditorHost& host) {
+std::unique_ptr<QWidget> TDeletefrm::create(ui::EditorHost& host) {
     auto window = std::make_unique<TDeletefrm>(
-        nullptr, link::MakeSignConnection([&host] { return host.ComPort(); }, host.SettingsPath()));
+        nullptr, link::MakeSignConnection([&host] { return host.comPort(); }, host.settingsPath()));
     TDeletefrm* dialog = window.get();
-    host.BindCommand(QStringLiteral("DeleteSchedule1"), [dialog] { dialog->openDeleteSchedule(); });
-    host.BindCommand(QStringLiteral("DeletePage1"), [dialog] { dialog->openDeletePage(); });
-    host.BindCommand(QStringLiteral("DeleteAll1"), [dialog] { dialog->openDeleteAll(); });
+    host.bindCommand(QStringLiteral("DeleteSchedule1"), [dialog] { dialog->openDeleteSchedule(); });
+    host.bindCommand(QStringLiteral("DeletePage1"), [dialog] { dialog->openDeletePage(); });
+    host.bindCommand(QStringLiteral("DeleteAll1"), [dialog] { dialog->openDeleteAll(); });
     return window;
 }
 

@@ -53,7 +53,7 @@ public:
     void openTransferFont(ui::UserFontSource& source) override;
 
     // The start-up factory: a top-level window bound to the menu items of the main window.
-    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
+    static std::unique_ptr<QWidget> create(ui::EditorHost& host);
 
     const PageTreeMarks& pageMarks() const { return m_marks; }
     std::array<bool, kMaxScheduleEntries> taskChecks() const;

@@ -28,7 +28,7 @@ std::optional<link::CommandThread::Command> TransferFontPanel::transferCommand()
     }
     // The list is read once, as it stands when the transfer starts: the worker never touches the
     // font maker, which stays usable while the characters go out.
-    std::vector<UserCharRecord> records = m_fontSource->FontRecords();
+    std::vector<UserCharRecord> records = m_fontSource->fontRecords();
     m_form.ProgressBar1->setValue(0);
     m_form.ProgressBar1->setMaximum(std::max<int>(1, static_cast<int>(records.size())));
     m_sentCharacters = std::make_shared<std::vector<UserCharRecord>>();
@@ -56,7 +56,7 @@ void TransferFontPanel::finished(const link::Outcome& outcome) {
     // Every character the sign took is drawn, also after a refusal, so the picker shows what the
     // sign holds; the picture file is written only when the whole transfer succeeded.
     if (m_fontSource != nullptr && !sent.empty()) {
-        const QString saveProblem = m_fontSource->DrawSentCharacters(sent, outcome.success);
+        const QString saveProblem = m_fontSource->drawSentCharacters(sent, outcome.success);
         if (!saveProblem.isEmpty()) {
             ui::ShowOutcome(&m_window, link::Outcome{link::BoxKind::Error,
                                                      " Cannot save the European character picture ",

@@ -64,11 +64,11 @@ void TSchedule::showSchedule() {
     activateWindow();
 }
 
-std::unique_ptr<QWidget> TSchedule::Create(ui::EditorHost& host) {
+std::unique_ptr<QWidget> TSchedule::create(ui::EditorHost& host) {
     auto window = std::make_unique<TSchedule>(
-        nullptr, link::MakeSignConnection([&host] { return host.ComPort(); }, host.SettingsPath()));
+        nullptr, link::MakeSignConnection([&host] { return host.comPort(); }, host.settingsPath()));
     TSchedule* schedule = window.get();
-    host.BindCommand(QStringLiteral("SendbySchedule1"), [schedule] { schedule->showSchedule(); });
+    host.bindCommand(QStringLiteral("SendbySchedule1"), [schedule] { schedule->showSchedule(); });
     return window;
 }
 

@@ -41,7 +41,7 @@ public:
 
     // The start-up factory: a top-level window (with its entry dialog) bound to the main
     // window's "Display by Schedule..." item.
-    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
+    static std::unique_ptr<QWidget> create(ui::EditorHost& host);
 
     TScheduleAdd* entryDialog() const { return m_entryDialog; }
     const ScheduleList& scheduleList() const { return m_list; }

@@ -34,16 +34,16 @@ TDeleteFontfrm::TDeleteFontfrm(RecallContext context, QWidget* parent)
 
 TDeleteFontfrm::~TDeleteFontfrm() = default;
 
-void TDeleteFontfrm::BindMenuItem(ui::EditorHost& host, TuEuropeanCharForm& europeanChars) {
-    host.BindCommand(QStringLiteral("DeleteUserFontRecallDefault1"), [&host, &europeanChars] {
+void TDeleteFontfrm::bindMenuItem(ui::EditorHost& host, TuEuropeanCharForm& europeanChars) {
+    host.bindCommand(QStringLiteral("DeleteUserFontRecallDefault1"), [&host, &europeanChars] {
         RecallContext context;
         context.connection =
-            link::MakeSignConnection([&host] { return host.ComPort(); }, host.SettingsPath());
+            link::MakeSignConnection([&host] { return host.comPort(); }, host.settingsPath());
         context.picker = [&europeanChars] { return &europeanChars; };
         context.factoryFile = ReadOnlyDataFile("EuroCharFormDefault.bmp");
         context.pictureFile = WritableProgramFolder() / "EuroCharForm58204.bmp";
-        context.reportStatus = [&host](const QString& message) { host.ReportStatus(message); };
-        auto* dialog = new TDeleteFontfrm(std::move(context), host.MainWindow());
+        context.reportStatus = [&host](const QString& message) { host.reportStatus(message); };
+        auto* dialog = new TDeleteFontfrm(std::move(context), host.mainWindow());
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->openModal();
     });

@@ -47,7 +47,7 @@ public:
 
     // Binds the "Recall Default Font" menu item: each use makes a new window, shown modally and
     // destroyed when it closes; a recall that the sign took redraws `europeanChars`.
-    static void BindMenuItem(ui::EditorHost& host, TuEuropeanCharForm& europeanChars);
+    static void bindMenuItem(ui::EditorHost& host, TuEuropeanCharForm& europeanChars);
 
     // Shows the window centred on the screen, "Yes" focused, without waiting for it to close.
     void openModal();

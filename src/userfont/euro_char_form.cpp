@@ -131,15 +131,15 @@ void TuEuropeanCharForm::showPicker() {
     ui::ShowInFront(*this, m_shownBefore);
 }
 
-std::unique_ptr<QWidget> TuEuropeanCharForm::Create(ui::EditorHost& host) {
+std::unique_ptr<QWidget> TuEuropeanCharForm::create(ui::EditorHost& host) {
     auto window = std::make_unique<TuEuropeanCharForm>(nullptr, &host,
                                                        ReadOnlyDataFile("EuroCharForm58204.bmp"));
     TuEuropeanCharForm* picker = window.get();
     if (!picker->pictureProblem().isEmpty()) {
-        host.ReportStatus(picker->pictureProblem() +
+        host.reportStatus(picker->pictureProblem() +
                           QStringLiteral(" - the built-in European character picture is shown"));
     }
-    host.BindCommand(QStringLiteral("EuropeanChar3"), [picker] { picker->showPicker(); });
+    host.bindCommand(QStringLiteral("EuropeanChar3"), [picker] { picker->showPicker(); });
     return window;
 }
 
@@ -178,7 +178,7 @@ void TuEuropeanCharForm::choose(int x, int y) {
 
 void TuEuropeanCharForm::insertClick() {
     if (m_host != nullptr) {
-        m_host->InsertTag(QStringLiteral("<") + m_ui->Label1->text() + QStringLiteral(">"));
+        m_host->insertTag(QStringLiteral("<") + m_ui->Label1->text() + QStringLiteral(">"));
     }
 }
 

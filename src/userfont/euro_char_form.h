@@ -71,7 +71,7 @@ public:
 
     // The start-up factory: a top-level window bound to the "European Char" menu item, its
     // picture "EuroCharForm58204.bmp" looked up among the program's files.
-    static std::unique_ptr<QWidget> Create(ui::EditorHost& host);
+    static std::unique_ptr<QWidget> create(ui::EditorHost& host);
 
     // The picture as it stands; the built-in one is drawn when first needed.
     const EuroPicture& picture() const;

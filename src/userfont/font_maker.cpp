@@ -267,12 +267,12 @@ void TFontMakefrm::showFontMaker() {
     ui::ShowInFront(*this, m_shownBefore);
 }
 
-std::unique_ptr<QWidget> TFontMakefrm::Create(ui::EditorHost& host,
+std::unique_ptr<QWidget> TFontMakefrm::create(ui::EditorHost& host,
                                               ui::FontTransferPanel& transferPanel,
                                               TuEuropeanCharForm& europeanChars) {
     auto window = std::make_unique<TFontMakefrm>(nullptr);
     TFontMakefrm* maker = window.get();
-    host.BindCommand(QStringLiteral("UserFontMake1"), [maker] { maker->showFontMaker(); });
+    host.bindCommand(QStringLiteral("UserFontMake1"), [maker] { maker->showFontMaker(); });
     maker->connectTransfer(
         &transferPanel, [picker = &europeanChars] { return picker; },
         WritableProgramFolder() / "EuroCharForm58204.bmp");

@@ -58,7 +58,7 @@ public:
     void showFontMaker();
 
     // The start-up factory: a top-level window bound to the "User Font Make..." menu item.
-    static std::unique_ptr<QWidget> Create(ui::EditorHost& host,
+    static std::unique_ptr<QWidget> create(ui::EditorHost& host,
                                            ui::FontTransferPanel& transferPanel,
                                            TuEuropeanCharForm& europeanChars);
 

@@ -12,11 +12,11 @@ FontTransferSource::FontTransferSource(const FontMakerModel& model,
                                        std::filesystem::path pictureFile)
     : m_model(model), m_picker(std::move(picker)), m_pictureFile(std::move(pictureFile)) {}
 
-std::vector<UserCharRecord> FontTransferSource::FontRecords() const {
+std::vector<UserCharRecord> FontTransferSource::fontRecords() const {
     return m_model.records();
 }
 
-QString FontTransferSource::DrawSentCharacters(const std::vector<UserCharRecord>& sent, bool save) {
+QString FontTransferSource::drawSentCharacters(const std::vector<UserCharRecord>& sent, bool save) {
     // The record of what the sign holds follows every character it took, also when a later one
     // was refused: those characters are on the sign, and the preview should show them.
     const Status recorded =

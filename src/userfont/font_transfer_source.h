@@ -20,8 +20,8 @@ public:
     FontTransferSource(const FontMakerModel& model, std::function<TuEuropeanCharForm*()> picker,
                        std::filesystem::path pictureFile);
 
-    std::vector<UserCharRecord> FontRecords() const override;
-    QString DrawSentCharacters(const std::vector<UserCharRecord>& sent, bool save) override;
+    std::vector<UserCharRecord> fontRecords() const override;
+    QString drawSentCharacters(const std::vector<UserCharRecord>& sent, bool save) override;
 
 private:
     const FontMakerModel& m_model;

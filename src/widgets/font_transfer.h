@@ -16,11 +16,11 @@ public:
     virtual ~UserFontSource() = default;
 
     // Every record of the font maker's list, in list order.
-    virtual std::vector<UserCharRecord> FontRecords() const = 0;
+    virtual std::vector<UserCharRecord> fontRecords() const = 0;
     // Draws the characters the sign took into the picture on screen, in order (a later one over
     // an earlier one of the same code). With `save` the picture is then written over the saved
     // picture file; the message says why that failed, and is empty when it did not.
-    virtual QString DrawSentCharacters(const std::vector<UserCharRecord>& sent, bool save) = 0;
+    virtual QString drawSentCharacters(const std::vector<UserCharRecord>& sent, bool save) = 0;
 };
 
 // The font panel of the deletion window, as the font maker's "Transfer to Sign..." opens it.

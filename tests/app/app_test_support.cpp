@@ -23,32 +23,32 @@ void EditorTest::TearDown() {
 
 TForm1& EditorTest::Start(const char* settings) {
     if (settings != nullptr) {
-        WriteFileBytes(SettingsPath(), settings);
+        WriteFileBytes(settingsPath(), settings);
     }
     m_main = StartEditor();
     return *m_main;
 }
 
-QString EditorTest::SettingsPath() const {
+QString EditorTest::settingsPath() const {
     return m_home.filePath(QStringLiteral("lumivo.INI"));
 }
 
 std::string EditorTest::SettingsText() const {
-    return ReadFileBytes(SettingsPath());
+    return ReadFileBytes(settingsPath());
 }
 
 bool EditorTest::SettingsFileExists() const {
-    return QFile::exists(SettingsPath());
+    return QFile::exists(settingsPath());
 }
 
-QAction* EditorTest::Item(const char* name) const {
-    QAction* action = m_main->Item(QString::fromLatin1(name));
+QAction* EditorTest::item(const char* name) const {
+    QAction* action = m_main->item(QString::fromLatin1(name));
     EXPECT_NE(action, nullptr) << name;
     return action;
 }
 
 void EditorTest::Trigger(const char* name) {
-    QAction* action = Item(name);
+    QAction* action = item(name);
     ASSERT_NE(action, nullptr);
     ASSERT_TRUE(action->isEnabled()) << name;
     action->trigger();

@@ -26,19 +26,19 @@ protected:
     // Starts with no colour question ("showform=0").
     TForm1& StartQuiet() { return Start("[Sign]\nshowform=0\n"); }
 
-    QString SettingsPath() const;
+    QString settingsPath() const;
     std::string SettingsText() const;
     bool SettingsFileExists() const;
     QString HomeFile(const QString& name) const { return m_home.filePath(name); }
 
-    QAction* Item(const char* name) const;
+    QAction* item(const char* name) const;
     void Trigger(const char* name);
-    LineEditor& Line1() const { return *m_main->Line1(); }
+    LineEditor& line1() const { return *m_main->line1(); }
     // Types text into the editor, key by key, through the window's key preview.
     void Type(QWidget& widget, const QString& text);
     void TypeKey(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Line 1's bytes as text.
-    std::string Text() const { return Line1().lineBytes(); }
+    std::string Text() const { return line1().lineBytes(); }
 
     ScriptedPrompter m_prompts;
     std::unique_ptr<PrompterScope> m_scope;

@@ -39,9 +39,9 @@ protected:
     }
     // Line 1 holds "ab<Red>cd": black, red tag, black.
     void WriteTaggedLine() {
-        Type(Line1(), QStringLiteral("ab"));
+        Type(line1(), QStringLiteral("ab"));
         Trigger("Red1");
-        Type(Line1(), QStringLiteral("cd"));
+        Type(line1(), QStringLiteral("cd"));
         ASSERT_EQ(Text(), "ab<Red>cd");
     }
 };
@@ -79,7 +79,7 @@ std::string Filled(const LongDocument& document, std::size_t characters) {
 TEST_F(DocumentsTest, SaveThenOpenGivesBackTextAndColours) {
     StartQuiet();
     WriteTaggedLine();
-    const RtfDocument before = Line1().styledContent();
+    const RtfDocument before = line1().styledContent();
     const QString path = HomeFile(QStringLiteral("tagged.lmv"));
     SaveAs(path);
     EXPECT_TRUE(m_prompts.boxes().empty());
@@ -93,14 +93,14 @@ TEST_F(DocumentsTest, SaveThenOpenGivesBackTextAndColours) {
     Trigger("New");
     EXPECT_EQ(Text(), "");
     OpenFile(path);
-    EXPECT_EQ(Line1().styledContent(), before);
-    EXPECT_TRUE(Coloured(Line1().styledContent(), 2, 7, kRed));
-    EXPECT_EQ(m_main->StatusPanelText(1), QStringLiteral("9"));
+    EXPECT_EQ(line1().styledContent(), before);
+    EXPECT_TRUE(Coloured(line1().styledContent(), 2, 7, kRed));
+    EXPECT_EQ(m_main->statusPanelText(1), QStringLiteral("9"));
 }
 
 TEST_F(DocumentsTest, FileDialogsOfferTheDocumentFiltersAndDefaultExtension) {
     StartQuiet();
-    Type(Line1(), QStringLiteral("x"));
+    Type(line1(), QStringLiteral("x"));
     SaveAs(HomeFile(QStringLiteral("noextension")));
     EXPECT_TRUE(QFile::exists(HomeFile(QStringLiteral("noextension.lmv"))));
     EXPECT_FALSE(QFile::exists(HomeFile(QStringLiteral("noextension"))));
@@ -119,7 +119,7 @@ TEST_F(DocumentsTest, FileDialogsOfferTheDocumentFiltersAndDefaultExtension) {
 
 TEST_F(DocumentsTest, CancelledDialogsChangeNothing) {
     StartQuiet();
-    Type(Line1(), QStringLiteral("keep"));
+    Type(line1(), QStringLiteral("keep"));
     Trigger("Open"); // no file name queued: the dialog is cancelled
     Trigger("Save");
     EXPECT_EQ(Text(), "keep");
@@ -135,7 +135,7 @@ TEST_F(DocumentsTest, PlainTextOpensInTheInsertionColourByteForByte) {
     WriteFileBytes(path, "<Red>abc");
     OpenFile(path);
     EXPECT_EQ(Text(), "<Red>abc");
-    EXPECT_TRUE(Coloured(Line1().styledContent(), 0, 8, kBlack)); // the tag is not red
+    EXPECT_TRUE(Coloured(line1().styledContent(), 0, 8, kBlack)); // the tag is not red
 
     // Every byte but the line ends (and NUL, which no text holds) is one character and comes
     // back as it was.
@@ -159,25 +159,25 @@ TEST_F(DocumentsTest, PlainTextOpensInTheInsertionColourByteForByte) {
 
 TEST_F(DocumentsTest, OpeningReplacesLine1OnlyAndReportsALongLineOnce) {
     TForm1& main = StartQuiet();
-    Type(Line1(), QStringLiteral("old"));
+    Type(line1(), QStringLiteral("old"));
     main.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
-    Type(*main.Line2(), QStringLiteral("second"));
+    Type(*main.line2(), QStringLiteral("second"));
     main.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
 
     const QString path = HomeFile(QStringLiteral("long.lmv"));
     WriteFileBytes(path, std::string(300, 'L'));
     OpenFile(path);
     EXPECT_EQ(Text(), std::string(300, 'L'));
-    EXPECT_EQ(main.Line2()->lineBytes(), "second");
-    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("300"));
+    EXPECT_EQ(main.line2()->lineBytes(), "second");
+    EXPECT_EQ(main.statusPanelText(1), QStringLiteral("300"));
     EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Max length is 210 chars")});
 
     Trigger("New");
     EXPECT_EQ(Text(), "");
-    EXPECT_EQ(main.Line2()->lineBytes(), "");
-    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("0"));
+    EXPECT_EQ(main.line2()->lineBytes(), "");
+    EXPECT_EQ(main.statusPanelText(1), QStringLiteral("0"));
     Trigger("New"); // harmless on an empty window
-    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("0"));
+    EXPECT_EQ(main.statusPanelText(1), QStringLiteral("0"));
 }
 
 TEST_F(DocumentsTest, DamagedDocumentsNeverHalfReplaceTheLine) {
@@ -193,7 +193,7 @@ TEST_F(DocumentsTest, DamagedDocumentsNeverHalfReplaceTheLine) {
     WriteFileBytes(cut, truncated);
     OpenFile(cut);
     EXPECT_EQ(Text(), truncated);
-    EXPECT_TRUE(Coloured(Line1().styledContent(), 0, truncated.size(), kBlack));
+    EXPECT_TRUE(Coloured(line1().styledContent(), 0, truncated.size(), kBlack));
 
     // Unbalanced groups nested beyond any document, and random bytes, also read as text.
     WriteFileBytes(cut, "{\\rtf1" + std::string(5000, '{'));
@@ -202,14 +202,14 @@ TEST_F(DocumentsTest, DamagedDocumentsNeverHalfReplaceTheLine) {
 
     // A missing file leaves the line as it was.
     OpenFile(good);
-    const RtfDocument before = Line1().styledContent();
+    const RtfDocument before = line1().styledContent();
     m_prompts.clear();
     const QString missing = HomeFile(QStringLiteral("missing.lmv"));
     OpenFile(missing);
     EXPECT_EQ(m_prompts.texts(),
               QStringList{QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(missing)});
     EXPECT_EQ(m_prompts.boxes().back().request.kind, MessageKind::Error);
-    EXPECT_EQ(Line1().styledContent(), before);
+    EXPECT_EQ(line1().styledContent(), before);
 
     // A file too large to be a line is refused whole.
     const QString huge = HomeFile(QStringLiteral("huge.lmv"));
@@ -217,19 +217,19 @@ TEST_F(DocumentsTest, DamagedDocumentsNeverHalfReplaceTheLine) {
     m_prompts.clear();
     OpenFile(huge);
     EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Failed to Load Stream")});
-    EXPECT_EQ(Line1().styledContent(), before);
+    EXPECT_EQ(line1().styledContent(), before);
 }
 
 TEST_F(DocumentsTest, AFailedSaveKeepsTheOldDocument) {
     StartQuiet();
-    Type(Line1(), QStringLiteral("first"));
+    Type(line1(), QStringLiteral("first"));
     const QString path = HomeFile(QStringLiteral("doc.lmv"));
     SaveAs(path);
     const std::string old = ReadFileBytes(path);
     ASSERT_FALSE(old.empty());
 
     Trigger("New");
-    Type(Line1(), QStringLiteral("second"));
+    Type(line1(), QStringLiteral("second"));
     const QString nowhere = HomeFile(QStringLiteral("no/such/folder/doc.lmv"));
     SaveAs(nowhere);
     EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Cannot create file ") +
@@ -255,7 +255,7 @@ TEST_F(DocumentsTest, AFailedSaveKeepsTheOldDocument) {
 
 TEST_F(DocumentsTest, ASaveOverWhatIsNotARegularFileIsRefusedWithTheReason) {
     StartQuiet();
-    Type(Line1(), QStringLiteral("text"));
+    Type(line1(), QStringLiteral("text"));
     const QString fifo = HomeFile(QStringLiteral("fifo.lmv"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString device = HomeFile(QStringLiteral("device.lmv"));
@@ -284,14 +284,14 @@ TEST_F(DocumentsTest, ASaveOnAFullDiskSaysSoAndKeepsTheOldDocument) {
         GTEST_SKIP() << "no tmpfs could be mounted here";
     }
     StartQuiet();
-    Type(Line1(), QStringLiteral("first"));
+    Type(line1(), QStringLiteral("first"));
     const QString path = QFile::decodeName(QByteArray::fromStdString((disk.path() / "doc.lmv")));
     SaveAs(path);
     ASSERT_TRUE(m_prompts.boxes().empty());
     const std::string old = ReadFileBytes(path);
     disk.fill();
 
-    Type(Line1(), Repeat('x', 200));
+    Type(line1(), Repeat('x', 200));
     SaveAs(path);
     ASSERT_EQ(m_prompts.boxes().size(), 1u);
     const BoxRequest& box = m_prompts.boxes().front().request;
@@ -308,17 +308,17 @@ TEST_F(DocumentsTest, ASaveOnAFullDiskSaysSoAndKeepsTheOldDocument) {
 TEST_F(DocumentsTest, CopyAndPasteWithinTheProgramKeepTagsRed) {
     StartQuiet();
     WriteTaggedLine();
-    Line1().selectAll();
+    line1().selectAll();
     Trigger("Copy");
     const QMimeData* data = QApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
     EXPECT_TRUE(data->hasFormat(QString::fromLatin1(kLineMimeType)));
     EXPECT_EQ(data->text(), QStringLiteral("ab<Red>cd"));
 
-    Line1().moveCursor(QTextCursor::End);
+    line1().moveCursor(QTextCursor::End);
     Trigger("Paste");
     EXPECT_EQ(Text(), "ab<Red>cdab<Red>cd");
-    const RtfDocument line = Line1().styledContent();
+    const RtfDocument line = line1().styledContent();
     EXPECT_TRUE(Coloured(line, 9, 11, kBlack));
     EXPECT_TRUE(Coloured(line, 11, 16, kRed));
     EXPECT_TRUE(Coloured(line, 16, 18, kBlack));
@@ -327,51 +327,51 @@ TEST_F(DocumentsTest, CopyAndPasteWithinTheProgramKeepTagsRed) {
     QApplication::clipboard()->setText(QStringLiteral("<Red>\u20AC\u00E9"));
     Trigger("Paste1");
     EXPECT_EQ(Text(), "ab<Red>cdab<Red>cd<Red>\xE9");
-    EXPECT_TRUE(Coloured(Line1().styledContent(), 18, 24, kBlack));
+    EXPECT_TRUE(Coloured(line1().styledContent(), 18, 24, kBlack));
 }
 
 TEST_F(DocumentsTest, PasteChecksTheLengthBeforeAndNotAfter) {
     TForm1& main = StartQuiet();
     QApplication::clipboard()->setText(QStringLiteral("12345"));
-    Line1().replaceSelection(Repeat('a', 209));
+    line1().replaceSelection(Repeat('a', 209));
     Trigger("Paste");
-    EXPECT_EQ(main.TextLength(main.Line1()), 214); // pasted whole, then reported
+    EXPECT_EQ(main.TextLength(main.line1()), 214); // pasted whole, then reported
     EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Max length is 210 chars")});
 
     Trigger("New");
-    Line1().replaceSelection(Repeat('a', 210));
+    line1().replaceSelection(Repeat('a', 210));
     m_prompts.clear();
     for (const char* paste : {"Paste", "Paste1", "ToolButton7"}) {
         Trigger(paste);
     }
-    TypeKey(Line1(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(main.TextLength(main.Line1()), 210);
+    TypeKey(line1(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(main.TextLength(main.line1()), 210);
     EXPECT_EQ(m_prompts.texts(), QStringList(4, QStringLiteral("Max length is 210 chars")));
 }
 
 TEST_F(DocumentsTest, CutCopyAndDeleteActOnTheSelectionOnly) {
     StartQuiet();
     QApplication::clipboard()->setText(QStringLiteral("clip"));
-    Type(Line1(), QStringLiteral("hello world"));
+    Type(line1(), QStringLiteral("hello world"));
     Trigger("Cut"); // nothing selected: nothing happens
     Trigger("Copy");
     Trigger("Delete");
     EXPECT_EQ(Text(), "hello world");
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("clip"));
 
-    QTextCursor cursor = Line1().textCursor();
+    QTextCursor cursor = line1().textCursor();
     cursor.setPosition(0);
     cursor.setPosition(6, QTextCursor::KeepAnchor);
-    Line1().setTextCursor(cursor);
+    line1().setTextCursor(cursor);
     Trigger("Delete");
     EXPECT_EQ(Text(), "world");
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("clip"));
 
-    Line1().selectAll();
+    line1().selectAll();
     Trigger("ToolButton5"); // Cut
     EXPECT_EQ(Text(), "");
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("world"));
-    EXPECT_EQ(m_main->StatusPanelText(1), QStringLiteral("0"));
+    EXPECT_EQ(m_main->statusPanelText(1), QStringLiteral("0"));
 }
 
 TEST_F(DocumentsTest, TheLongestDocumentOpensPaintsAndEditsWithoutFreezing) {
@@ -391,20 +391,20 @@ TEST_F(DocumentsTest, TheLongestDocumentOpensPaintsAndEditsWithoutFreezing) {
         clock.start();
         OpenFile(path);
         const qint64 open = clock.restart();
-        EXPECT_EQ(Line1().styledContent(), expected.document);
+        EXPECT_EQ(line1().styledContent(), expected.document);
         clock.restart();
         main.grab();
         const qint64 paint = clock.restart();
-        TypeKey(Line1(), Qt::Key_End, Qt::ControlModifier);
-        TypeKey(Line1(), Qt::Key_Backspace);
+        TypeKey(line1(), Qt::Key_End, Qt::ControlModifier);
+        TypeKey(line1(), Qt::Key_Backspace);
         const qint64 edit = clock.restart();
-        EXPECT_EQ(Line1().characterCount() + 1, static_cast<int>(expected.document.chars.size()));
-        Line1().document()->undo(); // the character back
-        Line1().document()->undo(); // the empty line
+        EXPECT_EQ(line1().characterCount() + 1, static_cast<int>(expected.document.chars.size()));
+        line1().document()->undo(); // the character back
+        line1().document()->undo(); // the empty line
         EXPECT_EQ(Text(), "");
-        Line1().document()->redo(); // the document again
+        line1().document()->redo(); // the document again
         const qint64 undo = clock.elapsed();
-        EXPECT_EQ(Line1().styledContent(), expected.document);
+        EXPECT_EQ(line1().styledContent(), expected.document);
 
         std::printf("%s: %zu characters; open %lld ms, first paint %lld ms, backspace %lld ms, "
                     "undo and redo %lld ms\n",
@@ -420,8 +420,8 @@ TEST_F(DocumentsTest, TheLongestDocumentOpensPaintsAndEditsWithoutFreezing) {
 
 TEST_F(DocumentsTest, ADocumentOverTheLargestSizeIsRefusedWholeWithItsSize) {
     StartQuiet();
-    Type(Line1(), QStringLiteral("keep"));
-    const RtfDocument before = Line1().styledContent();
+    Type(line1(), QStringLiteral("keep"));
+    const RtfDocument before = line1().styledContent();
     const QString path = HomeFile(QStringLiteral("over.lmv"));
     for (const LongDocument& document : kLongDocuments) {
         SCOPED_TRACE(document.what);
@@ -435,30 +435,30 @@ TEST_F(DocumentsTest, ADocumentOverTheLargestSizeIsRefusedWholeWithItsSize) {
         EXPECT_TRUE(box.details.contains(path)) << box.details.toStdString();
         EXPECT_TRUE(box.details.contains(QString::number(kMaxLineCharacters + 1)))
             << box.details.toStdString();
-        EXPECT_EQ(Line1().styledContent(), before);
+        EXPECT_EQ(line1().styledContent(), before);
     }
 }
 
 TEST_F(DocumentsTest, NewAndOpenAreUndoneAndRedoneInTheLineEditor) {
     StartQuiet();
     WriteTaggedLine();
-    const RtfDocument tagged = Line1().styledContent();
+    const RtfDocument tagged = line1().styledContent();
     const QString path = HomeFile(QStringLiteral("other.lmv"));
     WriteFileBytes(path, "other");
-    auto undo = [this] { TypeKey(Line1(), Qt::Key_Z, Qt::ControlModifier); };
-    auto redo = [this] { TypeKey(Line1(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
+    auto undo = [this] { TypeKey(line1(), Qt::Key_Z, Qt::ControlModifier); };
+    auto redo = [this] { TypeKey(line1(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
 
     Trigger("New");
     EXPECT_EQ(Text(), "");
     undo();
-    EXPECT_EQ(Line1().styledContent(), tagged); // colours and all
+    EXPECT_EQ(line1().styledContent(), tagged); // colours and all
     redo();
     EXPECT_EQ(Text(), "");
     undo();
     OpenFile(path);
     EXPECT_EQ(Text(), "other");
     undo();
-    EXPECT_EQ(Line1().styledContent(), tagged);
+    EXPECT_EQ(line1().styledContent(), tagged);
     redo();
     EXPECT_EQ(Text(), "other");
     EXPECT_TRUE(m_prompts.boxes().empty());
@@ -466,15 +466,15 @@ TEST_F(DocumentsTest, NewAndOpenAreUndoneAndRedoneInTheLineEditor) {
 
 TEST_F(DocumentsTest, APictureIsNotLoadedAndLine1Stays) {
     StartQuiet();
-    Type(Line1(), QStringLiteral("keep"));
-    const RtfDocument before = Line1().styledContent();
+    Type(line1(), QStringLiteral("keep"));
+    const RtfDocument before = line1().styledContent();
     const QString path = HomeFile(QStringLiteral("picture.png"));
     WriteFileBytes(path, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
     OpenFile(path);
     ASSERT_EQ(m_prompts.boxes().size(), 1u);
     EXPECT_EQ(m_prompts.boxes()[0].request.text, QStringLiteral("Failed to Load Stream"));
     EXPECT_TRUE(m_prompts.boxes()[0].request.details.contains(QStringLiteral("NUL bytes")));
-    EXPECT_EQ(Line1().styledContent(), before);
+    EXPECT_EQ(line1().styledContent(), before);
 }
 
 TEST_F(DocumentsTest, NoCommandOrPasteMakesALineLongerThanADocumentHolds) {
@@ -484,7 +484,7 @@ TEST_F(DocumentsTest, NoCommandOrPasteMakesALineLongerThanADocumentHolds) {
     OpenFile(path);
     m_prompts.clear();
     Trigger("Red1");
-    EXPECT_EQ(Line1().characterCount(), static_cast<int>(kMaxLineCharacters));
+    EXPECT_EQ(line1().characterCount(), static_cast<int>(kMaxLineCharacters));
     Trigger("New");
     QApplication::clipboard()->setText(Repeat('y', static_cast<int>(kMaxLineCharacters) + 1));
     Trigger("Paste");

@@ -20,7 +20,7 @@ protected:
     void StartWith(const QString& document) {
         m_main.reset();
         m_prompts.clear();
-        WriteFileBytes(SettingsPath(), "[Sign]\nshowform=0\n");
+        WriteFileBytes(settingsPath(), "[Sign]\nshowform=0\n");
         EditorOptions options;
         options.document = document;
         m_main = StartEditor(options);
@@ -39,21 +39,21 @@ TEST_F(EditorStartTest, ADocumentNamedAtStartOpensInLine1) {
 
     // A plain text file takes the editor's insertion colour and weight, as File > Open gives it.
     const auto plainExpected = [this] {
-        const QColor colour = Line1().insertionColour();
+        const QColor colour = line1().insertionColour();
         return RtfDocument::fromText("<Red>abc\r\nx",
                                      {static_cast<std::uint8_t>(colour.red()),
                                       static_cast<std::uint8_t>(colour.green()),
                                       static_cast<std::uint8_t>(colour.blue())},
-                                     Line1().insertionBold());
+                                     line1().insertionBold());
     };
     for (const QString& path : {rtf, plain}) {
         StartWith(path);
         const RtfDocument expected = path == rtf ? styled : plainExpected();
         EXPECT_TRUE(m_main->isVisible());
-        EXPECT_EQ(Line1().styledContent(), expected) << path.toStdString();
-        EXPECT_EQ(m_main->Line2()->lineBytes(), "");
+        EXPECT_EQ(line1().styledContent(), expected) << path.toStdString();
+        EXPECT_EQ(m_main->line2()->lineBytes(), "");
         EXPECT_TRUE(m_prompts.boxes().empty());
-        EXPECT_EQ(m_main->StatusPanelText(1), QString::number(expected.chars.size()));
+        EXPECT_EQ(m_main->statusPanelText(1), QString::number(expected.chars.size()));
     }
 }
 

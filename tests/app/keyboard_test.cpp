@@ -34,7 +34,7 @@ protected:
         TForm1& main = StartQuiet();
         main.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&main));
-        Line1().setFocus();
+        line1().setFocus();
         return main;
     }
 
@@ -42,12 +42,12 @@ protected:
     std::vector<QWidget*> Windows() const {
         std::vector<QWidget*> windows;
         for (const StartupWindow& entry : StartupWindows()) {
-            if (QWidget* window = m_main->Window(QString::fromLatin1(entry.className))) {
+            if (QWidget* window = m_main->windowNamed(QString::fromLatin1(entry.className))) {
                 windows.push_back(window);
             }
         }
-        if (auto* schedule =
-                qobject_cast<schedule::TSchedule*>(m_main->Window(QStringLiteral("TSchedule")))) {
+        if (auto* schedule = qobject_cast<schedule::TSchedule*>(
+                m_main->windowNamed(QStringLiteral("TSchedule")))) {
             windows.push_back(schedule->entryDialog());
         }
         return windows;
@@ -101,16 +101,16 @@ TEST_F(KeyboardTest, StandardKeysDoWhatTheyStandFor) {
         m_prompts.clear();
         StartActive();
         if (c.item != nullptr) {
-            EXPECT_TRUE(Item(c.item)->shortcuts().contains(bindings.constFirst()));
+            EXPECT_TRUE(item(c.item)->shortcuts().contains(bindings.constFirst()));
         }
         QApplication::clipboard()->setText(QStringLiteral("clip"));
-        Type(Line1(), QStringLiteral("abc"));
+        Type(line1(), QStringLiteral("abc"));
         if (c.key == QKeySequence::Paste) {
-            Line1().clear();
+            line1().clear();
         } else if (c.key != QKeySequence::Undo) {
-            Line1().selectAll();
+            line1().selectAll();
         }
-        QTest::keySequence(&Line1(), bindings.constFirst());
+        QTest::keySequence(&line1(), bindings.constFirst());
         c.check();
     }
 }
@@ -216,7 +216,7 @@ TEST_F(KeyboardTest, EveryInputFieldHasALabelOrAName) {
 
 TEST_F(KeyboardTest, TheComListsIgnoreTypedKeysOpenOrClosed) {
     StartQuiet();
-    QWidget* com = m_main->Window(QStringLiteral("TSetCom"));
+    QWidget* com = m_main->windowNamed(QStringLiteral("TSetCom"));
     ASSERT_NE(com, nullptr);
     // Each key would choose another entry by its first letter or digit.
     const std::pair<const char*, const char*> cases[] = {
@@ -263,7 +263,7 @@ TEST_F(KeyboardTest, TheLengthRuleHoldsForComposedAndDroppedText) {
          }},
     };
     for (const auto& [way, deliver] : ways) {
-        for (LineEditor* editor : {m_main->Line1(), m_main->Line2()}) {
+        for (LineEditor* editor : {m_main->line1(), m_main->line2()}) {
             for (const int before : {209, 210}) {
                 SCOPED_TRACE(std::string(way) + " into " + editor->objectName().toStdString() +
                              " at " + std::to_string(before));

@@ -66,19 +66,19 @@ TEST_F(MainWindowTest, WindowHasItsCaptionSizeTabsAndStatusPanels) {
     EXPECT_FALSE(pages->isTabVisible(1));
     EXPECT_EQ(pages->widget(0)->objectName(), QStringLiteral("TabSheet1"));
     EXPECT_EQ(pages->widget(1)->objectName(), QStringLiteral("TabSheet2"));
-    EXPECT_EQ(pages->widget(0)->findChild<LineEditor*>(QStringLiteral("RichEdit1")), main.Line1());
-    EXPECT_EQ(pages->widget(1)->findChild<LineEditor*>(QStringLiteral("RichEdit2")), main.Line2());
-    EXPECT_EQ(main.CurrentEdit(), main.Line1());
+    EXPECT_EQ(pages->widget(0)->findChild<LineEditor*>(QStringLiteral("RichEdit1")), main.line1());
+    EXPECT_EQ(pages->widget(1)->findChild<LineEditor*>(QStringLiteral("RichEdit2")), main.line2());
+    EXPECT_EQ(main.CurrentEdit(), main.line1());
 
-    for (LineEditor* editor : {main.Line1(), main.Line2()}) {
+    for (LineEditor* editor : {main.line1(), main.line2()}) {
         EXPECT_TRUE(editor->font().bold());
         EXPECT_TRUE(editor->font().fixedPitch());
         EXPECT_EQ(editor->font().pixelSize(), 19);
         EXPECT_EQ(editor->insertionColour(), QColor(0, 0, 0));
         EXPECT_TRUE(editor->insertionBold());
     }
-    EXPECT_EQ(main.Line1()->font().families().constFirst(), QStringLiteral("MingLiU"));
-    EXPECT_EQ(main.Line2()->font().families().constFirst(), QStringLiteral("PMingLiU"));
+    EXPECT_EQ(main.line1()->font().families().constFirst(), QStringLiteral("MingLiU"));
+    EXPECT_EQ(main.line2()->font().families().constFirst(), QStringLiteral("PMingLiU"));
 
     auto* bar = main.findChild<QStatusBar*>(QStringLiteral("StatusBar1"));
     ASSERT_NE(bar, nullptr);
@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, WindowHasItsCaptionSizeTabsAndStatusPanels) {
     EXPECT_EQ(panels[0]->width(), 100);
     EXPECT_EQ(panels[1]->width(), 70);
     EXPECT_EQ(panels[2]->width(), 50);
-    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("0"));
+    EXPECT_EQ(main.statusPanelText(1), QStringLiteral("0"));
 
     auto* band = main.findChild<QWidget*>(QStringLiteral("ControlBar1"));
     ASSERT_NE(band, nullptr);
@@ -248,7 +248,7 @@ TEST_F(MainWindowTest, ToolbarButtonsAndHintsInOrder) {
                   QStringLiteral("ToolButton7=Paste"), QStringLiteral("|"),
                   QStringLiteral("ToolButton9=Send Message"), QStringLiteral("ToolButton10="),
                   QStringLiteral("ToolButton12=Send via Network")}));
-    EXPECT_FALSE(Item("ToolButton10")->isEnabled());
+    EXPECT_FALSE(item("ToolButton10")->isEnabled());
 }
 
 TEST_F(MainWindowTest, ItemsOfTheWindowsAreEnabledAndBoundOnesWork) {
@@ -286,12 +286,12 @@ TEST_F(MainWindowTest, ItemsOfTheWindowsAreEnabledAndBoundOnesWork) {
                              "EditGraphic1",
                              "UserFontMake1",
                              "ToolButton12"}) {
-        EXPECT_TRUE(Item(name)->isEnabled()) << name;
+        EXPECT_TRUE(item(name)->isEnabled()) << name;
     }
 
     // Binding a command enables the item and its toolbar twin and runs the handler from both.
     int sent = 0;
-    m_main->BindCommand(QStringLiteral("SendMessages1"), [&sent] { ++sent; });
+    m_main->bindCommand(QStringLiteral("SendMessages1"), [&sent] { ++sent; });
     Trigger("SendMessages1");
     Trigger("ToolButton9");
     EXPECT_EQ(sent, 2);
@@ -311,7 +311,7 @@ TEST_F(MainWindowTest, StartupCreatesTheWindowsInTheirOrder) {
     TForm1& main = StartQuiet();
     EXPECT_TRUE(main.isVisible());
     for (const StartupWindow& entry : StartupWindows()) {
-        QWidget* window = main.Window(QString::fromLatin1(entry.className));
+        QWidget* window = main.windowNamed(QString::fromLatin1(entry.className));
         EXPECT_EQ(window != nullptr, entry.create != nullptr) << entry.className;
         if (window != nullptr) {
             EXPECT_EQ(window->objectName(), QString::fromLatin1(entry.className));
@@ -397,27 +397,27 @@ TEST_F(MainWindowTest, EveryPlainTagItemInsertsItsTextInRedAtTheCaret) {
     for (const auto& [name, tag] : kPlainTagItems) {
         SCOPED_TRACE(name);
         Trigger("New");
-        Type(Line1(), QStringLiteral("ab"));
-        Line1().moveCursor(QTextCursor::PreviousCharacter);
-        QAction* action = Item(name);
+        Type(line1(), QStringLiteral("ab"));
+        line1().moveCursor(QTextCursor::PreviousCharacter);
+        QAction* action = item(name);
         EXPECT_EQ(action->isVisible(),
                   std::strcmp(name, "Font5x81") != 0 && std::strcmp(name, "Font7x131") != 0);
         action->trigger(); // hidden items are bound all the same
         const std::string expected = std::string("a") + tag + "b";
         EXPECT_EQ(Text(), expected);
         EXPECT_TRUE(InVocabulary(tag));
-        const RtfDocument line = Line1().styledContent();
+        const RtfDocument line = line1().styledContent();
         EXPECT_TRUE(Coloured(line, 0, 1, kBlack));
         EXPECT_TRUE(Coloured(line, 1, 1 + std::strlen(tag), kRed));
         EXPECT_TRUE(Coloured(line, 1 + std::strlen(tag), expected.size(), kBlack));
-        EXPECT_EQ(Line1().textCursor().position(), static_cast<int>(1 + std::strlen(tag)));
-        EXPECT_EQ(Line1().insertionColour(), QColor(0, 0, 0));
+        EXPECT_EQ(line1().textCursor().position(), static_cast<int>(1 + std::strlen(tag)));
+        EXPECT_EQ(line1().insertionColour(), QColor(0, 0, 0));
     }
 }
 
 TEST_F(MainWindowTest, EffectItemsFollowTheEffectControlFlag) {
     StartQuiet();
-    ASSERT_TRUE(m_main->EffectControlFlag());
+    ASSERT_TRUE(m_main->effectControlFlag());
     for (const auto& [name, capital, lower] : kEffectItems) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(InVocabulary(capital));
@@ -425,11 +425,11 @@ TEST_F(MainWindowTest, EffectItemsFollowTheEffectControlFlag) {
         Trigger("New");
         Trigger(name);
         EXPECT_EQ(Text(), capital);
-        EXPECT_TRUE(Coloured(Line1().styledContent(), 0, Text().size(), kRed));
+        EXPECT_TRUE(Coloured(line1().styledContent(), 0, Text().size(), kRed));
     }
 
-    Item("CapitalControlByLine1")->trigger(); // reverses the tick
-    EXPECT_FALSE(m_main->EffectControlFlag());
+    item("CapitalControlByLine1")->trigger(); // reverses the tick
+    EXPECT_FALSE(m_main->effectControlFlag());
     for (const auto& [name, capital, lower] : kEffectItems) {
         SCOPED_TRACE(name);
         Trigger("New");
@@ -441,8 +441,8 @@ TEST_F(MainWindowTest, EffectItemsFollowTheEffectControlFlag) {
     Trigger("HelloWorld1");
     EXPECT_EQ(Text(), "<Hello World>");
 
-    Item("CapitalControlByLine1")->trigger();
-    EXPECT_TRUE(m_main->EffectControlFlag());
+    item("CapitalControlByLine1")->trigger();
+    EXPECT_TRUE(m_main->effectControlFlag());
     Trigger("New");
     Trigger("Hold1");
     EXPECT_EQ(Text(), "<Hold>");
@@ -450,119 +450,119 @@ TEST_F(MainWindowTest, EffectItemsFollowTheEffectControlFlag) {
 
 TEST_F(MainWindowTest, EffectItemsOnLine2AlwaysInsertTheCapitalisedForm) {
     TForm1& main = StartQuiet();
-    Item("CapitalControlByLine1")->trigger();
+    item("CapitalControlByLine1")->trigger();
     auto* pages = main.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
     pages->setCurrentIndex(1);
-    ASSERT_EQ(main.CurrentEdit(), main.Line2());
+    ASSERT_EQ(main.CurrentEdit(), main.line2());
     Trigger("Snow1");
-    EXPECT_EQ(main.Line2()->lineBytes(), "<Snow>");
+    EXPECT_EQ(main.line2()->lineBytes(), "<Snow>");
     EXPECT_EQ(Text(), "");
     pages->setCurrentIndex(0);
-    EXPECT_EQ(main.CurrentEdit(), main.Line1());
+    EXPECT_EQ(main.CurrentEdit(), main.line1());
     Trigger("Snow1");
     EXPECT_EQ(Text(), "<snow>");
 }
 
 TEST_F(MainWindowTest, ATagReplacesTheSelectionAndTypingContinuesBlack) {
     StartQuiet();
-    Type(Line1(), QStringLiteral("one two"));
-    QTextCursor cursor = Line1().textCursor();
+    Type(line1(), QStringLiteral("one two"));
+    QTextCursor cursor = line1().textCursor();
     cursor.setPosition(4);
     cursor.setPosition(7, QTextCursor::KeepAnchor);
-    Line1().setTextCursor(cursor);
+    line1().setTextCursor(cursor);
     Trigger("Red1");
     EXPECT_EQ(Text(), "one <Red>");
-    Type(Line1(), QStringLiteral("xy"));
+    Type(line1(), QStringLiteral("xy"));
     EXPECT_EQ(Text(), "one <Red>xy");
-    const RtfDocument line = Line1().styledContent();
+    const RtfDocument line = line1().styledContent();
     EXPECT_TRUE(Coloured(line, 4, 9, kRed));
     EXPECT_TRUE(Coloured(line, 9, 11, kBlack));
 
     // Typing straight after a red tag, with the caret moved back next to it, is black too.
-    Line1().moveCursor(QTextCursor::Left);
-    Line1().moveCursor(QTextCursor::Left);
-    Type(Line1(), QStringLiteral("z"));
+    line1().moveCursor(QTextCursor::Left);
+    line1().moveCursor(QTextCursor::Left);
+    Type(line1(), QStringLiteral("z"));
     EXPECT_EQ(Text(), "one <Red>zxy");
-    EXPECT_TRUE(Coloured(Line1().styledContent(), 9, 10, kBlack));
+    EXPECT_TRUE(Coloured(line1().styledContent(), 9, 10, kBlack));
 }
 
 TEST_F(MainWindowTest, TheCountIncludesTagsAndShowsInTheSecondPanel) {
     TForm1& main = StartQuiet();
     Trigger("Red1");
-    Type(Line1(), QStringLiteral("ab"));
-    EXPECT_EQ(main.TextLength(main.Line1()), 7);
-    EXPECT_EQ(main.StatusPanelText(0), QString());
-    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("7"));
-    EXPECT_EQ(main.StatusPanelText(2), QString());
+    Type(line1(), QStringLiteral("ab"));
+    EXPECT_EQ(main.TextLength(main.line1()), 7);
+    EXPECT_EQ(main.statusPanelText(0), QString());
+    EXPECT_EQ(main.statusPanelText(1), QStringLiteral("7"));
+    EXPECT_EQ(main.statusPanelText(2), QString());
 }
 
 TEST_F(MainWindowTest, TypingStopsAt210AndBackspaceStillWorks) {
     TForm1& main = StartQuiet();
-    Line1().replaceSelection(Repeat('a', 209));
+    line1().replaceSelection(Repeat('a', 209));
     ASSERT_TRUE(m_prompts.texts().isEmpty());
-    Type(Line1(), QStringLiteral("b"));
-    EXPECT_EQ(main.TextLength(main.Line1()), 210);
+    Type(line1(), QStringLiteral("b"));
+    EXPECT_EQ(main.TextLength(main.line1()), 210);
     EXPECT_TRUE(m_prompts.texts().isEmpty());
 
-    Type(Line1(), QStringLiteral("c"));
-    EXPECT_EQ(main.TextLength(main.Line1()), 210);
+    Type(line1(), QStringLiteral("c"));
+    EXPECT_EQ(main.TextLength(main.line1()), 210);
     EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Max length is 210 chars")});
     EXPECT_EQ(m_prompts.boxes().back().request.kind, MessageKind::Plain);
     EXPECT_EQ(m_prompts.boxes().back().request.buttons, QMessageBox::Ok);
     EXPECT_EQ(Text().back(), 'b');
 
-    TypeKey(Line1(), Qt::Key_Backspace);
-    EXPECT_EQ(main.TextLength(main.Line1()), 209);
-    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("209"));
+    TypeKey(line1(), Qt::Key_Backspace);
+    EXPECT_EQ(main.TextLength(main.line1()), 209);
+    EXPECT_EQ(main.statusPanelText(1), QStringLiteral("209"));
     EXPECT_EQ(m_prompts.texts().size(), 1);
 }
 
 TEST_F(MainWindowTest, ATagPastTheLimitIsInsertedAndReportedOnce) {
     TForm1& main = StartQuiet();
-    Line1().replaceSelection(Repeat('a', 208));
+    line1().replaceSelection(Repeat('a', 208));
     Trigger("Red1");
-    EXPECT_EQ(main.TextLength(main.Line1()), 213);
-    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("213"));
+    EXPECT_EQ(main.TextLength(main.line1()), 213);
+    EXPECT_EQ(main.statusPanelText(1), QStringLiteral("213"));
     EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Max length is 210 chars")});
 
     m_prompts.clear();
-    Type(Line1(), QStringLiteral("x"));
-    EXPECT_EQ(main.TextLength(main.Line1()), 213);
+    Type(line1(), QStringLiteral("x"));
+    EXPECT_EQ(main.TextLength(main.line1()), 213);
     EXPECT_EQ(m_prompts.texts(), QStringList{QStringLiteral("Max length is 210 chars")});
 
     // Down to 209: typing is accepted again.
     for (int i = 0; i < 4; ++i) {
-        TypeKey(Line1(), Qt::Key_Backspace);
+        TypeKey(line1(), Qt::Key_Backspace);
     }
     m_prompts.clear();
-    Type(Line1(), QStringLiteral("x"));
-    EXPECT_EQ(main.TextLength(main.Line1()), 210);
+    Type(line1(), QStringLiteral("x"));
+    EXPECT_EQ(main.TextLength(main.line1()), 210);
     EXPECT_TRUE(m_prompts.texts().isEmpty());
 }
 
 TEST_F(MainWindowTest, EnterInsertsNothingInEitherEditor) {
     TForm1& main = StartQuiet();
-    Type(Line1(), QStringLiteral("ab"));
-    TypeKey(Line1(), Qt::Key_Return);
-    TypeKey(Line1(), Qt::Key_Enter);
-    TypeKey(Line1(), Qt::Key_Return, Qt::ShiftModifier);
+    Type(line1(), QStringLiteral("ab"));
+    TypeKey(line1(), Qt::Key_Return);
+    TypeKey(line1(), Qt::Key_Enter);
+    TypeKey(line1(), Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_EQ(Text(), "ab");
-    EXPECT_EQ(Line1().document()->blockCount(), 1);
+    EXPECT_EQ(line1().document()->blockCount(), 1);
 
-    Type(*main.Line2(), QStringLiteral("cd"));
-    TypeKey(*main.Line2(), Qt::Key_Return);
-    EXPECT_EQ(main.Line2()->lineBytes(), "cd");
+    Type(*main.line2(), QStringLiteral("cd"));
+    TypeKey(*main.line2(), Qt::Key_Return);
+    EXPECT_EQ(main.line2()->lineBytes(), "cd");
 }
 
 TEST_F(MainWindowTest, CharactersBeyondEightBitsCannotBeTyped) {
     StartQuiet();
-    Type(Line1(), QStringLiteral("a\u20ACb\u00E9\u4E2D"));
+    Type(line1(), QStringLiteral("a\u20ACb\u00E9\u4E2D"));
     EXPECT_EQ(Text(), "ab\xE9");
 }
 
 TEST_F(MainWindowTest, TheCaptionNeverChanges) {
     TForm1& main = StartQuiet();
-    Type(Line1(), QStringLiteral("x"));
+    Type(line1(), QStringLiteral("x"));
     m_prompts.setNextFileName(HomeFile(QStringLiteral("caption.lmv")));
     Trigger("Save");
     m_prompts.setNextFileName(HomeFile(QStringLiteral("caption.lmv")));
@@ -573,7 +573,7 @@ TEST_F(MainWindowTest, TheCaptionNeverChanges) {
 
 TEST_F(MainWindowTest, ExitClosesTheMainWindowWithoutAQuestion) {
     TForm1& main = StartQuiet();
-    Type(Line1(), QStringLiteral("unsaved"));
+    Type(line1(), QStringLiteral("unsaved"));
     Trigger("Exit");
     EXPECT_FALSE(main.isVisible());
     EXPECT_TRUE(m_prompts.boxes().empty());
@@ -583,15 +583,15 @@ TEST_F(MainWindowTest, ShowColorSettingIsDrawnGreyWhetherHighlightedOrNot) {
     TForm1& main = StartQuiet();
     auto* functions = main.findChild<QMenu*>(QStringLiteral("Functions1"));
     ASSERT_NE(functions, nullptr);
-    QAction* item = Item("ShowColorConfig1");
+    QAction* entry = item("ShowColorConfig1");
     functions->popup(QPoint(10, 10));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(functions));
-    const QRect rect = functions->actionGeometry(item);
+    const QRect rect = functions->actionGeometry(entry);
     ASSERT_FALSE(rect.isEmpty());
 
     for (bool highlighted : {false, true}) {
         SCOPED_TRACE(highlighted ? "highlighted" : "plain");
-        functions->setActiveAction(highlighted ? item : nullptr);
+        functions->setActiveAction(highlighted ? entry : nullptr);
         const QImage image = functions->grab().toImage();
         const qreal ratio = image.devicePixelRatio();
         auto pixel = [&](int x, int y) {

@@ -14,7 +14,6 @@
 namespace lumivo::ui {
 namespace {
 
-
 class PreviewWindowTest : public test::EditorTest {};
 
 TEST_F(PreviewWindowTest, DockUnderTheEditorsShownFromTheViewMenuBeforeHelp) {
@@ -25,7 +24,7 @@ TEST_F(PreviewWindowTest, DockUnderTheEditorsShownFromTheViewMenuBeforeHelp) {
     EXPECT_TRUE(dock->isVisible());
     auto* view = dock->findChild<LedView*>(QStringLiteral("PreviewView"));
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(main.Preview().columns(), 120); // from the settings
+    EXPECT_EQ(main.preview().columns(), 120); // from the settings
     EXPECT_EQ(view->image().columns(), 120);
 
     const QList<QAction*> titles = main.menuBar()->actions();
@@ -35,7 +34,7 @@ TEST_F(PreviewWindowTest, DockUnderTheEditorsShownFromTheViewMenuBeforeHelp) {
 
     Trigger("ShowPreview1");
     EXPECT_FALSE(dock->isVisible());
-    EXPECT_FALSE(Item("ShowPreview1")->isChecked());
+    EXPECT_FALSE(item("ShowPreview1")->isChecked());
     EXPECT_NE(SettingsText().find("show=0"), std::string::npos) << SettingsText();
     Trigger("ShowPreview1");
     EXPECT_TRUE(dock->isVisible());
@@ -49,15 +48,15 @@ TEST_F(PreviewWindowTest, FollowsLineOneAndTheColourMode) {
     auto* view = main.findChild<LedView*>(QStringLiteral("PreviewView"));
     ASSERT_NE(view, nullptr);
     QTest::qWait(PreviewModel::kQuietMs + 50);
-    Type(Line1(), QStringLiteral("<Green>Hi"));
-    ASSERT_TRUE(QTest::qWaitFor([&main] { return !main.Preview().pending(); }, 2000));
-    const DotImage& content = main.Preview().animation()->content();
+    Type(line1(), QStringLiteral("<Green>Hi"));
+    ASSERT_TRUE(QTest::qWaitFor([&main] { return !main.preview().pending(); }, 2000));
+    const DotImage& content = main.preview().animation()->content();
     bool green = false;
     for (int x = 0; x < content.columns(); ++x) {
         green = green || content.at(x, 3) == Dot::Green;
     }
     EXPECT_TRUE(green);
-    EXPECT_EQ(main.Preview().frame().columns(), 80);
+    EXPECT_EQ(main.preview().frame().columns(), 80);
 
     EXPECT_FALSE(view->singleColor());
     main.ApplyColorMode(true);

@@ -24,12 +24,12 @@ const char* const kMultiColourItems[] = {
 class SettingsWindowsTest : public EditorTest {
 protected:
     TsignColorfrm& Colour() {
-        auto* dialog = m_main->WindowOf<TsignColorfrm>();
+        auto* dialog = m_main->windowOf<TsignColorfrm>();
         EXPECT_NE(dialog, nullptr);
         return *dialog;
     }
     TSetCom& Com() {
-        auto* dialog = m_main->WindowOf<TSetCom>();
+        auto* dialog = m_main->windowOf<TSetCom>();
         EXPECT_NE(dialog, nullptr);
         return *dialog;
     }
@@ -40,15 +40,15 @@ protected:
     }
     // Single-colour mode as the menus show it; fails when the items disagree among themselves.
     ::testing::AssertionResult MenusShowSingleColour(bool single) {
-        if (!Item("Red1")->isVisible() || !Item("InversedRed1")->isVisible()) {
+        if (!item("Red1")->isVisible() || !item("InversedRed1")->isVisible()) {
             return ::testing::AssertionFailure() << "a red item is hidden";
         }
         for (const char* name : kMultiColourItems) {
-            if (Item(name)->isVisible() == single) {
+            if (item(name)->isVisible() == single) {
                 return ::testing::AssertionFailure() << name << " is wrongly shown or hidden";
             }
         }
-        if (m_main->SingleColorMode() != single) {
+        if (m_main->singleColorMode() != single) {
             return ::testing::AssertionFailure() << "the mode disagrees with the menus";
         }
         return ::testing::AssertionSuccess();
@@ -75,7 +75,7 @@ TEST_F(SettingsWindowsTest, WithoutASettingsFileTheColourQuestionOpensOnItsDefau
     }
     EXPECT_FALSE(main.isEnabled());
     EXPECT_TRUE(MenusShowSingleColour(false)); // applied at once, with the dialog still up
-    EXPECT_EQ(main.ComPort(), 1);
+    EXPECT_EQ(main.comPort(), 1);
     EXPECT_EQ(In<QComboBox>(Com(), "ComboBox1").currentText(), QStringLiteral("COM1"));
     EXPECT_FALSE(SettingsFileExists());
 }
@@ -155,7 +155,7 @@ TEST_F(SettingsWindowsTest, NonsenseShowformAndKeysOutsideTheSectionAreIgnored) 
 
 TEST_F(SettingsWindowsTest, ShowColorSettingLoadsTheStoredChoiceModally) {
     StartQuiet();
-    WriteFileBytes(SettingsPath(), "[Sign]\ncolor=1\nshowform=0\n");
+    WriteFileBytes(settingsPath(), "[Sign]\ncolor=1\nshowform=0\n");
     Trigger("ShowColorConfig1");
     ASSERT_TRUE(Colour().isVisible());
     EXPECT_EQ(Colour().windowModality(), Qt::ApplicationModal);
@@ -182,7 +182,7 @@ TEST_F(SettingsWindowsTest, AnUnwritableSettingsFileKeepsTheDialogOpen) {
     In<QRadioButton>(Colour(), "rb01").setChecked(true);
     In<QPushButton>(Colour(), "Button1").click();
     const QString expected =
-        QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(SettingsPath());
+        QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(settingsPath());
     EXPECT_EQ(m_prompts.texts(), QStringList{expected});
     EXPECT_EQ(m_prompts.boxes().back().request.kind, MessageKind::Error);
     EXPECT_TRUE(Colour().isVisible());
@@ -197,13 +197,13 @@ TEST_F(SettingsWindowsTest, AnUnwritableSettingsFileKeepsTheDialogOpen) {
     In<QPushButton>(Com(), "OK").click();
     EXPECT_EQ(m_prompts.texts(), QStringList{expected});
     EXPECT_TRUE(Com().isVisible());
-    EXPECT_EQ(main.ComPort(), 5); // taken in memory before the write failed
+    EXPECT_EQ(main.comPort(), 5); // taken in memory before the write failed
     Com().reject();
 }
 
 TEST_F(SettingsWindowsTest, SetComShowsItsPanelAndStoresThePort) {
     TForm1& main = Start("[Sign]\nshowform=0\ncomport=3\n");
-    EXPECT_EQ(main.ComPort(), 3);
+    EXPECT_EQ(main.comPort(), 3);
     TSetCom& com = Com();
     auto& list = In<QComboBox>(com, "ComboBox1");
     QStringList entries;
@@ -232,7 +232,7 @@ TEST_F(SettingsWindowsTest, SetComShowsItsPanelAndStoresThePort) {
     list.setCurrentIndex(6);
     In<QPushButton>(com, "OK").click();
     EXPECT_FALSE(com.isVisible());
-    EXPECT_EQ(main.ComPort(), 7);
+    EXPECT_EQ(main.comPort(), 7);
     EXPECT_EQ(SettingsText(), "[Sign]\nshowform=0\ncomport=7\n");
 }
 
@@ -249,7 +249,7 @@ TEST_F(SettingsWindowsTest, ComPortSettingsOutOfRange) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.settings);
         TForm1& main = Start(c.settings);
-        EXPECT_EQ(main.ComPort(), c.port);
+        EXPECT_EQ(main.comPort(), c.port);
         EXPECT_EQ(In<QComboBox>(Com(), "ComboBox1").currentIndex(), c.index);
         m_main.reset();
     }
@@ -257,15 +257,15 @@ TEST_F(SettingsWindowsTest, ComPortSettingsOutOfRange) {
     TForm1& main = Start("[Sign]\nshowform=0\ncomport=12\n");
     Trigger("SetCommu");
     In<QPushButton>(Com(), "OK").click();
-    EXPECT_EQ(main.ComPort(), 0);
+    EXPECT_EQ(main.comPort(), 0);
     EXPECT_EQ(SettingsText(), "[Sign]\nshowform=0\ncomport=0\n");
     m_main.reset();
-    EXPECT_EQ(Start(nullptr).ComPort(), 1);
+    EXPECT_EQ(Start(nullptr).comPort(), 1);
 }
 
 TEST_F(SettingsWindowsTest, TheComListShowsWhereEachPortLeads) {
     StartQuiet();
-    WriteFileBytes(SettingsPath(), "[Sign]\nshowform=0\n[Ports]\nCOM2=/dev/ttyUSB7\n");
+    WriteFileBytes(settingsPath(), "[Sign]\nshowform=0\n[Ports]\nCOM2=/dev/ttyUSB7\n");
     Trigger("SetCommu");
     auto& list = In<QComboBox>(Com(), "ComboBox1");
     auto& target = In<QLabel>(Com(), "ComTargetLabel");
@@ -293,7 +293,7 @@ TEST_F(SettingsWindowsTest, DisplayTimeInsertsARedTagAndKeepsItsChoice) {
     EXPECT_EQ(list.itemText(25), QStringLiteral("25Sec"));
     EXPECT_EQ(list.currentIndex(), 0);
 
-    Type(Line1(), QStringLiteral("ab"));
+    Type(line1(), QStringLiteral("ab"));
     Trigger("DisplayTime1");
     EXPECT_TRUE(com.isVisible());
     EXPECT_EQ(com.windowTitle(), QStringLiteral("Display Time"));
@@ -305,16 +305,16 @@ TEST_F(SettingsWindowsTest, DisplayTimeInsertsARedTagAndKeepsItsChoice) {
     In<QPushButton>(com, "DisplayTimebtn").click();
     EXPECT_FALSE(com.isVisible());
     EXPECT_EQ(Text(), "ab<25Sec>");
-    EXPECT_TRUE(Coloured(Line1().styledContent(), 2, 9, kRed));
-    Type(Line1(), QStringLiteral("c"));
-    EXPECT_TRUE(Coloured(Line1().styledContent(), 9, 10, kBlack));
+    EXPECT_TRUE(Coloured(line1().styledContent(), 2, 9, kRed));
+    Type(line1(), QStringLiteral("c"));
+    EXPECT_TRUE(Coloured(line1().styledContent(), 9, 10, kBlack));
 
     Trigger("DisplayTime1");
     EXPECT_EQ(list.currentText(), QStringLiteral("25Sec"));
     list.setCurrentIndex(0);
     In<QPushButton>(com, "DisplayTimebtn").click();
     EXPECT_EQ(Text(), "ab<25Sec>c<0.5Sec>");
-    EXPECT_EQ(main.StatusPanelText(1), QStringLiteral("18"));
+    EXPECT_EQ(main.statusPanelText(1), QStringLiteral("18"));
 }
 
 } // namespace

@@ -56,30 +56,30 @@ public:
     QStringList tags;
     std::vector<std::function<void(bool)>> followers;
 
-    QWidget* MainWindow() override { return nullptr; }
-    QTextEdit* CurrentEditor() const override {
+    QWidget* mainWindow() override { return nullptr; }
+    QTextEdit* currentEditor() const override {
         return line2Current ? const_cast<QTextEdit*>(&m_line2) : const_cast<QTextEdit*>(&m_line1);
     }
     void SetTagColor() override {}
     void ResetTextColor() override {}
-    void ReplaceSelection(const QString&) override {}
-    void InsertTag(const QString& tag) override { tags.append(tag); }
+    void replaceSelection(const QString&) override {}
+    void insertTag(const QString& tag) override { tags.append(tag); }
     void InsertEffectTag(const QString&, const QString&) override {}
-    std::string LineText(int line) const override { return line == 2 ? line2 : line1; }
-    int ComPort() const override { return 1; }
-    QString SettingsPath() const override { return {}; }
-    bool SingleColorMode() const override { return single; }
+    std::string lineText(int line) const override { return line == 2 ? line2 : line1; }
+    int comPort() const override { return 1; }
+    QString settingsPath() const override { return {}; }
+    bool singleColorMode() const override { return single; }
     void ApplyColorMode(bool mode) override {
         single = mode;
         for (const auto& follow : followers) {
             follow(mode);
         }
     }
-    void FollowColorMode(QObject*, std::function<void(bool)> apply) override {
+    void followColorMode(QObject*, std::function<void(bool)> apply) override {
         followers.push_back(std::move(apply));
     }
-    void BindCommand(const QString&, std::function<void()>) override {}
-    void ReportStatus(const QString&) override {}
+    void bindCommand(const QString&, std::function<void()>) override {}
+    void reportStatus(const QString&) override {}
 
 private:
     QTextEdit m_line1;

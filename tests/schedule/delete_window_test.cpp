@@ -17,8 +17,8 @@ namespace {
 
 // A font maker with nothing drawn.
 struct NoCharacters final : ui::UserFontSource {
-    std::vector<UserCharRecord> FontRecords() const override { return {}; }
-    QString DrawSentCharacters(const std::vector<UserCharRecord>&, bool) override { return {}; }
+    std::vector<UserCharRecord> fontRecords() const override { return {}; }
+    QString drawSentCharacters(const std::vector<UserCharRecord>&, bool) override { return {}; }
 };
 
 struct Bench {

@@ -95,9 +95,9 @@ struct Editor {
     std::unique_ptr<QWidget> deletion;
 
     Editor() {
-        host.comPort = kComPort;
-        schedule = lumivo::schedule::TSchedule::Create(host);
-        deletion = lumivo::schedule::TDeletefrm::Create(host);
+        host.comPortSetting = kComPort;
+        schedule = lumivo::schedule::TSchedule::create(host);
+        deletion = lumivo::schedule::TDeletefrm::create(host);
     }
 
     QPushButton* button(QWidget* window, const char* name) {

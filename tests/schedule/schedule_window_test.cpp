@@ -388,14 +388,14 @@ TEST(ScheduleWindow, PortThatWillNotOpen) {
 
 TEST(ScheduleWindow, StartUpFactoriesBindTheMenuItems) {
     FakeHost host;
-    host.comPort = 7;
+    host.comPortSetting = 7;
     // The COM port setting is asked when a command starts: COM7 leads nowhere.
     qputenv("LUMIVO_COM7", "/nonexistent/lumivo-test-port");
     ProbePrompter boxes;
     ui::PrompterScope scope(boxes);
 
-    std::unique_ptr<QWidget> schedule = lumivo::schedule::TSchedule::Create(host);
-    std::unique_ptr<QWidget> deletion = lumivo::schedule::TDeletefrm::Create(host);
+    std::unique_ptr<QWidget> schedule = lumivo::schedule::TSchedule::create(host);
+    std::unique_ptr<QWidget> deletion = lumivo::schedule::TDeletefrm::create(host);
     QStringList bound;
     for (const auto& [name, handler] : host.commands) {
         bound.append(name);

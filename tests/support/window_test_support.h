@@ -76,29 +76,29 @@ private:
 // the COM port setting.
 class RecordingHost final : public ui::EditorHost {
 public:
-    int comPort = 1;
+    int comPortSetting = 1;
     std::string line1;
     QStringList tags;
-    QWidget* mainWindow = nullptr;
+    QWidget* mainWidget = nullptr;
     std::map<QString, std::function<void()>> commands;
 
-    QWidget* MainWindow() override { return mainWindow; }
-    QTextEdit* CurrentEditor() const override { return nullptr; }
+    QWidget* mainWindow() override { return mainWidget; }
+    QTextEdit* currentEditor() const override { return nullptr; }
     void SetTagColor() override {}
     void ResetTextColor() override {}
-    void ReplaceSelection(const QString&) override {}
-    void InsertTag(const QString& tag) override { tags.append(tag); }
+    void replaceSelection(const QString&) override {}
+    void insertTag(const QString& tag) override { tags.append(tag); }
     void InsertEffectTag(const QString&, const QString&) override {}
-    std::string LineText(int line) const override { return line == 0 ? line1 : std::string(); }
-    int ComPort() const override { return comPort; }
-    QString SettingsPath() const override { return {}; }
-    bool SingleColorMode() const override { return false; }
+    std::string lineText(int line) const override { return line == 0 ? line1 : std::string(); }
+    int comPort() const override { return comPortSetting; }
+    QString settingsPath() const override { return {}; }
+    bool singleColorMode() const override { return false; }
     void ApplyColorMode(bool) override {}
-    void FollowColorMode(QObject*, std::function<void(bool)>) override {}
-    void BindCommand(const QString& itemName, std::function<void()> handler) override {
+    void followColorMode(QObject*, std::function<void(bool)>) override {}
+    void bindCommand(const QString& itemName, std::function<void()> handler) override {
         commands[itemName] = std::move(handler);
     }
-    void ReportStatus(const QString& message) override { statusMessages.append(message); }
+    void reportStatus(const QString& message) override { statusMessages.append(message); }
     QStringList statusMessages;
 
     // Runs a bound menu item; false when nothing is bound to it.

@@ -206,7 +206,7 @@ TEST(EuroCharForm, FrameInvertsAnyColourAndLeavesNoTrace) {
 
 TEST(EuroCharForm, FactoryBindsTheMenuItem) {
     RecordingHost host;
-    const std::unique_ptr<QWidget> window = userfont::TuEuropeanCharForm::Create(host);
+    const std::unique_ptr<QWidget> window = userfont::TuEuropeanCharForm::create(host);
     ASSERT_TRUE(!window->isVisible());
     ASSERT_TRUE(host.choose("EuropeanChar3"));
     ASSERT_TRUE(window->isVisible());

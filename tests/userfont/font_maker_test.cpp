@@ -273,7 +273,7 @@ TEST(FontMaker, FactoryBindsTheMenuItem) {
         void openTransferFont(ui::UserFontSource&) override {}
     } panel;
     userfont::TuEuropeanCharForm picker(nullptr, &host, "no-picture.bmp");
-    const std::unique_ptr<QWidget> window = userfont::TFontMakefrm::Create(host, panel, picker);
+    const std::unique_ptr<QWidget> window = userfont::TFontMakefrm::create(host, panel, picker);
     ASSERT_TRUE(!window->isVisible());
     ASSERT_TRUE(host.choose("UserFontMake1"));
     ASSERT_TRUE(window->isVisible());

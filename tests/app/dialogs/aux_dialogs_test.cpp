@@ -34,11 +34,11 @@ template <typename T> T* Find(QWidget* window, const char* name) {
 TEST(DialogFactories, EachWindowBindsTheMenuItemsItServes) {
     RecordingHost host;
     std::vector<std::unique_ptr<QWidget>> windows;
-    windows.push_back(ui::TSetID::Create(host));
-    windows.push_back(ui::TLinkpagefrm::Create(host));
-    windows.push_back(ui::TInputTextfrm::Create(host));
-    windows.push_back(ui::TMoveSpeedfrm::Create(host));
-    windows.push_back(ui::TAboutBox::Create(host));
+    windows.push_back(ui::TSetID::create(host));
+    windows.push_back(ui::TLinkpagefrm::create(host));
+    windows.push_back(ui::TInputTextfrm::create(host));
+    windows.push_back(ui::TMoveSpeedfrm::create(host));
+    windows.push_back(ui::TAboutBox::create(host));
     QStringList bound;
     for (const auto& [name, handler] : host.commands) {
         bound.append(name);
@@ -99,7 +99,7 @@ protected:
 };
 
 TEST_F(LinkPagesTest, OpensModelessWithTheFocusInThePageField) {
-    dialog.Open();
+    dialog.present();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.windowModality(), Qt::NonModal);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Link Pages"));
@@ -116,7 +116,7 @@ TEST_F(LinkPagesTest, OpensModelessWithTheFocusInThePageField) {
 }
 
 TEST_F(LinkPagesTest, ThePageFieldTakesLettersAndBackspaceOnly) {
-    dialog.Open();
+    dialog.present();
     QTest::keyClicks(pages(), QStringLiteral("a1b c!D_z9"));
     EXPECT_EQ(pages()->text(), QStringLiteral("abcDz"));
     QTest::keyClick(pages(), Qt::Key_Backspace);
@@ -134,7 +134,7 @@ TEST_F(LinkPagesTest, ThePageFieldTakesLettersAndBackspaceOnly) {
 }
 
 TEST_F(LinkPagesTest, SendsTheUpperCasedPagesAsAScheduleCoveringEveryDate) {
-    dialog.Open();
+    dialog.present();
     send("01", "abc");
     EXPECT_EQ(line.written(), "<ID01><TA>00010100009912302359ABC5A<E>");
     EXPECT_EQ(line.written().size(), 38u);
@@ -148,7 +148,7 @@ TEST_F(LinkPagesTest, SendsTheUpperCasedPagesAsAScheduleCoveringEveryDate) {
 }
 
 TEST_F(LinkPagesTest, EverySignAtOnceSilenceAndAMissingPort) {
-    dialog.Open();
+    dialog.present();
     send("00", "abc");
     EXPECT_EQ(line.frames().back(), "<ID00><TA>00010100009912302359ABC5A<E>");
     EXPECT_EQ(lastBox(), QStringLiteral("   Linking page is over   "));
@@ -182,7 +182,7 @@ protected:
 };
 
 TEST_F(MoveSpeedTest, TheSpeedPanelInsertsThreeMinusThePosition) {
-    dialog.OpenMoveSpeed();
+    dialog.openMoveSpeed();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Move Speed"));
     EXPECT_EQ(dialog.windowModality(), Qt::NonModal);
     EXPECT_TRUE(Find<QWidget>(&dialog, "speedPanel")->isVisible());
@@ -214,17 +214,17 @@ TEST_F(MoveSpeedTest, TheSpeedPanelInsertsThreeMinusThePosition) {
     EXPECT_FALSE(dialog.isVisible());
 
     // The position is kept for the next use.
-    dialog.OpenMoveSpeed();
+    dialog.openMoveSpeed();
     EXPECT_EQ(track()->value(), 1);
     track()->setValue(0);
-    EXPECT_EQ(dialog.SpeedTag(), QStringLiteral("<Speed 3>"));
+    EXPECT_EQ(dialog.speedTag(), QStringLiteral("<Speed 3>"));
     track()->setValue(3);
     dialog.OKClick();
     EXPECT_EQ(inserted.back(), QStringLiteral("<Speed 0>"));
 }
 
 TEST_F(MoveSpeedTest, TheColumnPanelInsertsTheIndexInThreeDigits) {
-    dialog.OpenColumn();
+    dialog.openColumn();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Set Starting Column"));
     EXPECT_TRUE(Find<QWidget>(&dialog, "Panel1")->isVisible());
     EXPECT_FALSE(Find<QWidget>(&dialog, "speedPanel")->isVisible());
@@ -240,21 +240,21 @@ TEST_F(MoveSpeedTest, TheColumnPanelInsertsTheIndexInThreeDigits) {
     EXPECT_EQ(inserted, QStringList{QStringLiteral("<COL 007>")});
     EXPECT_FALSE(dialog.isVisible());
 
-    dialog.OpenColumn();
+    dialog.openColumn();
     EXPECT_EQ(columns()->currentText(), QStringLiteral("7"));
     ChooseText(columns(), QStringLiteral("255"));
     dialog.Button1Click();
     EXPECT_EQ(inserted.back(), QStringLiteral("<COL 255>"));
     ChooseText(columns(), QStringLiteral("0"));
-    EXPECT_EQ(dialog.ColumnTag(), QStringLiteral("<COL 000>"));
+    EXPECT_EQ(dialog.columnTag(), QStringLiteral("<COL 000>"));
 }
 
 TEST_F(MoveSpeedTest, EnterPressesTheOkOfThePanelShown) {
-    dialog.OpenMoveSpeed();
+    dialog.openMoveSpeed();
     QTest::keyClick(track(), Qt::Key_Return);
-    dialog.OpenColumn();
+    dialog.openColumn();
     QTest::keyClick(columns(), Qt::Key_Return);
-    dialog.OpenMoveSpeed();
+    dialog.openMoveSpeed();
     QTest::keyClick(track(), Qt::Key_Return);
     EXPECT_EQ(inserted, (QStringList{QStringLiteral("<Speed 3>"), QStringLiteral("<COL 000>"),
                                      QStringLiteral("<Speed 3>")}));
@@ -262,7 +262,7 @@ TEST_F(MoveSpeedTest, EnterPressesTheOkOfThePanelShown) {
 
 TEST(MoveSpeedFactory, InsertsThroughTheMainWindowAtOkTime) {
     RecordingHost host;
-    std::unique_ptr<QWidget> window = ui::TMoveSpeedfrm::Create(host);
+    std::unique_ptr<QWidget> window = ui::TMoveSpeedfrm::create(host);
     ASSERT_TRUE(host.choose("MoveSpeed1"));
     EXPECT_TRUE(host.tags.isEmpty()); // nothing before OK
     QTest::mouseClick(Find<QPushButton>(window.get(), "OK"), Qt::LeftButton);
@@ -293,7 +293,7 @@ protected:
     QPlainTextEdit* memo() { return Find<QPlainTextEdit>(&dialog, "Memo1"); }
     // The first inked row at or below `from`.
     int firstInkFrom(int from) {
-        for (int y : InkedRows(dialog.PreviewImage())) {
+        for (int y : InkedRows(dialog.previewImage())) {
             if (y >= from) {
                 return y;
             }
@@ -303,7 +303,7 @@ protected:
 };
 
 TEST_F(InputTextTest, FirstOpeningShowsArialTenAndAWhitePreview) {
-    dialog.Open();
+    dialog.present();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("InputText"));
     EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(edit("Edit1")->text(), QStringLiteral("Arial"));
@@ -314,16 +314,16 @@ TEST_F(InputTextTest, FirstOpeningShowsArialTenAndAWhitePreview) {
     EXPECT_TRUE(edit("Edit3")->isEnabled());
     auto* image = Find<QLabel>(&dialog, "Image1");
     EXPECT_EQ(image->size(), QSize(160, 105));
-    EXPECT_EQ(dialog.PreviewImage().size(), QSize(160, 105));
-    EXPECT_TRUE(InkedRows(dialog.PreviewImage()).empty());
-    EXPECT_EQ(qRgb(255, 255, 255), dialog.PreviewImage().pixel(80, 50));
+    EXPECT_EQ(dialog.previewImage().size(), QSize(160, 105));
+    EXPECT_TRUE(InkedRows(dialog.previewImage()).empty());
+    EXPECT_EQ(qRgb(255, 255, 255), dialog.previewImage().pixel(80, 50));
     auto* frame = Find<QLabel>(Find<QWidget>(&dialog, "Panel1"), "bottomImage");
     EXPECT_TRUE(frame->geometry().contains(image->geometry()));
-    EXPECT_EQ(dialog.Text().font.family(), QStringLiteral("Arial"));
+    EXPECT_EQ(dialog.text().font.family(), QStringLiteral("Arial"));
 }
 
 TEST_F(InputTextTest, LinesAreDrawnOneLineHeightApart) {
-    dialog.Open();
+    dialog.present();
     QTest::keyClicks(memo(), QStringLiteral("HI"));
     const int top = firstInkFrom(0);
     ASSERT_GE(top, 0);
@@ -335,24 +335,24 @@ TEST_F(InputTextTest, LinesAreDrawnOneLineHeightApart) {
     // The preview follows the height at once; a height that is not a number means 16.
     edit("Edit3")->setText(QStringLiteral("40"));
     EXPECT_EQ(firstInkFrom(16), top + 40);
-    EXPECT_EQ(dialog.LineHeight(), 40);
+    EXPECT_EQ(dialog.lineHeight(), 40);
     edit("Edit3")->setText(QStringLiteral("1x"));
-    EXPECT_EQ(dialog.LineHeight(), 16);
+    EXPECT_EQ(dialog.lineHeight(), 16);
     EXPECT_EQ(firstInkFrom(16), top + 16);
 
-    const ui::InputText text = dialog.Text();
+    const ui::InputText text = dialog.text();
     EXPECT_EQ(text.lines, (QStringList{QStringLiteral("HI"), QStringLiteral("HI")}));
     EXPECT_EQ(text.lineHeight, 16);
 
     memo()->clear();
-    EXPECT_TRUE(InkedRows(dialog.PreviewImage()).empty());
-    EXPECT_TRUE(dialog.Text().lines.isEmpty());
+    EXPECT_TRUE(InkedRows(dialog.previewImage()).empty());
+    EXPECT_TRUE(dialog.text().lines.isEmpty());
 }
 
 TEST_F(InputTextTest, TheFontDialogSetsThePreviewFont) {
-    dialog.Open();
+    dialog.present();
     QTest::keyClicks(memo(), QStringLiteral("H"));
-    const std::vector<int> small = InkedRows(dialog.PreviewImage());
+    const std::vector<int> small = InkedRows(dialog.previewImage());
     QFont offered;
     bool confirm = false;
     QFont big(QStringLiteral("DejaVu Sans"), 28, QFont::Bold);
@@ -372,18 +372,18 @@ TEST_F(InputTextTest, TheFontDialogSetsThePreviewFont) {
     QTest::mouseClick(Find<QPushButton>(&dialog, "Button1"), Qt::LeftButton);
     EXPECT_EQ(edit("Edit1")->text(), QStringLiteral("DejaVu Sans"));
     EXPECT_EQ(edit("Edit2")->text(), QStringLiteral("28"));
-    EXPECT_EQ(dialog.Text().font, big);
-    EXPECT_GT(InkedRows(dialog.PreviewImage()).size(), small.size() + 8);
+    EXPECT_EQ(dialog.text().font, big);
+    EXPECT_GT(InkedRows(dialog.previewImage()).size(), small.size() + 8);
 }
 
 TEST_F(InputTextTest, OkAndCancelAnswerTheTextTool) {
-    dialog.Open();
+    dialog.present();
     QSignalSpy accepted(&dialog, &QDialog::accepted);
     QSignalSpy rejected(&dialog, &QDialog::rejected);
     QTest::mouseClick(Find<QPushButton>(&dialog, "OK"), Qt::LeftButton);
     EXPECT_EQ(accepted.count(), 1);
     EXPECT_FALSE(dialog.isVisible());
-    dialog.Open();
+    dialog.present();
     QTest::mouseClick(Find<QPushButton>(&dialog, "Cancel"), Qt::LeftButton);
     EXPECT_EQ(rejected.count(), 1);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
@@ -398,7 +398,7 @@ TEST(ReadMe, OpensTheManualBesideTheProgram) {
         return true;
     });
     RecordingHost host;
-    std::unique_ptr<QWidget> about = ui::TAboutBox::Create(host);
+    std::unique_ptr<QWidget> about = ui::TAboutBox::create(host);
 
     qunsetenv("LUMIVO_HOME");
     ASSERT_TRUE(host.choose("ReadMe1"));
@@ -434,8 +434,8 @@ TEST(ReadMe, ShowsTheManualItselfWhenNoProgramOpensIt) {
     });
     QWidget main;
     RecordingHost host;
-    host.mainWindow = &main;
-    std::unique_ptr<QWidget> about = ui::TAboutBox::Create(host);
+    host.mainWidget = &main;
+    std::unique_ptr<QWidget> about = ui::TAboutBox::create(host);
     qunsetenv("LUMIVO_HOME");
     for (int time = 0; time < 2; ++time) {
         host.choose("ReadMe1");
@@ -452,7 +452,7 @@ TEST(ReadMe, ShowsTheManualItselfWhenNoProgramOpensIt) {
 
 TEST(AboutBox, ShowsTheIconAndTheVersionAndOkClosesIt) {
     ui::TAboutBox box;
-    box.Open();
+    box.present();
     EXPECT_TRUE(box.isVisible());
     EXPECT_EQ(box.windowTitle(), QStringLiteral("About"));
     EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);

@@ -78,7 +78,7 @@ TEST_F(DialogsPrintTest, ThePrintDialogListsTheQueuesAndTheJobArrivesByteForByte
     ProbePrompter boxes;
     ui::PrompterScope scope(boxes);
     std::unique_ptr<ui::TSetID> dialog = makeDialog();
-    dialog->OpenSendViaNetwork();
+    dialog->openSendViaNetwork();
     ChooseText(dialog->findChild<QComboBox*>(QStringLiteral("ComboBox9")), QStringLiteral("7E"));
     ChooseText(dialog->findChild<QComboBox*>(QStringLiteral("ComboBox10")), QStringLiteral("M"));
     QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("SendViaNetOK")),
@@ -146,7 +146,7 @@ TEST_F(DialogsPrintTest, AQueueThatRejectsJobsIsReportedAsADocumentError) {
     dialog->setPrinterChooser([](QWidget*, std::function<void(const QString&)> chosen) {
         chosen(QStringLiteral("TestSign"));
     });
-    dialog->OpenSendViaNetwork();
+    dialog->openSendViaNetwork();
     dialog->SendViaNetOKClick();
     ASSERT_TRUE(WaitForCommand(dialog.get(), 30000));
     ASSERT_EQ(boxes.texts(), QStringList{QStringLiteral("Printer Doc Error")});

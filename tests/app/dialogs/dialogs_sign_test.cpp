@@ -34,9 +34,9 @@ protected:
 
     void SetUp() override {
         qputenv("LUMIVO_HOME", home.path().toLocal8Bit());
-        host.comPort = 4;
-        setIdWindow = ui::TSetID::Create(host);
-        linkWindow = ui::TLinkpagefrm::Create(host);
+        host.comPortSetting = 4;
+        setIdWindow = ui::TSetID::create(host);
+        linkWindow = ui::TLinkpagefrm::create(host);
     }
     void TearDown() override { qunsetenv("LUMIVO_HOME"); }
 

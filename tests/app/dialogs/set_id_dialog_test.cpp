@@ -125,12 +125,12 @@ TEST_F(SetIdDialogTest, EachCommandShowsOnlyItsPanelModallyWithCaptionAndFocus) 
         const char* focus;
     };
     const Case cases[] = {
-        {&ui::TSetID::OpenSetId, "IDPanel", "Set SignID", "OK"},
-        {&ui::TSetID::OpenSetClock, "ClockPanel", "Set Clock", "DateTimeOK"},
-        {&ui::TSetID::OpenRunPage, "RunPagePanel", "Run Page", "RunPageButton"},
-        {&ui::TSetID::OpenSendMessage, "SendMessagePanel", "Send Message", "SendMessButton"},
-        {&ui::TSetID::OpenSetBrightness, "SetBrightPanel", "Set Brightness", "BrightOk"},
-        {&ui::TSetID::OpenSendViaNetwork, "SendViaNetPanel", "Set ID&Page to Sent Via Network",
+        {&ui::TSetID::openSetId, "IDPanel", "Set SignID", "OK"},
+        {&ui::TSetID::openSetClock, "ClockPanel", "Set Clock", "DateTimeOK"},
+        {&ui::TSetID::openRunPage, "RunPagePanel", "Run Page", "RunPageButton"},
+        {&ui::TSetID::openSendMessage, "SendMessagePanel", "Send Message", "SendMessButton"},
+        {&ui::TSetID::openSetBrightness, "SetBrightPanel", "Set Brightness", "BrightOk"},
+        {&ui::TSetID::openSendViaNetwork, "SendViaNetPanel", "Set ID&Page to Sent Via Network",
          "ComboBox9"},
     };
     for (const Case& c : cases) {
@@ -176,7 +176,7 @@ TEST_F(SetIdDialogTest, ListsHoldTheirFixedEntriesAndIgnoreTyping) {
     }
 
     // Typing a letter or a digit into a list chooses nothing; the arrow keys still do.
-    dialog->OpenRunPage();
+    dialog->openRunPage();
     QComboBox* pages = combo("ComboBox4");
     QTest::keyClicks(pages, QStringLiteral("q"));
     EXPECT_EQ(pages->currentText(), QStringLiteral("A"));
@@ -194,7 +194,7 @@ TEST_F(SetIdDialogTest, ListsHoldTheirFixedEntriesAndIgnoreTyping) {
 // --- Set ID
 
 TEST_F(SetIdDialogTest, SetIdAsksFirstThenSendsTheNewIdAndJudgesItsEcho) {
-    dialog->OpenSetId();
+    dialog->openSetId();
     ChooseText(combo("ComboBox1"), QStringLiteral("FF"));
 
     // "No" ends the command before the port is touched.
@@ -229,7 +229,7 @@ TEST_F(SetIdDialogTest, SetIdAsksFirstThenSendsTheNewIdAndJudgesItsEcho) {
 // --- Set Clock, Run Page, Set Brightness
 
 TEST_F(SetIdDialogTest, SetClockSendsTheDateOfThePickerAndTheTimeAsTyped) {
-    dialog->OpenSetClock();
+    dialog->openSetClock();
     ChooseText(combo("ComboBox2"), QStringLiteral("01"));
     find<QDateEdit>("DateTimePicker1")->setDate(QDate(2026, 12, 7));
     TypeTime(timeField(), "140509");
@@ -259,7 +259,7 @@ TEST_F(SetIdDialogTest, SetClockSendsTheDateOfThePickerAndTheTimeAsTyped) {
 }
 
 TEST_F(SetIdDialogTest, SetClockWithBlankDigitsIsRefusedBeforeThePortOpens) {
-    dialog->OpenSetClock();
+    dialog->openSetClock();
     ChooseText(combo("ComboBox2"), QStringLiteral("01"));
     TypeTime(timeField(), "14 5");
     ASSERT_EQ(timeField()->displayText(), QStringLiteral("14:_5:__"));
@@ -272,7 +272,7 @@ TEST_F(SetIdDialogTest, SetClockWithBlankDigitsIsRefusedBeforeThePortOpens) {
 }
 
 TEST_F(SetIdDialogTest, RunPageReportsEachEndAndAFailureResetsTheProgressBar) {
-    dialog->OpenRunPage();
+    dialog->openRunPage();
     ChooseText(combo("ComboBox3"), QStringLiteral("01"));
     ChooseText(combo("ComboBox4"), QStringLiteral("C"));
     press("RunPageButton");
@@ -293,7 +293,7 @@ TEST_F(SetIdDialogTest, RunPageReportsEachEndAndAFailureResetsTheProgressBar) {
 }
 
 TEST_F(SetIdDialogTest, BrightnessSendsTheLevelLetterOfTheList) {
-    dialog->OpenSetBrightness();
+    dialog->openSetBrightness();
     ChooseText(combo("ComboBox7"), QStringLiteral("0A"));
     ChooseText(combo("ComboBox8"), QStringLiteral("25%"));
     press("BrightOk");
@@ -314,12 +314,12 @@ TEST_F(SetIdDialogTest, BrightnessSendsTheLevelLetterOfTheList) {
 
 TEST_F(SetIdDialogTest, APortThatWillNotOpenIsReportedAndTheDialogStaysOpen) {
     line.setOpenFails();
-    dialog->OpenSetClock();
+    dialog->openSetClock();
     TypeTime(timeField(), "101010");
     const std::pair<void (ui::TSetID::*)(), const char*> commands[] = {
-        {&ui::TSetID::OpenSetClock, "DateTimeOK"},
-        {&ui::TSetID::OpenRunPage, "RunPageButton"},
-        {&ui::TSetID::OpenSetBrightness, "BrightOk"},
+        {&ui::TSetID::openSetClock, "DateTimeOK"},
+        {&ui::TSetID::openRunPage, "RunPageButton"},
+        {&ui::TSetID::openSetBrightness, "BrightOk"},
     };
     for (const auto& [open, ok] : commands) {
         SCOPED_TRACE(ok);
@@ -329,7 +329,7 @@ TEST_F(SetIdDialogTest, APortThatWillNotOpenIsReportedAndTheDialogStaysOpen) {
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(button(ok)->isEnabled());
     }
-    dialog->OpenSetId();
+    dialog->openSetId();
     boxes.setNextAnswer(QMessageBox::Yes);
     press("OK");
     EXPECT_TRUE(lastBoxIs(MessageKind::Error, " Open Com Error ", QMessageBox::Yes));
@@ -344,7 +344,7 @@ TEST_F(SetIdDialogTest, AnOpenComErrorNamesTheDeviceAndTheSystemsReason) {
             return link::OpenerForTarget(QString::fromLatin1(target));
         };
         dialog = makeDialog(std::move(connection));
-        dialog->OpenRunPage();
+        dialog->openRunPage();
         press("RunPageButton");
         ASSERT_TRUE(lastBoxIs(MessageKind::Error, " Open Com Error ", QMessageBox::Yes));
         const QString details = boxes.boxes().back().request.details;
@@ -357,7 +357,7 @@ TEST_F(SetIdDialogTest, AnOpenComErrorNamesTheDeviceAndTheSystemsReason) {
     // A line that fails without saying why adds nothing.
     dialog = makeDialog(ConnectionTo(line));
     line.setOpenFails();
-    dialog->OpenRunPage();
+    dialog->openRunPage();
     press("RunPageButton");
     EXPECT_TRUE(boxes.boxes().back().request.details.isEmpty());
 }
@@ -369,12 +369,12 @@ TEST_F(SetIdDialogTest, EnterPressesTheFocusedButtonAndTheButtonOfThePanelsLists
         const char* button;
         const char* list;
     } panels[] = {
-        {&ui::TSetID::OpenSetId, "OK", "ComboBox1"},
-        {&ui::TSetID::OpenSetClock, "DateTimeOK", "ComboBox2"},
-        {&ui::TSetID::OpenRunPage, "RunPageButton", "ComboBox3"},
-        {&ui::TSetID::OpenSendMessage, "SendMessButton", "ComboBox5"},
-        {&ui::TSetID::OpenSetBrightness, "BrightOk", "ComboBox7"},
-        {&ui::TSetID::OpenSendViaNetwork, "SendViaNetOK", "ComboBox9"},
+        {&ui::TSetID::openSetId, "OK", "ComboBox1"},
+        {&ui::TSetID::openSetClock, "DateTimeOK", "ComboBox2"},
+        {&ui::TSetID::openRunPage, "RunPageButton", "ComboBox3"},
+        {&ui::TSetID::openSendMessage, "SendMessButton", "ComboBox5"},
+        {&ui::TSetID::openSetBrightness, "BrightOk", "ComboBox7"},
+        {&ui::TSetID::openSendViaNetwork, "SendViaNetOK", "ComboBox9"},
     };
     for (const auto& panel : panels) {
         SCOPED_TRACE(panel.button);
@@ -412,7 +412,7 @@ TEST_F(SetIdDialogTest, ASuccessfulSendSaysInTheStatusBarWhatWasSentAndWhen) {
         SCOPED_TRACE(c.said);
         statusMessages.clear();
         text = c.line;
-        dialog->OpenSendMessage();
+        dialog->openSendMessage();
         ChooseText(combo("ComboBox5"), QString::fromLatin1(c.id));
         ChooseText(combo("ComboBox6"), QString::fromLatin1(c.page));
         press("SendMessButton");
@@ -427,7 +427,7 @@ TEST_F(SetIdDialogTest, ASuccessfulSendSaysInTheStatusBarWhatWasSentAndWhen) {
     // A failed send says nothing there: its box does.
     statusMessages.clear();
     line.queueReplies({"ACK", "NAK"});
-    dialog->OpenSendMessage();
+    dialog->openSendMessage();
     ChooseText(combo("ComboBox5"), QStringLiteral("01"));
     press("SendMessButton");
     EXPECT_TRUE(statusMessages.isEmpty());
@@ -436,7 +436,7 @@ TEST_F(SetIdDialogTest, ASuccessfulSendSaysInTheStatusBarWhatWasSentAndWhen) {
 TEST_F(SetIdDialogTest, TheButtonWaitsWhileItsCommandRuns) {
     // Real pauses keep the send on the line long enough to look at the window meanwhile.
     dialog = makeDialog(ConnectionTo(line, true));
-    dialog->OpenSendMessage();
+    dialog->openSendMessage();
     QPushButton* send = button("SendMessButton");
     QTest::mouseClick(send, Qt::LeftButton);
     EXPECT_TRUE(dialog->isRunning());
@@ -453,7 +453,7 @@ TEST_F(SetIdDialogTest, TheButtonWaitsWhileItsCommandRuns) {
 
 TEST_F(SetIdDialogTest, AnEmptyLineIsNotSentAndTheDialogStaysOpen) {
     text.clear();
-    dialog->OpenSendMessage();
+    dialog->openSendMessage();
     QTest::mouseClick(button("SendMessButton"), Qt::LeftButton);
     EXPECT_FALSE(dialog->isRunning());
     EXPECT_TRUE(lastBoxIs(MessageKind::Information, " No Message To Send ", QMessageBox::Yes));
@@ -464,7 +464,7 @@ TEST_F(SetIdDialogTest, AnEmptyLineIsNotSentAndTheDialogStaysOpen) {
 TEST_F(SetIdDialogTest, ASuccessfulSendShowsNoBoxAndClosesTheDialog) {
     // A page of more than a few bytes, so the bar has steps to take.
     text = "<Red>Hello, sign! " + std::string(40, 'x');
-    dialog->OpenSendMessage();
+    dialog->openSendMessage();
     ChooseText(combo("ComboBox5"), QStringLiteral("01"));
     ChooseText(combo("ComboBox6"), QStringLiteral("Q"));
     auto* bar = find<QProgressBar>("ProgressBar1");
@@ -489,7 +489,7 @@ TEST_F(SetIdDialogTest, ASuccessfulSendShowsNoBoxAndClosesTheDialog) {
 }
 
 TEST_F(SetIdDialogTest, AnUnacknowledgedPageIsAnErrorThatClosesTheDialog) {
-    dialog->OpenSendMessage();
+    dialog->openSendMessage();
     ChooseText(combo("ComboBox5"), QStringLiteral("01"));
     line.queueReplies({"ACK", "NAK"});
     press("SendMessButton");
@@ -508,7 +508,7 @@ TEST_F(SetIdDialogTest, GraphicsGoAfterThePageOncePerGraphicUnderTheirLetter) {
     }
     writeGraphic(2, rows);
     text = "<Pic:G02>x<Pic:G02>";
-    dialog->OpenSendMessage();
+    dialog->openSendMessage();
     ChooseText(combo("ComboBox5"), QStringLiteral("01"));
     press("SendMessButton");
 
@@ -526,7 +526,7 @@ TEST_F(SetIdDialogTest, GraphicsGoAfterThePageOncePerGraphicUnderTheirLetter) {
     EXPECT_TRUE(boxes.boxes().empty());
 
     // A block that is not acknowledged ends the send before "<BF>".
-    dialog->OpenSendMessage();
+    dialog->openSendMessage();
     line.queueReplies({"ACK", "ACK", "NAK"});
     const std::size_t before = line.frames().size();
     press("SendMessButton");
@@ -537,7 +537,7 @@ TEST_F(SetIdDialogTest, GraphicsGoAfterThePageOncePerGraphicUnderTheirLetter) {
 
 TEST_F(SetIdDialogTest, AGraphicThatCannotBeReadIsNamedAndNothingIsSent) {
     text = "Look <Pic:G05>";
-    dialog->OpenSendMessage();
+    dialog->openSendMessage();
     press("SendMessButton");
     EXPECT_EQ(line.openCount(), 0);
     ASSERT_EQ(boxes.boxes().size(), 1u);
@@ -548,7 +548,7 @@ TEST_F(SetIdDialogTest, AGraphicThatCannotBeReadIsNamedAndNothingIsSent) {
 
 TEST_F(SetIdDialogTest, APortThatWillNotOpenEndsTheSendAndClosesTheDialog) {
     line.setOpenFails();
-    dialog->OpenSendMessage();
+    dialog->openSendMessage();
     press("SendMessButton");
     EXPECT_TRUE(lastBoxIs(MessageKind::Error, " Open Com Error ", QMessageBox::Yes));
     EXPECT_FALSE(dialog->isVisible());
@@ -558,7 +558,7 @@ TEST_F(SetIdDialogTest, ClosingTheDialogDuringATransferLeavesNoPortOpen) {
     // A silent sign with real pauses: the send is still on its way when the user closes.
     line.setDefaultReply("");
     dialog = makeDialog(ConnectionTo(line, true));
-    dialog->OpenSendMessage();
+    dialog->openSendMessage();
     ChooseText(combo("ComboBox5"), QStringLiteral("01"));
     QTest::mouseClick(button("SendMessButton"), Qt::LeftButton);
     ASSERT_TRUE(dialog->isRunning());
@@ -584,7 +584,7 @@ TEST_F(SetIdDialogTest, ClosingTheDialogDuringATransferLeavesNoPortOpen) {
 // --- the clock field
 
 TEST_F(SetIdDialogTest, TheClockFieldKeepsItsSeparatorsAndEightCharacters) {
-    dialog->OpenSetClock();
+    dialog->openSetClock();
     QLineEdit* field = timeField();
     EXPECT_EQ(field->maxLength(), 8);
     TypeTime(field, "");
@@ -598,7 +598,7 @@ TEST_F(SetIdDialogTest, TheClockFieldKeepsItsSeparatorsAndEightCharacters) {
 }
 
 TEST_F(SetIdDialogTest, TheClockTicksOverMinuteHourAndDayKeepingTheSelection) {
-    dialog->OpenSetClock();
+    dialog->openSetClock();
     QLineEdit* field = timeField();
     const std::pair<const char*, const char*> ticks[] = {
         {"235959", "00:00:00"}, {"125959", "13:00:00"}, {"095909", "09:59:10"},
@@ -635,7 +635,7 @@ TEST_F(SetIdDialogTest, TheClockTimerStartsWithTheFirstSetClockAndRuns) {
     auto* timer = dialog->findChild<QTimer*>(QStringLiteral("Timer1"));
     ASSERT_NE(timer, nullptr);
     EXPECT_FALSE(timer->isActive());
-    dialog->OpenSetClock();
+    dialog->openSetClock();
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(timer->interval(), 1000);
     // The field opens at the current time and moves on by itself.
@@ -650,7 +650,7 @@ TEST_F(SetIdDialogTest, TheClockTimerStartsWithTheFirstSetClockAndRuns) {
 }
 
 TEST_F(SetIdDialogTest, KeysThatMakeAnImpossibleTimeAreCorrected) {
-    dialog->OpenSetClock();
+    dialog->openSetClock();
     QLineEdit* field = timeField();
     TypeTime(field, "9");
     EXPECT_EQ(field->displayText(), QStringLiteral("2_:__:__"));
@@ -708,14 +708,14 @@ TEST_F(SetIdDialogTest, SendViaNetworkWritesThePageAndBlocksIntoTheChosenQueue) 
     });
 
     // A cancelled print dialog ends the command.
-    dialog->OpenSendViaNetwork();
+    dialog->openSendViaNetwork();
     answer = false;
     QTest::mouseClick(button("SendViaNetOK"), Qt::LeftButton);
     EXPECT_EQ(chooserParent, &mainWindow);
     EXPECT_FALSE(dialog->isRunning());
     EXPECT_EQ(jobsMade, 0);
 
-    dialog->OpenSendViaNetwork();
+    dialog->openSendViaNetwork();
     ChooseText(combo("ComboBox9"), QStringLiteral("2A"));
     ChooseText(combo("ComboBox10"), QStringLiteral("Q"));
     answer = true;
@@ -744,7 +744,7 @@ TEST_F(SetIdDialogTest, SendViaNetworkWritesThePageAndBlocksIntoTheChosenQueue) 
     EXPECT_TRUE(button("SendViaNetOK")->isEnabled());
 
     // Closing the panel any other way asks for no printer.
-    dialog->OpenSendViaNetwork();
+    dialog->openSendViaNetwork();
     chooserParent = nullptr;
     dialog->reject();
     EXPECT_EQ(chooserParent, nullptr);

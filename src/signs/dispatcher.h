@@ -1,0 +1,97 @@
+#pragma once
+
+#include "link/clock.h"
+#include "link/outcome.h"
+#include "link/port.h"
+#include "link/runners.h"
+#include "signs/sign_list.h"
+#include "signs/sign_state.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace lumivo::signs {
+
+// A command for many signs: the runner it calls for each sign, and what a success leaves on the
+// sign, recorded in its state.
+struct SignCommand {
+    QString label; // "page A", "clock", ...: the summary says "3 of 4 signs took page A"
+    std::function<link::Outcome(const Sign& sign, const link::PortOpener& open, link::Clock& clock,
+                                const link::Progress& progress)>
+        run;
+    std::function<void(SignRecord& record)> recordSuccess; // may be empty
+};
+
+// How one sign ended.
+struct SignOutcome {
+    QString sign;
+    link::Outcome outcome;
+    bool started = false;   // false: cancelled before its turn came
+    bool cancelled = false; // ended early by Cancel (after the frame that ran)
+    qint64 milliseconds = 0;
+};
+
+struct DispatchResult {
+    QString label;
+    std::vector<SignOutcome> outcomes; // in the order the signs were given
+    bool allSucceeded() const;
+    // "3 of 4 signs took page A; Back door: Send Message Error" (box texts trimmed).
+    QString summary() const;
+};
+
+// Told of each sign's progress, on the line worker's thread.
+class DispatchObserver {
+public:
+    virtual ~DispatchObserver() = default;
+    virtual void signStarted(const QString& /*sign*/) {}
+    virtual void signProgressed(const QString& /*sign*/, int /*value*/, int /*maximum*/) {}
+    virtual void signFinished(const SignOutcome& /*outcome*/) {}
+    virtual void finished(const DispatchResult& /*result*/) {}
+};
+
+// One run of a command on a set of signs.
+class DispatchJob {
+public:
+    virtual ~DispatchJob() = default;
+    // Ends each running sign after the frame it is in, and every sign not started yet.
+    virtual void cancel() = 0;
+    virtual bool isFinished() const = 0;
+    // Blocks until every sign has ended.
+    virtual DispatchResult wait() = 0;
+};
+
+// Runs commands on many signs: one worker per line, signs of one line in turn, so a line never
+// carries two frames interleaved; lines in parallel. Each sign gets exactly the frames, replies and
+// pauses a single send to it would have; one sign's failure never stops another's.
+class Dispatcher {
+public:
+    using OpenerFor = std::function<link::PortOpener(const Sign& sign)>;
+    using ClockFor = std::function<std::unique_ptr<link::Clock>()>;
+
+    // `state` may be null (nothing is recorded); it must outlive the dispatcher.
+    Dispatcher(OpenerFor openerFor, QString settingsFile, ClockFor clockFor,
+               SignStateStore* state);
+    // Cancels what runs and waits for the workers.
+    ~Dispatcher();
+
+    // Starts the command on the signs and returns at once; the observer (may be null) must
+    // outlive the job.
+    std::shared_ptr<DispatchJob> start(std::vector<Sign> signs, SignCommand command,
+                                       DispatchObserver* observer = nullptr);
+    // Starts and waits.
+    DispatchResult run(std::vector<Sign> signs, SignCommand command);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+// The opener of a sign's port: COM ports through the settings file's mapping, a device path or
+// tcp://host:port directly.
+Dispatcher::OpenerFor PortOpenerForSigns(QString settingsFile);
+
+} // namespace lumivo::signs
