@@ -1,30 +1,35 @@
-#!/ usr / bin / env bash
-#Checks of the installed layout, the.deb package, the desktop files and the man pages.
-#Usage : install_checks.sh BUILD_DIR SOURCE_DIR INSTALLED_FILES_LIST VERSION CHECK
-#Exit status : 0 passed, 1 failed, 77 skipped(a tool the check needs is missing).
-set - euo pipefail
+#!/usr/bin/env bash
+# Checks of the installed layout, the .deb package, the desktop files and the man pages.
+# Usage: install_checks.sh BUILD_DIR SOURCE_DIR INSTALLED_FILES_LIST VERSION CHECK
+# Exit status: 0 passed, 1 failed, 77 skipped (a tool the check needs is missing).
+set -euo pipefail
 
-          build = $1 source = $2 list = $3 version = $4 check = $5 app_id =
-    io.github.lumivo.Lumivo failures = 0
+build=$1 source=$2 list=$3 version=$4 check=$5
+app_id=io.github.lumivo.Lumivo
+failures=0
 
-    fail(){echo "FAIL: $*" > & 2 failures = $((failures + 1))}
-
-skip_unless() {
-    for
-        tool in "$@";
-    do
-        if
-            !command - v "$tool" > / dev / null;
-    then echo "skipped: $tool is not installed" exit 77 fi done
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
 }
 
-tmp = $(mktemp - d) trap 'rm -rf "$tmp"' EXIT
+skip_unless() {
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "skipped: $tool is not installed"
+            exit 77
+        fi
+    done
+}
 
-#Every listed file exists below ROOT, and the shipped data folder holds exactly the sample
-#graphics and factory pictures of the source tree.
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# Every listed file exists below ROOT, and the shipped data folder holds exactly the sample
+# graphics and factory pictures of the source tree.
 check_layout() {
-    local root = $1 share = $2 while read - r file;
-    do
+    local root=$1 share=$2
+    while read -r file; do
         case $file in '#'* | '') continue ;; esac
         [ -f "$root/$file" ] || fail "missing $file"
     done <"$list"
@@ -54,7 +59,7 @@ as_new_user() {
 # The installed command line finds the shipped sample graphics from its own prefix: a send of a
 # line showing two of them writes the same bytes as the build's program reading data/Graphdata.
 check_finds_shipped_graphics() {
-    local bin=$1 home=$2 line='<Pic:G01>present<Pic:G03>'
+    local bin=$1 home=$2 line='<Pic:G01>Open<Pic:G03>'
     local expected actual
     expected=$("$build/bin/lumivo-cli" send --dry-run --sign 01 --graphics "$source/data/Graphdata" \
         "$line" | od -An -tx1) || fail "the build's lumivo-cli cannot send the samples"
