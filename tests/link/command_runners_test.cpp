@@ -1,6 +1,7 @@
 // The single-frame commands, Set ID, schedules and deletions against a scripted line: the exact
 // bytes written, the replies read, the pauses taken, in order, and the box the user sees.
 
+#include "core/test_support.h"
 #include "link/fake_port.h"
 #include "link/runners.h"
 #include "link_test_support.h"
@@ -8,23 +9,27 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <vector>
 
 namespace lumivo::link::test {
 namespace {
 
 using Events = std::vector<std::string>;
 
-// One command of a single frame: how to run it for a sign ID, the frame it writes to the sign ID
-// of the golden case, and its three texts.
+using OneFrameRun = std::function<Outcome(FakeLine&, const std::string& signId)>;
+
+// One command of a single frame, from tests/data/link/one_frame_commands.tsv: the frame it writes
+// to the sign ID of the case, and its three texts; how to run it comes from RunnerNamed.
 struct OneFrameCase {
-    const char* name;
-    std::function<Outcome(FakeLine&, const std::string& signId)> run;
+    std::string name;
+    OneFrameRun run;
     std::string signId;  // the addressed sign of the golden case
     std::string payload; // what the frame carries
     std::string frame;   // the golden frame for signId
-    const char* success;
-    const char* failure;
-    const char* broadcast; // the "is Over" text for "00"
+    std::string success;
+    std::string failure;
+    std::string broadcast; // the "is Over" text for "00"
 };
 
 std::string BroadcastFrame(const OneFrameCase& c) {
@@ -38,7 +43,7 @@ class OneFrameCommand : public ::testing::TestWithParam<OneFrameCase> {};
 TEST_P(OneFrameCommand, WritesTheGoldenFrameAndSucceedsOnAck) {
     const OneFrameCase& c = GetParam();
     FakeLine line;
-    EXPECT_EQ(c.run(line, c.signId), Info(c.success));
+    EXPECT_EQ(c.run(line, c.signId), Info(c.success.c_str()));
     EXPECT_EQ(line.events(), (Events{"open", "write " + c.frame, "read ACK", "close"}));
 }
 
@@ -46,7 +51,7 @@ TEST_P(OneFrameCommand, BroadcastReadsNothingAndIsOver) {
     const OneFrameCase& c = GetParam();
     FakeLine line;
     line.setDefaultReply("");
-    EXPECT_EQ(c.run(line, "00"), Info(c.broadcast));
+    EXPECT_EQ(c.run(line, "00"), Info(c.broadcast.c_str()));
     EXPECT_EQ(line.events(), (Events{"open", "write " + BroadcastFrame(c), "close"}));
 }
 
@@ -68,7 +73,7 @@ TEST_P(OneFrameCommand, EveryAnswerButAckFails) {
         SCOPED_TRACE(reply.answer);
         FakeLine line;
         line.setDefaultReply(reply.answer);
-        EXPECT_EQ(c.run(line, c.signId), Plain(c.failure));
+        EXPECT_EQ(c.run(line, c.signId), Plain(c.failure.c_str()));
         Events expected{"open", "write " + c.frame};
         expected.insert(expected.end(), reply.reads.begin(), reply.reads.end());
         expected.push_back("close");
@@ -80,7 +85,7 @@ TEST_P(OneFrameCommand, AckWithExtraBytesSucceedsAndLeavesThemUnread) {
     const OneFrameCase& c = GetParam();
     FakeLine line;
     line.setDefaultReply("ACK\r\n");
-    EXPECT_EQ(c.run(line, c.signId), Info(c.success));
+    EXPECT_EQ(c.run(line, c.signId), Info(c.success.c_str()));
     EXPECT_EQ(line.events(), (Events{"open", "write " + c.frame, "read ACK", "close"}));
 }
 
@@ -99,50 +104,60 @@ TEST_P(OneFrameCommand, FailedWriteIsAFailureEvenForBroadcast) {
         SCOPED_TRACE(id);
         FakeLine line;
         line.failWritesAfter(7);
-        EXPECT_EQ(c.run(line, id), Plain(c.failure));
+        EXPECT_EQ(c.run(line, id), Plain(c.failure.c_str()));
         std::string firstBytes = "<ID" + id + ">" + c.payload.substr(0, 1);
         EXPECT_EQ(line.events(), (Events{"open", "write " + firstBytes, "write failed", "close"}));
     }
 }
 
-const OneFrameCase kOneFrameCases[] = {
-    {"SetClock",
-     [](FakeLine& l, const std::string& id) {
-         // Monday 7 December 2026, 14:05:09.
-         return RunSetClock(l.opener(), l.clock(), id, CivilDate{2026, 12, 7}, "14:05:09");
-     },
-     "01", "<SC>26021207140509", "<ID01><SC>2602120714050919<E>", " Set Date&Time OK ",
-     "   Set Date&Time Error   ", " Setting Date&Time is Over"},
-    {"RunPage",
-     [](FakeLine& l, const std::string& id) { return RunRunPage(l.opener(), l.clock(), id, 'C'); },
-     "01", "<RPC>", "<ID01><RPC>43<E>", "   Run page Error OK   ", "  Run page Error  ",
-     "   Running page is Over   "},
-    {"SetBrightness",
-     [](FakeLine& l, const std::string& id) {
-         return RunSetBrightness(l.opener(), l.clock(), id, 3); // 25%
-     },
-     "0A", "<BD>", "<ID0A><BD>04<E>", "  Set Brightness OK  ", "  Set Brightness Error  ",
-     "  Setting Brightness is Over  "},
-    {"LinkPages",
-     [](FakeLine& l, const std::string& id) {
-         return RunLinkPages(l.opener(), l.clock(), id, "abc");
-     },
-     "01", "<TA>00010100009912302359ABC", "<ID01><TA>00010100009912302359ABC5A<E>",
-     "   Link page OK   ", "  Link page Error  ", "   Linking page is over   "},
-    {"DeleteAll",
-     [](FakeLine& l, const std::string& id) { return RunDeleteAll(l.opener(), l.clock(), id); },
-     "01", "<D*>", "<ID01><D*>6C<E>", "   Delete All OK   ", "    Delete All Error    ",
-     "   Deleting All is Over   "},
-    {"RecallDefaultFont",
-     [](FakeLine& l, const std::string& id) {
-         return RunRecallDefaultFont(l.opener(), l.clock(), id);
-     },
-     "01", "<DU>", "<ID01><DU>13<E>", "  Recall Default Font OK  ", "   Send Message Error   ",
-     "  Recall Default Font Over  "},
-};
+// The runner of each command named in the table, with the inputs its golden frame was made from.
+OneFrameRun RunnerNamed(const std::string& name) {
+    static const std::map<std::string, OneFrameRun> runners = {
+        {"SetClock",
+         [](FakeLine& l, const std::string& id) {
+             return RunSetClock(l.opener(), l.clock(), id, CivilDate{2026, 12, 7}, "14:05:09");
+         }},
+        {"RunPage",
+         [](FakeLine& l, const std::string& id) {
+             return RunRunPage(l.opener(), l.clock(), id, 'C');
+         }},
+        {"SetBrightness",
+         [](FakeLine& l, const std::string& id) {
+             return RunSetBrightness(l.opener(), l.clock(), id, 3); // 25%
+         }},
+        {"LinkPages",
+         [](FakeLine& l, const std::string& id) {
+             return RunLinkPages(l.opener(), l.clock(), id, "abc");
+         }},
+        {"DeleteAll",
+         [](FakeLine& l, const std::string& id) {
+             return RunDeleteAll(l.opener(), l.clock(), id);
+         }},
+        {"RecallDefaultFont",
+         [](FakeLine& l, const std::string& id) {
+             return RunRecallDefaultFont(l.opener(), l.clock(), id);
+         }},
+    };
+    const auto found = runners.find(name);
+    return found == runners.end() ? OneFrameRun() : found->second;
+}
 
-INSTANTIATE_TEST_SUITE_P(Commands, OneFrameCommand, ::testing::ValuesIn(kOneFrameCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+std::vector<OneFrameCase> OneFrameCases() {
+    std::vector<OneFrameCase> cases;
+    for (const lumivo::test::CaseRow& row :
+         lumivo::test::ReadCases("link/one_frame_commands.tsv")) {
+        const std::vector<std::string>& f = row.fields;
+        if (f.size() != 7 || !RunnerNamed(f[0])) {
+            ADD_FAILURE() << "one_frame_commands.tsv line " << row.line << " is not a case";
+            continue;
+        }
+        cases.push_back({f[0], RunnerNamed(f[0]), f[1], f[2], f[3], f[4], f[5], f[6]});
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, OneFrameCommand, ::testing::ValuesIn(OneFrameCases()),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(OneFrameCommandExtras, BrightnessLevelsAreLettersAToD) {
     FakeLine line;
