@@ -38,13 +38,13 @@ std::vector<std::string> Letters(std::vector<std::string> picture) {
 }
 
 struct PaintCase {
-    const char* name;
-    int tool;
-    int width;
-    int height;
-    int zoom;
-    char before; // every cell of the store at the start
-    char colour;
+    std::string name;
+    int tool = 0;
+    int width = 0;
+    int height = 0;
+    int zoom = 1;
+    char before = '@'; // every cell of the store at the start
+    char colour = '@';
     std::vector<PointerEvent> events;
     std::vector<std::string> after; // the top-left cells afterwards; the rest keep `before`
 };
@@ -74,105 +74,53 @@ TEST_P(ToolPaints, ExactCells) {
     EXPECT_EQ(canvas.band.shape, RubberBand::Shape::None);
 }
 
-// Grid pixels of the middle of a cell at zoom 3.
-constexpr int M3(int cell) {
-    return cell * 3 + 1;
+// One pointer event of the table: "p 7,7", "m 4,4,none", "r 13,10".
+PointerEvent EventOfText(const std::string& kind, const std::string& place) {
+    std::istringstream fields(place);
+    std::string x, y, button;
+    std::getline(fields, x, ',');
+    std::getline(fields, y, ',');
+    std::getline(fields, button, ',');
+    const Qt::MouseButton held = button == "none"    ? Qt::NoButton
+                                 : button == "right" ? Qt::RightButton
+                                                     : Qt::LeftButton;
+    const int px = std::stoi(x);
+    const int py = std::stoi(y);
+    return kind == "p"   ? Press(px, py, held)
+           : kind == "m" ? Move(px, py, held)
+                         : Release(px, py, held);
 }
 
-// clang-format off
-const PaintCase kPaintCases[] = {
-    {"BrushClickPaintsNothing", 2, 8, 7, 3, '@', 'A',
-     {Press(M3(2), M3(2)), Release(M3(2), M3(2))},
-     {"....", "....", "....", "...."}},
-    {"EraserClickErasesNothing", 10, 8, 7, 3, 'A', 'D',
-     {Press(M3(2), M3(2)), Release(M3(2), M3(2))},
-     {"AAAA", "AAAA", "AAAA", "AAAA"}},
-    {"BrushPaintsTwoByTwo", 2, 8, 7, 3, '@', 'D',
-     {Press(M3(1), M3(1)), Move(M3(1), M3(1)), Move(M3(4), M3(3)), Release(M3(4), M3(3))},
-     {"......", ".DD...", ".DD...", "....DD", "....DD", "......"}},
-    {"BrushPastRightEdgeKeepsLastAndHiddenColumn", 2, 4, 7, 3, '@', 'A',
-     {Press(M3(2), M3(1)), Move(M3(20), M3(1)), Move(M3(5), M3(3)), Release(M3(5), M3(3))},
-     {"......", "...AA.", "...AA.", "...AA.", "...AA.", "......"}},
-    {"BrushPastBottomEdgeKeepsLastAndHiddenRow", 2, 8, 2, 3, '@', 'E',
-     {Press(M3(2), M3(1)), Move(M3(2), M3(30)), Release(M3(2), M3(30))},
-     {"....", "..EE", "..EE", "...."}},
-    {"BrushLeftOfGridPaintsOnlyColumnZero", 2, 8, 7, 3, '@', 'A',
-     {Press(1, M3(1)), Move(-4, M3(1)), Release(-4, M3(1))},
-     {"....", "A...", "A...", "...."}},
-    {"BrushWithoutLeftButtonPaintsNothing", 2, 8, 7, 3, '@', 'A',
-     {Move(M3(1), M3(1), Qt::NoButton), Move(M3(1), M3(1), Qt::RightButton)},
-     {"....", "....", "...."}},
-    {"EraserClearsCellsUnderMoves", 10, 8, 7, 3, 'A', 'D',
-     {Press(M3(0), M3(0)), Move(M3(1), M3(0)), Move(M3(2), M3(1)), Move(-5, M3(2)),
-      Release(M3(2), M3(1))},
-     {"A.AAA", "AA.AA", "AAAAA"}},
-    {"RectangleOneToFourCoversColumnsOneToThree", 4, 8, 7, 3, '@', 'A',
-     {Press(M3(1), M3(0)), Move(M3(3), M3(2)), Release(M3(4), M3(3))},
-     {".AAA..", ".A.A..", ".AAA..", "......"}},
-    {"RectangleFourToOneCoversTheSameColumns", 4, 8, 7, 3, '@', 'A',
-     {Press(M3(4), M3(3)), Move(M3(2), M3(1)), Release(M3(1), M3(0))},
-     {".AAA..", ".A.A..", ".AAA..", "......"}},
-    {"FilledRectangleOneToFour", 5, 8, 7, 3, '@', 'D',
-     {Press(M3(1), M3(0)), Release(M3(4), M3(3))},
-     {".DDD..", ".DDD..", ".DDD..", "......"}},
-    {"RectangleOfOneRowIsEmpty", 4, 8, 7, 3, '@', 'A',
-     {Press(M3(1), M3(2)), Release(M3(5), M3(2))},
-     {"......", "......", "......", "......"}},
-    {"RectangleClippedToTheGraphic", 4, 4, 3, 3, '@', 'A',
-     {Press(M3(1), M3(1)), Release(M3(12), M3(12))},
-     {"......", ".AAA..", ".A....", "......"}},
-    {"LineZeroToFivePaintsZeroToFour", 3, 8, 7, 3, '@', 'A',
-     {Press(M3(0), M3(0)), Move(M3(3), M3(0)), Release(M3(5), M3(0))},
-     {"AAAAA...", "........"}},
-    {"LineFiveToZeroLeavesOutCellZero", 3, 8, 7, 3, '@', 'A',
-     {Press(M3(5), M3(0)), Release(M3(0), M3(0))},
-     {".AAAAA..", "........"}},
-    {"LineDiagonalWithoutItsEnd", 3, 8, 7, 3, '@', 'E',
-     {Press(M3(0), M3(0)), Release(M3(3), M3(3))},
-     {"E...", ".E..", "..E.", "...."}},
-    {"LineOfOneCellIsEmpty", 3, 8, 7, 3, '@', 'A',
-     {Press(M3(2), M3(2)), Release(M3(2) + 1, M3(2))},
-     {"....", "....", "....", "...."}},
-    {"LineStopsAtTheGraphicsEdge", 3, 8, 7, 3, '@', 'A',
-     {Press(M3(0), M3(1)), Release(M3(12), M3(1))},
-     {"..........", "AAAAAAAA..", ".........."}},
-    {"LineStepsHalfwayAtZoomTen", 3, 8, 7, 10, '@', 'D',
-     {Press(9, 0), Release(59, 19)},
-     {"DDD.....", "...DD...", "........"}},
-    {"FillCoversTheGraphicOnly", 12, 4, 2, 3, '@', 'D',
-     {Press(M3(3), M3(3)), Release(M3(3), M3(3))},
-     {"DDDD..", "DDDD..", "......"}},
-    {"FillWithGreyBlanksTheGraphic", 12, 4, 2, 3, 'E', '@',
-     {Release(0, 0)},
-     {"....EE", "....EE", "EEEEEE"}},
-    {"EllipseInItsHalfOpenBox", 6, 16, 8, 3, '@', 'A',
-     {Press(M3(0), M3(0)), Release(M3(9), M3(7))},
-     {"..AAAAA....",
-      ".A.....A...",
-      "A.......A..",
-      "A.......A..",
-      "A.......A..",
-      ".A.....A...",
-      "..AAAAA....",
-      "..........."}},
-    {"FilledEllipseInItsHalfOpenBox", 7, 16, 8, 3, '@', 'A',
-     {Press(M3(9), M3(7)), Release(M3(0), M3(0))},
-     {"..AAAAA....",
-      ".AAAAAAA...",
-      "AAAAAAAAA..",
-      "AAAAAAAAA..",
-      "AAAAAAAAA..",
-      ".AAAAAAA...",
-      "..AAAAA....",
-      "..........."}},
-    {"SmallEllipse", 6, 16, 8, 3, '@', 'A',
-     {Press(M3(1), M3(1)), Release(M3(5), M3(4))},
-     {"......", ".AAAA.", ".A..A.", ".AAAA.", "......"}},
-};
-// clang-format on
+std::vector<PaintCase> PaintCases() {
+    std::ifstream table(LUMIVO_TEST_DATA_DIR "/graphic/tool_paints.txt");
+    std::vector<PaintCase> cases;
+    for (std::string line; std::getline(table, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string name, tool, size, colours, events, after;
+        for (std::string* field : {&name, &tool, &size, &colours, &events, &after})
+            std::getline(fields, *field, '|');
+        PaintCase c;
+        c.name = name;
+        c.tool = std::stoi(tool);
+        std::istringstream(size) >> c.width >> c.height >> c.zoom;
+        std::istringstream(colours) >> c.before >> c.colour;
+        std::istringstream eventWords(events);
+        for (std::string kind, place; eventWords >> kind >> place;)
+            c.events.push_back(EventOfText(kind, place));
+        std::istringstream rows(after);
+        for (std::string row; std::getline(rows, row, '/');)
+            c.after.push_back(row);
+        cases.push_back(std::move(c));
+    }
+    if (cases.empty())
+        ADD_FAILURE() << "graphic/tool_paints.txt holds no case";
+    return cases;
+}
 
-INSTANTIATE_TEST_SUITE_P(Tools, ToolPaints, ::testing::ValuesIn(kPaintCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Tools, ToolPaints, ::testing::ValuesIn(PaintCases()),
+                         [](const auto& info) { return info.param.name; });
 
 struct BandCase {
     int tool;
