@@ -4,7 +4,9 @@
 # through xvfb-run -a when there is none). Prints the median time to the first paint of each,
 # the ratio of the editor's to the floor's, and the peak memory (max RSS) of each.
 # Usage: bench/startup.sh [BUILD_DIR [RUNS]]   (default: build 15)
-# Environment: EDITOR_PROGRAM, another editor binary to time (an older build, for a comparison).
+# Environment: EDITOR_PROGRAM, another editor binary to time (an older build, for a comparison);
+# BASELINE_PROGRAM, a second editor binary timed in the same rounds, alternating with the other
+# two, so a change is compared under the same load (its line is printed as "baseline").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR="${1:-build}"
@@ -17,7 +19,8 @@ fi
 editor="${EDITOR_PROGRAM:-$BUILD_DIR/bin/lumivo}"
 floor="$BUILD_DIR/bin/startup_floor"
 [ -x "$floor" ] || floor="$BUILD_DIR/bench/startup_floor"
-for program in "$editor" "$floor"; do
+baseline="${BASELINE_PROGRAM:-}"
+for program in "$editor" "$floor" ${baseline:+"$baseline"}; do
     [ -x "$program" ] || { echo "startup.sh: $program is not built" >&2; exit 2; }
 done
 
@@ -39,12 +42,16 @@ run() {
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-editor_ms=() editor_kib=() floor_ms=() floor_kib=()
+editor_ms=() editor_kib=() floor_ms=() floor_kib=() base_ms=() base_kib=()
 for ((i = 0; i < RUNS; i++)); do
     read -r ms kib < <(run "$floor")
     floor_ms+=("$ms") floor_kib+=("$kib")
     read -r ms kib < <(run "$editor" --quit-after-show)
     editor_ms+=("$ms") editor_kib+=("$kib")
+    if [ -n "$baseline" ]; then
+        read -r ms kib < <(run "$baseline" --quit-after-show)
+        base_ms+=("$ms") base_kib+=("$kib")
+    fi
 done
 
 em="$(printf '%s\n' "${editor_ms[@]}" | median)"
@@ -57,3 +64,11 @@ awk -v em="$em" -v fm="$fm" -v er="$er" -v fr="$fr" -v n="$RUNS" 'BEGIN {
     printf "floor:  median %s ms to the first paint, max RSS %.1f MiB (median)\n", fm, fr / 1024
     printf "ratio:  %.2f (time), %.2f (memory)\n", (fm > 0 ? em / fm : 0), (fr > 0 ? er / fr : 0)
 }'
+if [ -n "$baseline" ]; then
+    bm="$(printf '%s\n' "${base_ms[@]}" | median)"
+    br="$(printf "%s\n" "${base_kib[@]}" | median)"
+    awk -v bm="$bm" -v br="$br" -v fm="$fm" 'BEGIN {
+        printf "baseline: median %s ms to the first paint, max RSS %.1f MiB (median), ratio %.2f\n",
+            bm, br / 1024, (fm > 0 ? bm / fm : 0)
+    }'
+fi

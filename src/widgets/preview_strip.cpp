@@ -2,14 +2,69 @@
 
 #include "widgets/led_view.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QIconEngine>
 #include <QLabel>
+#include <QPointer>
 #include <QSpinBox>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace lumivo::ui {
+
+namespace {
+
+// One of the style's own pictures, looked up when a button first draws it: the first lookup
+// reads the desktop's icon theme, which a start-up need not wait for.
+class StyleIconEngine final : public QIconEngine {
+public:
+    StyleIconEngine(QStyle::StandardPixmap picture, const QWidget* widget)
+        : m_picture(picture), m_widget(widget) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return icon().pixmap(size, scale, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    bool isNull() override { return false; }
+    QIconEngine* clone() const override { return new StyleIconEngine(*this); }
+    QString key() const override { return QStringLiteral("lumivo-style"); }
+
+    const QIcon& icon() {
+        if (!m_looked) {
+            const QStyle* style = m_widget != nullptr ? m_widget->style() : QApplication::style();
+            m_icon = style->standardIcon(m_picture);
+            m_looked = true;
+        }
+        return m_icon;
+    }
+
+private:
+    QStyle::StandardPixmap m_picture;
+    QPointer<const QWidget> m_widget;
+    QIcon m_icon;
+    bool m_looked = false;
+};
+
+} // namespace
+
+QIcon StyleIconWhenDrawn(QStyle::StandardPixmap picture, const QWidget* widget) {
+    return QIcon(new StyleIconEngine(picture, widget));
+}
 
 PreviewStrip::PreviewStrip(PreviewModel& model, QWidget* parent) : QWidget(parent), m_model(model) {
     setObjectName(QStringLiteral("PreviewStrip"));
@@ -31,12 +86,14 @@ PreviewStrip::PreviewStrip(PreviewModel& model, QWidget* parent) : QWidget(paren
 QLayout* PreviewStrip::buildControls() {
     auto* controls = new QVBoxLayout;
     m_play = new QToolButton(this);
+    m_pauseIcon = StyleIconWhenDrawn(QStyle::SP_MediaPause, this);
+    m_playIcon = StyleIconWhenDrawn(QStyle::SP_MediaPlay, this);
     m_play->setObjectName(QStringLiteral("PreviewPlay"));
     m_play->setCheckable(true);
     m_play->setChecked(m_model.playing());
     m_restart = new QToolButton(this);
     m_restart->setObjectName(QStringLiteral("PreviewRestart"));
-    m_restart->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
+    m_restart->setIcon(StyleIconWhenDrawn(QStyle::SP_MediaSkipBackward, this));
     m_restart->setToolTip(QStringLiteral("Restart"));
     m_restart->setAccessibleName(QStringLiteral("Restart"));
     m_width = new QSpinBox(this);
@@ -99,7 +156,7 @@ void PreviewStrip::hideEvent(QHideEvent* event) {
 
 void PreviewStrip::updateTimer() {
     const bool playing = m_model.playing();
-    m_play->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_play->setIcon(playing ? m_pauseIcon : m_playIcon);
     m_play->setToolTip(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
     m_play->setAccessibleName(m_play->toolTip());
     const bool run = playing && isVisible();

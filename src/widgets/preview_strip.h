@@ -3,6 +3,8 @@
 #include "widgets/preview_model.h"
 
 #include <QElapsedTimer>
+#include <QIcon>
+#include <QStyle>
 #include <QTimer>
 #include <QWidget>
 
@@ -14,6 +16,10 @@ class QToolButton;
 namespace lumivo::ui {
 
 class LedView;
+
+// The style's picture `picture` as `widget`'s style draws it, looked up only when first drawn or
+// asked for.
+QIcon StyleIconWhenDrawn(QStyle::StandardPixmap picture, const QWidget* widget = nullptr);
 
 // The editor's preview strip: the line on LED dots, play/pause, restart, the sign width, and a
 // note when the line as typed cannot be shown. Time runs only while the strip is visible and
@@ -55,6 +61,8 @@ private:
     QToolButton* m_restart = nullptr;
     QSpinBox* m_width = nullptr;
     QLabel* m_note = nullptr;
+    QIcon m_pauseIcon;
+    QIcon m_playIcon;
     QTimer m_tick;
     QElapsedTimer m_clock;
 };
