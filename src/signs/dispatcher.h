@@ -70,7 +70,10 @@ public:
 class Dispatcher {
 public:
     using OpenerFor = std::function<link::PortOpener(const Sign& sign)>;
-    using ClockFor = std::function<std::unique_ptr<link::Clock>()>;
+    // The clock of one sign's run, asked for on the line's worker just before the sign's turn:
+    // a test gives each sign the clock of its own scripted line, so the pauses are seen in order
+    // with the frames.
+    using ClockFor = std::function<std::unique_ptr<link::Clock>(const Sign& sign)>;
 
     // `state` may be null (nothing is recorded); it must outlive the dispatcher.
     Dispatcher(OpenerFor openerFor, QString settingsFile, ClockFor clockFor,

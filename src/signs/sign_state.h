@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
