@@ -71,6 +71,16 @@ TEST(IniText, WritingChangesOnlyTheLineOfItsKey) {
               "\xEF\xBB\xBF[Sign]\ncolor=1\n");
 }
 
+TEST(IniText, SectionsAreListedInOrderAndRemovedWhole) {
+    const std::string text = "\xEF\xBB\xBF; head\n[Sign]\ncomport=1\n[Sign A]\nPort=COM1\n; note\n"
+                             "\n[ other ]\nk=v\r\n[sign a]\nID=02\n[Broken\n[Last]";
+    EXPECT_EQ(IniSectionNames(text),
+              (std::vector<std::string>{"Sign", "Sign A", "other", "sign a", "Last"}));
+    EXPECT_EQ(RemoveIniSection(text, "SIGN A"),
+              "\xEF\xBB\xBF; head\n[Sign]\ncomport=1\n[ other ]\nk=v\r\n[Last]");
+    EXPECT_EQ(RemoveIniSection(text, "Missing"), text);
+}
+
 TEST(IniText, ALoneCarriageReturnEndsALineToo) {
     // Files written by old editors on other systems end lines with CR alone; a section header
     // there must not swallow the keys behind it, and a written key keeps the file's line end.
