@@ -1,9 +1,5 @@
 #include "signs/window/sign_table_model.h"
 
-#include <QLocale>
-
-#include <algorithm>
-
 namespace lumivo::signs {
 
 QString LastOutcomeText(const LastOutcome& last) {
@@ -21,6 +17,22 @@ QString LastOutcomeText(const LastOutcome& last) {
             QStringLiteral(", ") + last.at.toLocalTime().toString(QStringLiteral("d MMM hh:mm:ss"));
     }
     return text;
+}
+
+QString SignEndText(const SignOutcome& end) {
+    if (!end.started) {
+        return QStringLiteral("not started");
+    }
+    const QString seconds =
+        QStringLiteral(" (%1 s)").arg(static_cast<double>(end.milliseconds) / 1000.0, 0, 'f', 1);
+    if (end.cancelled) {
+        return QStringLiteral("cancelled") + seconds;
+    }
+    const QString box = QString::fromStdString(end.outcome.text).trimmed();
+    if (box.isEmpty()) {
+        return (end.outcome.success ? QStringLiteral("done") : QStringLiteral("failed")) + seconds;
+    }
+    return box + seconds;
 }
 
 SignTableModel::SignTableModel(QObject* parent) : QAbstractTableModel(parent) {}

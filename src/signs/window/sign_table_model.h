@@ -1,5 +1,6 @@
 #pragma once
 
+#include "signs/dispatcher.h"
 #include "signs/sign_list.h"
 #include "signs/sign_state.h"
 
@@ -14,6 +15,10 @@ namespace lumivo::signs {
 // The last end of a command on a sign as one line of the table: "page A: done, 12 Mar 16:40:05",
 // with the trimmed box text for a failure and "(cancelled)" when Cancel ended it.
 QString LastOutcomeText(const LastOutcome& last);
+
+// A sign's progress cell when its run in a send ended: "not started", "cancelled (0.4 s)", the
+// trimmed box text of a failure, or "done" with the seconds it took.
+QString SignEndText(const SignOutcome& end);
 
 // The signs of the list as a table: name, line, ID, groups, the last outcome with its time, and
 // the progress of a send that runs. The list and the states are read from outside; the progress

@@ -33,23 +33,6 @@ namespace {
 
 const QString kChooseGroup = QStringLiteral("(select a group)");
 
-// A sign's row when its run ended.
-QString EndText(const SignOutcome& end) {
-    if (!end.started) {
-        return QStringLiteral("not started");
-    }
-    const QString seconds =
-        QStringLiteral(" (%1 s)").arg(static_cast<double>(end.milliseconds) / 1000.0, 0, 'f', 1);
-    if (end.cancelled) {
-        return QStringLiteral("cancelled") + seconds;
-    }
-    const QString box = QString::fromStdString(end.outcome.text).trimmed();
-    if (end.outcome.success) {
-        return (box.isEmpty() ? QStringLiteral("done") : box) + seconds;
-    }
-    return (box.isEmpty() ? QStringLiteral("failed") : box) + seconds;
-}
-
 // The letter of the page sent last to the sign, or nothing when none was.
 std::optional<char> LastSentPage(const SignRecord& record) {
     std::optional<char> last;
@@ -428,7 +411,7 @@ void SignsWindow::signProgressed(const QString& sign, int value, int maximum) {
 }
 
 void SignsWindow::signFinished(const SignOutcome& outcome) {
-    m_model->setProgress(outcome.sign, EndText(outcome));
+    m_model->setProgress(outcome.sign, SignEndText(outcome));
 }
 
 void SignsWindow::jobFinished(const DispatchResult& result) {
