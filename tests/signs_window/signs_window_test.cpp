@@ -3,6 +3,7 @@
 #include "signs/window/signs_window.h"
 
 #include "core/test_support.h"
+#include "link/path_text.h"
 #include "support/window_test_support.h"
 #include "widgets/preview_model.h"
 
@@ -11,6 +12,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include <condition_variable>
@@ -91,7 +93,10 @@ protected:
 };
 
 SignDialog* FillDialog(SignsWindow& window, const QString& name, const QString& port) {
-    auto* dialog = window.findChild<SignDialog*>();
+    SignDialog* dialog = nullptr;
+    for (SignDialog* open : window.findChildren<SignDialog*>()) {
+        dialog = open->isVisible() ? open : dialog; // closed ones wait to be deleted
+    }
     if (dialog != nullptr) {
         dialog->findChild<QLineEdit*>(QStringLiteral("NameEdit"))->setText(name);
         dialog->findChild<QComboBox*>(QStringLiteral("PortCombo"))->setEditText(port);
