@@ -616,6 +616,11 @@ void TForm1::createPreview() {
     show->setCheckable(true);
     show->setChecked(shown);
     menuBar()->insertMenu(item(QStringLiteral("Help1")), view);
+    // "Signs" comes just before "View"; the Signs window binds its item.
+    auto* signs = new QMenu(QStringLiteral("&Signs"), menuBar());
+    NameMenu(signs, "Signs1");
+    NewItem(this, signs, "ShowSigns1", QStringLiteral("&Signs..."))->setEnabled(false);
+    menuBar()->insertMenu(view->menuAction(), signs);
 
     connect(show, &QAction::triggered, this, [this](bool shown) {
         m_previewDock->setVisible(shown);

@@ -14,6 +14,7 @@
 #include "graphic/select_graph_name.h"
 #include "schedule/delete_dialog.h"
 #include "schedule/schedule_window.h"
+#include "signs/window/signs_window.h"
 #include "userfont/delete_font_dialog.h"
 #include "userfont/euro_char_form.h"
 #include "userfont/font_maker.h"
@@ -103,6 +104,7 @@ constexpr StartupWindow kStartupWindows[] = {
     {"TSelectGaphName", &MakeNameDialog},
     {"TFontMakefrm", &MakeFontMaker},
     {"TsignColorfrm", &Alone<&TsignColorfrm::create>},
+    {"SignsWindow", &Alone<&signs::SignsWindow::bindMenuItem>}, // made at its first use
 };
 
 // Reports the first paint of the main window and ends the run.

@@ -210,6 +210,8 @@ Functions1 "Functions"
   DeleteAll1 "Delete All..."
   -
   ShowColorConfig1 "Show Color Setting..."
+Signs1 "Signs"
+  ShowSigns1 "Signs..."
 View1 "View"
   ShowPreview1 "Preview" ticked
 Help1 "Help"
