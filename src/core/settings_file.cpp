@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <system_error>
 #include <vector>
@@ -221,6 +222,35 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
     return out;
 }
 
+std::vector<std::string> IniSectionNames(std::string_view text) {
+    text = WithoutBom(text);
+    std::vector<std::string> names;
+    for (const Line& line : SplitLines(text)) {
+        const Parsed parsed = ParseLine(text.substr(line.begin, line.length));
+        if (parsed.kind == Parsed::Kind::Section) {
+            names.emplace_back(parsed.name);
+        }
+    }
+    return names;
+}
+
+std::string RemoveIniSection(std::string_view text, std::string_view section) {
+    const std::size_t bom = text.size() - WithoutBom(text).size();
+    const std::string_view body = text.substr(bom);
+    std::string out(text.substr(0, bom));
+    bool removing = false;
+    for (const Line& line : SplitLines(body)) {
+        const Parsed parsed = ParseLine(body.substr(line.begin, line.length));
+        if (parsed.kind == Parsed::Kind::Section) {
+            removing = SameName(parsed.name, section);
+        }
+        if (!removing) {
+            out += body.substr(line.begin, line.end - line.begin);
+        }
+    }
+    return out;
+}
+
 std::optional<int> ParseIniInt(std::string_view value) {
     bool negative = false;
     if (!value.empty() && (value.front() == '+' || value.front() == '-')) {
@@ -275,6 +305,41 @@ Status SettingsFile::writeInt(std::string_view section, std::string_view key, in
 
 Status SettingsFile::writeString(std::string_view section, std::string_view key,
                                  std::string_view value) const {
+    return writeStrings(section, {{std::string(key), std::string(value)}});
+}
+
+Status
+SettingsFile::writeStrings(std::string_view section,
+                           const std::vector<std::pair<std::string, std::string>>& values) const {
+    return rewrite([&](std::string text) {
+        for (const auto& [key, value] : values) {
+            text = SetIniValue(text, section, key, value);
+        }
+        return text;
+    });
+}
+
+std::vector<std::string> SettingsFile::sectionNames() const {
+    std::error_code ec;
+    if (!std::filesystem::exists(m_path, ec)) {
+        return {};
+    }
+    const Result<std::string> text = ReadSettingsText(m_path);
+    if (!text) {
+        return {};
+    }
+    return IniSectionNames(*text);
+}
+
+Status SettingsFile::removeSection(std::string_view section) const {
+    std::error_code ec;
+    if (!std::filesystem::exists(m_path, ec)) {
+        return Ok{};
+    }
+    return rewrite([&](std::string text) { return RemoveIniSection(text, section); });
+}
+
+Status SettingsFile::rewrite(const std::function<std::string(std::string)>& change) const {
     std::string text;
     std::error_code ec;
     if (std::filesystem::exists(m_path, ec)) {
@@ -291,7 +356,11 @@ Status SettingsFile::writeString(std::string_view section, std::string_view key,
         }
         text = std::move(read.value());
     }
-    return WriteFileReplacing(m_path, SetIniValue(text, section, key, value));
+    const std::string changed = change(text);
+    if (changed == text && std::filesystem::exists(m_path, ec)) {
+        return Ok{};
+    }
+    return WriteFileReplacing(m_path, changed);
 }
 
 } // namespace lumivo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/clock.h"
+#include "link/fake_port.h"
 #include "link/outcome.h"
 #include "link/port.h"
 #include "link/runners.h"
@@ -10,8 +11,10 @@
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace lumivo::signs {
@@ -39,7 +42,9 @@ struct DispatchResult {
     QString label;
     std::vector<SignOutcome> outcomes; // in the order the signs were given
     bool allSucceeded() const;
-    // "3 of 4 signs took page A; Back door: Send Message Error" (box texts trimmed).
+    // "3 of 4 signs took page A; Back door: Send Message Error" (box texts trimmed). A failure
+    // without a box text gives its details; a sign cut short by Cancel adds " (cancelled)", one
+    // whose turn never came reads "not sent (cancelled)".
     QString summary() const;
 };
 
@@ -76,8 +81,7 @@ public:
     using ClockFor = std::function<std::unique_ptr<link::Clock>(const Sign& sign)>;
 
     // `state` may be null (nothing is recorded); it must outlive the dispatcher.
-    Dispatcher(OpenerFor openerFor, QString settingsFile, ClockFor clockFor,
-               SignStateStore* state);
+    Dispatcher(OpenerFor openerFor, QString settingsFile, ClockFor clockFor, SignStateStore* state);
     // Cancels what runs and waits for the workers.
     ~Dispatcher();
 
@@ -93,8 +97,38 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
+// A port that, once `cancel` is set, lets the frame under way finish and refuses the first
+// write that would begin a new one, setting `refused`. Frames are cut as the sign reads them,
+// so this holds for a sign that never replies (ID 00) too.
+class CancellablePort final : public link::Port {
+public:
+    CancellablePort(std::unique_ptr<link::Port> inner, const std::atomic<bool>& cancel,
+                    std::atomic<bool>& refused);
+    bool writeByte(std::uint8_t byte) override;
+    bool writeBytes(std::string_view bytes) override;
+    bool readByte(std::uint8_t& byte) override;
+    void close() override;
+
+private:
+    std::unique_ptr<link::Port> m_inner;
+    const std::atomic<bool>& m_cancel;
+    std::atomic<bool>& m_refused;
+    link::FrameAssembler m_frames;
+};
+
+// How long a sign's port is tried again while another program holds it, and how the port layer
+// says so in its open-failure note.
+inline constexpr int kBusyWaitMs = 3000;
+inline constexpr char kBusyReason[] = "in use by another program";
+
+// The opener tried again every `stepMs` while the device is held by another program, for at
+// most `boundMs`; then it fails with the note that names the holder. Other failures fail at
+// once.
+link::PortOpener RetryWhileBusy(link::PortOpener open, int boundMs, int stepMs = 100);
+
 // The opener of a sign's port: COM ports through the settings file's mapping, a device path or
-// tcp://host:port directly.
+// tcp://host:port directly; a device held by another program is waited for (RetryWhileBusy with
+// kBusyWaitMs).
 Dispatcher::OpenerFor PortOpenerForSigns(QString settingsFile);
 
 } // namespace lumivo::signs

@@ -28,7 +28,7 @@ struct SentPage {
 
 // The end of the last command run on a sign.
 struct LastOutcome {
-    QString command;     // "page A", "clock", "brightness" ...
+    QString command; // "page A", "clock", "brightness" ...
     link::Outcome outcome;
     QDateTime at;
     bool cancelled = false;
@@ -52,7 +52,8 @@ struct SignRecord {
 class SignStateStore {
 public:
     // Reads the file if there is one; a damaged file or record is reported by `loadProblem` and
-    // its records start empty (the file is rewritten at the next change).
+    // its records start empty. The file is rewritten at the next change; the damaged one is kept
+    // first as "signs-state.json.damaged".
     explicit SignStateStore(std::filesystem::path file);
 
     std::optional<std::string> loadProblem() const;
@@ -63,10 +64,15 @@ public:
     void forget(const QString& sign);
 
 private:
+    // Writes every record; the caller holds the mutex.
+    Status writeLocked();
+
     std::filesystem::path m_file;
     mutable std::mutex m_mutex;
     std::map<QString, SignRecord> m_records;
     std::optional<std::string> m_loadProblem;
+    // The bytes of a file that did not read whole, saved beside it before the first rewrite.
+    std::optional<std::string> m_damaged;
 };
 
 // The state file beside the settings file: "signs-state.json".
