@@ -1,6 +1,7 @@
 #include "cli/cli_commands.h"
 
 #include "cli/cli_common.h"
+#include "cli/send_to_signs.h"
 #include "cli/sign_command.h"
 #include "core/frame.h"
 #include "link/fake_port.h"
@@ -29,39 +30,44 @@ constexpr OptionSpec kFontTransferOptions[] = {{"--font", OptionKind::Value}};
 // Every command takes these.
 constexpr OptionSpec kCommonOptions[] = {{"--port", OptionKind::Value},
                                          {"--sign", OptionKind::Value},
+                                         {"--to", OptionKind::Repeated},
                                          {"--dry-run", OptionKind::Flag},
                                          kHelpOption};
 
 // The commands, in the order the usage lists them.
-const SignCommand kSignCommands[] = {
+const SignCommandEntry kSignCommands[] = {
     {"send",
      "--page L (default A), --graphics DIR (default: the editor's Graphdata\n"
      "                   folder), then --text-file FILE (raw 8-bit line), --document FILE.lmv,\n"
      "                   or TEXT (UTF-8, characters up to U+00FF)\n",
-     kSendOptions, RunSendCommand, true, true},
-    {"clock", "--time \"YYYY-MM-DD hh:mm:ss\" (default: now)\n", kClockOptions, RunClockCommand},
-    {"run-page", "--page L\n", kRunPageOptions, RunRunPageCommand},
-    {"brightness", "--level 100|75|50|25\n", kBrightnessOptions, RunBrightnessCommand},
-    {"set-id", "--new-id XX (01..FF; takes no --sign: the sign on the line takes it)\n",
-     kSetIdOptions, RunSetIdCommand, false},
-    {"link-pages", "--pages LETTERS (may be empty)\n", kLinkPagesOptions, RunLinkPagesCommand},
+     kSendOptions, BuildSendCommand, true, true, true},
+    {"clock", "--time \"YYYY-MM-DD hh:mm:ss\" (default: now)\n", kClockOptions, BuildClockCommand},
+    {"run-page", "--page L\n", kRunPageOptions, BuildRunPageCommand},
+    {"brightness", "--level 100|75|50|25\n", kBrightnessOptions, BuildBrightnessCommand},
+    {"set-id",
+     "--new-id XX (01..FF; takes no --sign nor --to: the sign on the line\n"
+     "                   takes it)\n",
+     kSetIdOptions, BuildSetIdCommand, false},
+    {"link-pages", "--pages LETTERS (may be empty)\n", kLinkPagesOptions, BuildLinkPagesCommand},
     {"schedules",
      "--entry \"mm/dd/yy hh:nn,mm/dd/yy hh:nn,PAGES\", up to five, sent as\n"
      "                   slots A..E in the order given\n",
-     kSchedulesOptions, RunSchedulesCommand},
+     kSchedulesOptions, BuildSchedulesCommand},
     {"delete-schedules", "--slots 1,3 (numbers 1..5)\n", kDeleteSchedulesOptions,
-     RunDeleteSchedulesCommand},
+     BuildDeleteSchedulesCommand},
     {"delete-lines",
      "--line A1 --line D2 ... (page letter and line 1 or 2); always sent\n"
      "                   page A to Z, line 1 before line 2\n",
-     kDeleteLinesOptions, RunDeleteLinesCommand},
-    {"delete-all", "", {}, RunDeleteAllCommand},
-    {"font-transfer", "--font FILE.fon\n", kFontTransferOptions, RunFontTransferCommand},
-    {"recall-font", "", {}, RunRecallFontCommand},
+     kDeleteLinesOptions, BuildDeleteLinesCommand},
+    {"delete-all", "", {}, BuildDeleteAllCommand},
+    {"font-transfer", "--font FILE.fon\n", kFontTransferOptions, BuildFontTransferCommand, true,
+     false, true},
+    {"recall-font", "", {}, BuildRecallFontCommand},
 };
 
 constexpr const char* kUsageHead =
     "usage: lumivo-cli COMMAND (--port PORT | --dry-run) [--sign XX] [options]\n"
+    "       lumivo-cli COMMAND --to NAME|GROUP [--to NAME|GROUP]... [--dry-run] [options]\n"
     "\n"
     "Commands and their options:\n";
 
@@ -73,16 +79,23 @@ constexpr const char* kUsageTail =
     "  --dry-run        write to standard output exactly the bytes the command would send, as\n"
     "                   if every frame were acknowledged, and nothing else\n"
     "  --sign XX        sign ID 00..FF (default 00: every sign, no reply is read)\n"
+    "  --to NAME|GROUP  instead of --port and --sign: a sign of the sign list ('lumivo-cli\n"
+    "                   signs'), or every sign of a group; may be repeated\n"
     "\n"
     "With --port the outcome text is printed as the editor shows it. Exit status: 0 success\n"
-    "or an \"is Over\" end, 1 failure (\" Open Com Error \" included), 2 usage error.\n";
+    "or an \"is Over\" end, 1 failure (\" Open Com Error \" included), 2 usage error.\n"
+    "\n"
+    "With --to each chosen sign gets the command (signs on different lines at once), its\n"
+    "state is recorded, and one line per sign, \"NAME: OUTCOME\", then a summary is printed.\n"
+    "Exit status: 0 when every sign succeeded, 1 when any failed, 2 usage error. With --to and\n"
+    "--dry-run, for each sign a line \"== NAME (ID XX): N bytes ==\", its N bytes and a newline.\n";
 
 // The column where a command's options start in the usage.
 constexpr std::size_t kUsageColumn = 19;
 
 std::string ComposeUsage() {
     std::string usage = kUsageHead;
-    for (const SignCommand& command : kSignCommands) {
+    for (const SignCommandEntry& command : kSignCommands) {
         std::string line = "  " + std::string(command.name);
         if (!command.usage.empty()) {
             line.resize(std::max(kUsageColumn, line.size() + 1), ' ');
@@ -99,7 +112,7 @@ std::string ComposeUsage() {
 // so an option of another command is accepted (and ignored) as it always was.
 std::vector<OptionSpec> ComposeOptionTable() {
     std::vector<OptionSpec> table(std::begin(kCommonOptions), std::end(kCommonOptions));
-    for (const SignCommand& command : kSignCommands) {
+    for (const SignCommandEntry& command : kSignCommands) {
         for (const OptionSpec& option : command.options) {
             if (std::none_of(table.begin(), table.end(),
                              [&](const OptionSpec& o) { return o.name == option.name; })) {
@@ -110,26 +123,36 @@ std::vector<OptionSpec> ComposeOptionTable() {
     return table;
 }
 
-const SignCommand* FindSignCommand(const std::string& name) {
+const SignCommandEntry* FindSignCommand(const std::string& name) {
     const auto it = std::find_if(std::begin(kSignCommands), std::end(kSignCommands),
-                                 [&](const SignCommand& c) { return c.name == name; });
+                                 [&](const SignCommandEntry& c) { return c.name == name; });
     return it == std::end(kSignCommands) ? nullptr : it;
 }
 
-// Where the command goes: a port or a dry run, and the sign addressed.
+// Where the command goes: a port or a dry run and the sign addressed, or signs of the list.
 struct SignTarget {
     bool dryRun = false;
     std::optional<std::string> port;
     std::string sign = "00";
+    std::vector<std::string> to; // names and groups of --to
 };
 
 // Reads the common options; `command` is null for a name outside the table.
-SignTarget ReadTarget(const SignCommandOptions& options, const SignCommand* command) {
+SignTarget ReadTarget(const SignCommandOptions& options, const SignCommandEntry* command) {
     SignTarget target;
     target.dryRun = options.has("--dry-run");
     target.port = options.one("--port");
+    target.to = options.all("--to");
     const std::optional<std::string>& port = target.port;
-    if (target.dryRun == port.has_value()) {
+    if (!target.to.empty()) {
+        if (port || options.has("--sign")) {
+            throw UsageError{"--to takes the place of --port and --sign: give one or the other"};
+        }
+        if (command && !command->addressesSign) {
+            throw UsageError{std::string(command->name) +
+                             " takes no --to: the sign on the line takes the new ID"};
+        }
+    } else if (target.dryRun == port.has_value()) {
         throw UsageError{"give either --port PORT or --dry-run"};
     }
     if (port && port->size() >= 3 && AsciiUpper(port->substr(0, 3)) == "COM" &&
@@ -151,18 +174,6 @@ SignTarget ReadTarget(const SignCommandOptions& options, const SignCommand* comm
         throw UsageError{"unexpected argument " + options.positionals().front()};
     }
     return target;
-}
-
-// A dry run: a scripted line that acknowledges every frame (and echoes Set ID).
-std::unique_ptr<link::FakeLine> DryRunLine() {
-    auto line = std::make_unique<link::FakeLine>();
-    line->setResponder([](const std::string& frame) -> std::string {
-        if (frame.rfind("<ID><", 0) == 0 && frame.size() >= 7) {
-            return frame.substr(5, 2);
-        }
-        return "ACK";
-    });
-    return line;
 }
 
 // Draws "[#####     ] 40%" on a terminal.
@@ -237,17 +248,29 @@ int RunSignCommand(const std::string& name, const std::vector<std::string>& args
             AnswerStandardOptions(commandLine, "lumivo-cli " + name, usage, out, err)) {
         return *status;
     }
-    const SignCommand* command = FindSignCommand(name);
+    const SignCommandEntry* command = FindSignCommand(name);
     try {
         const SignCommandOptions options(std::move(commandLine));
         const SignTarget target = ReadTarget(options, command);
-        SignLine line(target, context, err);
         if (!command) {
             throw UsageError{"unknown command " + name};
         }
-        const SignCommandCall call{name,         options,       target.sign, line.opener,
-                                   line.clock(), line.progress, err,         context};
-        return ReportOutcome(name, command->run(call), line, out, err);
+        const SignCommandCall call{name, options, err, context};
+        if (!target.to.empty()) {
+            std::vector<signs::Sign> chosen = ChooseSigns(name, target.to, err, context);
+            const signs::SignCommand built = command->build(call);
+            return target.dryRun ? DryRunOnSigns(name, chosen, built, out, err)
+                                 : SendToSigns(name, std::move(chosen), built, out, err, context);
+        }
+        SignLine line(target, context, err);
+        const signs::SignCommand built = command->build(call);
+        signs::Sign sign;
+        sign.id = target.sign;
+        const link::Outcome outcome = built.run(sign, line.opener, line.clock(), line.progress);
+        if (command->showsProgress && line.progress) {
+            err << "\n";
+        }
+        return ReportOutcome(name, outcome, line, out, err);
     } catch (const UsageError& e) {
         err << "lumivo-cli " << name << ": " << e.message << "\n" << usage;
         return kExitUsage;

@@ -2,10 +2,11 @@
 
 #include "cli/sign_command.h"
 #include "core/userfont.h"
+#include "signs/sign_commands.h"
 
 namespace lumivo::cli {
 
-link::Outcome RunFontTransferCommand(const SignCommandCall& call) {
+signs::SignCommand BuildFontTransferCommand(const SignCommandCall& call) {
     const std::string file = call.options.required("--font");
     Result<FontFileContents> font = ReadFontFile(file);
     if (!font) {
@@ -14,17 +15,11 @@ link::Outcome RunFontTransferCommand(const SignCommandCall& call) {
     if (font->damaged) {
         call.err << "lumivo-cli " << call.name << ": " << file << ": " << font->damage << "\n";
     }
-    link::Outcome outcome =
-        link::RunFontTransfer(call.opener, call.clock, call.sign, font->records, call.progress)
-            .outcome;
-    if (call.progress) {
-        call.err << "\n";
-    }
-    return outcome;
+    return signs::FontTransferCommand(std::move(font->records));
 }
 
-link::Outcome RunRecallFontCommand(const SignCommandCall& call) {
-    return link::RunRecallDefaultFont(call.opener, call.clock, call.sign);
+signs::SignCommand BuildRecallFontCommand(const SignCommandCall&) {
+    return signs::RecallDefaultFontCommand();
 }
 
 } // namespace lumivo::cli

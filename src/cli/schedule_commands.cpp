@@ -4,6 +4,7 @@
 #include "cli/sign_command.h"
 #include "core/bytes.h"
 #include "core/payloads.h"
+#include "signs/sign_commands.h"
 
 #include <array>
 #include <sstream>
@@ -48,15 +49,15 @@ ScheduleEntry ParseScheduleEntry(const std::string& text) {
 
 } // namespace
 
-link::Outcome RunLinkPagesCommand(const SignCommandCall& call) {
+signs::SignCommand BuildLinkPagesCommand(const SignCommandCall& call) {
     const std::string pages = call.options.one("--pages").value_or("");
     if (!AllLetters(pages)) {
         throw UsageError{"--pages takes letters only"};
     }
-    return link::RunLinkPages(call.opener, call.clock, call.sign, pages);
+    return signs::LinkPagesCommand(pages);
 }
 
-link::Outcome RunSchedulesCommand(const SignCommandCall& call) {
+signs::SignCommand BuildSchedulesCommand(const SignCommandCall& call) {
     std::vector<ScheduleEntry> entries;
     for (const std::string& entry : call.options.all("--entry")) {
         entries.push_back(ParseScheduleEntry(entry));
@@ -64,10 +65,10 @@ link::Outcome RunSchedulesCommand(const SignCommandCall& call) {
     if (entries.size() > static_cast<std::size_t>(kMaxScheduleEntries)) {
         throw UsageError{" Max only items 5 "};
     }
-    return link::RunSendSchedules(call.opener, call.clock, call.sign, entries);
+    return signs::SendSchedulesCommand(std::move(entries));
 }
 
-link::Outcome RunDeleteSchedulesCommand(const SignCommandCall& call) {
+signs::SignCommand BuildDeleteSchedulesCommand(const SignCommandCall& call) {
     std::array<bool, kMaxScheduleEntries> checked{};
     std::stringstream slots(call.options.one("--slots").value_or(""));
     std::string slot;
@@ -78,10 +79,10 @@ link::Outcome RunDeleteSchedulesCommand(const SignCommandCall& call) {
         }
         checked[static_cast<std::size_t>(n - 1)] = true;
     }
-    return link::RunDeleteSchedules(call.opener, call.clock, call.sign, checked);
+    return signs::DeleteSchedulesCommand(checked);
 }
 
-link::Outcome RunDeleteLinesCommand(const SignCommandCall& call) {
+signs::SignCommand BuildDeleteLinesCommand(const SignCommandCall& call) {
     link::PageLineMarks marks{};
     for (const std::string& line : call.options.all("--line")) {
         const std::string upper = AsciiUpper(line);
@@ -92,11 +93,11 @@ link::Outcome RunDeleteLinesCommand(const SignCommandCall& call) {
         marks[static_cast<std::size_t>(upper[0] - 'A')][static_cast<std::size_t>(upper[1] - '1')] =
             true;
     }
-    return link::RunDeletePageLines(call.opener, call.clock, call.sign, marks);
+    return signs::DeletePageLinesCommand(marks);
 }
 
-link::Outcome RunDeleteAllCommand(const SignCommandCall& call) {
-    return link::RunDeleteAll(call.opener, call.clock, call.sign);
+signs::SignCommand BuildDeleteAllCommand(const SignCommandCall&) {
+    return signs::DeleteAllCommand();
 }
 
 } // namespace lumivo::cli

@@ -4,6 +4,9 @@
 #include "cli/sign_command.h"
 #include "core/compiler.h"
 #include "core/document.h"
+#include "signs/sign_commands.h"
+
+#include <memory>
 
 namespace lumivo::cli {
 namespace {
@@ -40,17 +43,12 @@ std::string ReadLine(const SignCommandOptions& options) {
 
 } // namespace
 
-link::Outcome RunSendCommand(const SignCommandCall& call) {
-    const std::string line = ReadLine(call.options);
+signs::SignCommand BuildSendCommand(const SignCommandCall& call) {
+    std::string line = ReadLine(call.options);
     const char page = PageLetter(call.options.one("--page").value_or("A"));
-    const FolderGraphicSource graphics(
+    auto graphics = std::make_shared<const FolderGraphicSource>(
         call.options.one("--graphics").value_or(call.context.graphicsFolder.string()));
-    link::Outcome outcome = link::RunSendMessage(call.opener, call.clock,
-                                                 {line, call.sign, page, &graphics}, call.progress);
-    if (call.progress) {
-        call.err << "\n";
-    }
-    return outcome;
+    return signs::SendPageCommand(std::move(line), page, std::move(graphics));
 }
 
 } // namespace lumivo::cli

@@ -4,6 +4,7 @@
 #include "core/bytes.h"
 #include "core/frame.h"
 #include "core/payloads.h"
+#include "signs/sign_commands.h"
 
 #include <chrono>
 #include <cstdio>
@@ -51,18 +52,17 @@ std::pair<CivilDate, std::string> ParseClockTime(const std::string& t) {
 
 } // namespace
 
-link::Outcome RunClockCommand(const SignCommandCall& call) {
+signs::SignCommand BuildClockCommand(const SignCommandCall& call) {
     const auto given = call.options.one("--time");
-    const auto [date, time] = given ? ParseClockTime(*given) : ClockTimeNow();
-    return link::RunSetClock(call.opener, call.clock, call.sign, date, time);
+    auto [date, time] = given ? ParseClockTime(*given) : ClockTimeNow();
+    return signs::SetClockCommand(date, std::move(time));
 }
 
-link::Outcome RunRunPageCommand(const SignCommandCall& call) {
-    return link::RunRunPage(call.opener, call.clock, call.sign,
-                            PageLetter(call.options.required("--page")));
+signs::SignCommand BuildRunPageCommand(const SignCommandCall& call) {
+    return signs::RunPageCommand(PageLetter(call.options.required("--page")));
 }
 
-link::Outcome RunBrightnessCommand(const SignCommandCall& call) {
+signs::SignCommand BuildBrightnessCommand(const SignCommandCall& call) {
     static const std::map<std::string, int> kLevels = {{"100", 0}, {"75", 1}, {"50", 2}, {"25", 3}};
     std::string level = call.options.required("--level");
     if (!level.empty() && level.back() == '%') {
@@ -72,15 +72,23 @@ link::Outcome RunBrightnessCommand(const SignCommandCall& call) {
     if (it == kLevels.end()) {
         throw UsageError{"--level takes 100, 75, 50 or 25"};
     }
-    return link::RunSetBrightness(call.opener, call.clock, call.sign, it->second);
+    return signs::SetBrightnessCommand(it->second);
 }
 
-link::Outcome RunSetIdCommand(const SignCommandCall& call) {
+// Set ID is for the one sign on a line (it takes no sign ID), so it is not one of the commands
+// for many signs and leaves nothing to record.
+signs::SignCommand BuildSetIdCommand(const SignCommandCall& call) {
     const auto id = ParseSignId(call.options.required("--new-id"));
     if (!id || *id == 0) {
         throw UsageError{"--new-id takes two hexadecimal digits, 01..FF"};
     }
-    return link::RunSetId(call.opener, call.clock, *id);
+    signs::SignCommand command;
+    command.label = QStringLiteral("ID");
+    command.run = [newId = *id](const signs::Sign&, const link::PortOpener& open,
+                                link::Clock& clock, const link::Progress&) {
+        return link::RunSetId(open, clock, newId);
+    };
+    return command;
 }
 
 } // namespace lumivo::cli

@@ -22,6 +22,17 @@ char PageLetter(const std::string& text) {
     return upper[0];
 }
 
+std::unique_ptr<link::FakeLine> DryRunLine() {
+    auto line = std::make_unique<link::FakeLine>();
+    line->setResponder([](const std::string& frame) -> std::string {
+        if (frame.rfind("<ID><", 0) == 0 && frame.size() >= 7) {
+            return frame.substr(5, 2);
+        }
+        return "ACK";
+    });
+    return line;
+}
+
 bool AllLetters(const std::string& text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });

@@ -3,9 +3,12 @@
 #include "cli/cli_commands.h"
 #include "core/command_line.h"
 #include "link/clock.h"
+#include "link/fake_port.h"
 #include "link/outcome.h"
 #include "link/runners.h"
+#include "signs/dispatcher.h"
 
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -35,31 +38,32 @@ private:
     CommandLine m_line;
 };
 
-// What one command's run receives: its options, the sign it addresses and the line to it.
+// What building one command receives: its options and where the programs' files are.
 struct SignCommandCall {
     const std::string& name;
     const SignCommandOptions& options;
-    const std::string& sign; // "00".."FF", two upper-case digits
-    const link::PortOpener& opener;
-    link::Clock& clock;
-    const link::Progress& progress; // empty unless a bar is drawn on `err`
-    std::ostream& err;
+    std::ostream& err; // warnings found while reading the command's files
     const CommandContext& context;
 };
 
-// Runs the command against the sign; throws UsageError for bad options and Error for a
+// Builds the command from its options, for one sign or for many: the same command runs on the
+// port of --port or on each sign of --to. Throws UsageError for bad options and Error for a
 // failure found before anything was sent.
-using SignCommandRun = link::Outcome (*)(const SignCommandCall& call);
+using SignCommandBuild = signs::SignCommand (*)(const SignCommandCall& call);
 
 // One row of the command table.
-struct SignCommand {
+struct SignCommandEntry {
     std::string_view name;
     std::string_view usage;              // its options in the usage text, after the name column
     std::span<const OptionSpec> options; // the options it reads beside the common ones
-    SignCommandRun run;
-    bool addressesSign = true; // false: takes no --sign (the sign on the line is meant)
-    bool takesText = false;    // takes the line as its one TEXT argument
+    SignCommandBuild build;
+    bool addressesSign = true;  // false: takes no --sign nor --to (the sign on the line is meant)
+    bool takesText = false;     // takes the line as its one TEXT argument
+    bool showsProgress = false; // draws a progress bar on a terminal
 };
+
+// A dry run's line: a scripted line that acknowledges every frame (and echoes Set ID).
+std::unique_ptr<link::FakeLine> DryRunLine();
 
 // The page letter of a --page value, A..Z whatever its case.
 char PageLetter(const std::string& text);
@@ -67,17 +71,17 @@ char PageLetter(const std::string& text);
 bool AllLetters(const std::string& text);
 
 // The commands of each family; the table in cli_commands.cpp lists them.
-link::Outcome RunSendCommand(const SignCommandCall& call);
-link::Outcome RunClockCommand(const SignCommandCall& call);
-link::Outcome RunRunPageCommand(const SignCommandCall& call);
-link::Outcome RunBrightnessCommand(const SignCommandCall& call);
-link::Outcome RunSetIdCommand(const SignCommandCall& call);
-link::Outcome RunLinkPagesCommand(const SignCommandCall& call);
-link::Outcome RunSchedulesCommand(const SignCommandCall& call);
-link::Outcome RunDeleteSchedulesCommand(const SignCommandCall& call);
-link::Outcome RunDeleteLinesCommand(const SignCommandCall& call);
-link::Outcome RunDeleteAllCommand(const SignCommandCall& call);
-link::Outcome RunFontTransferCommand(const SignCommandCall& call);
-link::Outcome RunRecallFontCommand(const SignCommandCall& call);
+signs::SignCommand BuildSendCommand(const SignCommandCall& call);
+signs::SignCommand BuildClockCommand(const SignCommandCall& call);
+signs::SignCommand BuildRunPageCommand(const SignCommandCall& call);
+signs::SignCommand BuildBrightnessCommand(const SignCommandCall& call);
+signs::SignCommand BuildSetIdCommand(const SignCommandCall& call);
+signs::SignCommand BuildLinkPagesCommand(const SignCommandCall& call);
+signs::SignCommand BuildSchedulesCommand(const SignCommandCall& call);
+signs::SignCommand BuildDeleteSchedulesCommand(const SignCommandCall& call);
+signs::SignCommand BuildDeleteLinesCommand(const SignCommandCall& call);
+signs::SignCommand BuildDeleteAllCommand(const SignCommandCall& call);
+signs::SignCommand BuildFontTransferCommand(const SignCommandCall& call);
+signs::SignCommand BuildRecallFontCommand(const SignCommandCall& call);
 
 } // namespace lumivo::cli

@@ -4,6 +4,7 @@
 #include "cli/cli_page.h"
 #include "cli/cli_ports.h"
 #include "cli/cli_render.h"
+#include "cli/cli_signs.h"
 #include "core/program_folder.h"
 #include "link/port_factory.h"
 
@@ -25,7 +26,9 @@ const char* const kUsage =
     "  page     compile a sign line and write its page stream to standard output\n"
     "  send, clock, run-page, brightness, set-id, link-pages, schedules, delete-schedules,\n"
     "  delete-lines, delete-all, font-transfer, recall-font\n"
-    "           talk to a sign (--port PORT) or show the bytes (--dry-run)\n"
+    "           talk to a sign (--port PORT), to signs of the sign list (--to NAME|GROUP),\n"
+    "           or show the bytes (--dry-run)\n"
+    "  signs    list the sign list with what each sign was last sent, add or remove a sign\n"
     "  ports    list the device each COM port setting reaches\n"
     "  graphic  import a picture file as a graphic, or export a graphic as a picture\n"
     "  render   draw the sign showing a line, at one moment or every frame, as PNG pictures\n"
@@ -64,7 +67,8 @@ int RunCommandLine(int argc, char** argv) {
     if (args[0] == "ports") {
         return lumivo::cli::RunPortsCommand(rest, std::cout, std::cerr, lumivo::SettingsFilePath());
     }
-    if (lumivo::cli::IsSignCommand(args[0])) {
+    const bool signs = args[0] == "signs";
+    if (signs || lumivo::cli::IsSignCommand(args[0])) {
         lumivo::cli::CommandContext context;
         context.graphicsFolder = lumivo::GraphicsFolder();
         context.settingsFile = lumivo::SettingsFilePath().string();
@@ -73,6 +77,9 @@ int RunCommandLine(int argc, char** argv) {
             return OpenerFor(port, settings);
         };
         context.progressToTerminal = isatty(STDERR_FILENO) != 0;
+        if (signs) {
+            return lumivo::cli::RunSignsCommand(rest, std::cout, std::cerr, context);
+        }
         return lumivo::cli::RunSignCommand(args[0], rest, std::cout, std::cerr, context);
     }
     std::cerr << "lumivo-cli: unknown command " << args[0] << "\n" << kUsage;
