@@ -303,7 +303,8 @@ TEST_F(MainWindowTest, StartupCreatesTheWindowsInTheirOrder) {
     const std::vector<std::string> expected = {
         "TSetCom",      "TAboutBox",     "TSchedule",       "TScheduleAdd",       "TDeletefrm",
         "TSetID",       "TInputTextfrm", "TGraphicForm",    "TuEuropeanCharForm", "TLinkpagefrm",
-        "TBmpSaveLoad", "TMoveSpeedfrm", "TSelectGaphName", "TFontMakefrm",       "TsignColorfrm"};
+        "TBmpSaveLoad", "TMoveSpeedfrm", "TSelectGaphName", "TFontMakefrm",       "TsignColorfrm",
+        "SignsWindow"}; // the Signs window's line only binds its menu item
     std::vector<std::string> order;
     for (const StartupWindow& entry : StartupWindows()) {
         order.emplace_back(entry.className);
@@ -314,7 +315,8 @@ TEST_F(MainWindowTest, StartupCreatesTheWindowsInTheirOrder) {
     EXPECT_TRUE(main.isVisible());
     for (const StartupWindow& entry : StartupWindows()) {
         QWidget* window = main.windowNamed(QString::fromLatin1(entry.className));
-        EXPECT_EQ(window != nullptr, entry.create != nullptr) << entry.className;
+        const bool madeAtStart = std::string(entry.className) != "SignsWindow";
+        EXPECT_EQ(window != nullptr, madeAtStart && entry.create != nullptr) << entry.className;
         if (window != nullptr) {
             EXPECT_EQ(window->objectName(), QString::fromLatin1(entry.className));
             EXPECT_FALSE(window->isVisible()) << entry.className;
