@@ -5,15 +5,14 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <algorithm>
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
 #include <map>
 #include <mutex>
-#include <thread>
 
 namespace lumivo::signs {
 
@@ -53,8 +52,10 @@ bool DispatchResult::allSucceeded() const {
 
 QString DispatchResult::summary() const {
     const auto took = std::count_if(outcomes.begin(), outcomes.end(), Took);
+    // The noun follows the total: "1 of 1 sign", "0 of 1 sign", "1 of 2 signs", "0 of 0 signs".
+    const QString noun = outcomes.size() == 1 ? QStringLiteral("sign") : QStringLiteral("signs");
     QString text =
-        QStringLiteral("%1 of %2 signs took %3").arg(took).arg(outcomes.size()).arg(label);
+        QStringLiteral("%1 of %2 %3 took %4").arg(took).arg(outcomes.size()).arg(noun, label);
     for (const SignOutcome& end : outcomes) {
         if (!Took(end)) {
             text += QStringLiteral("; ") + end.sign + QStringLiteral(": ") + FailureText(end);
@@ -108,41 +109,48 @@ void CancellablePort::close() {
     m_inner->close();
 }
 
-link::PortOpener RetryWhileBusy(link::PortOpener open, int boundMs, int stepMs) {
-    return [open = std::move(open), boundMs, stepMs]() -> std::unique_ptr<link::Port> {
-        QElapsedTimer waited;
-        waited.start();
+link::PortOpener RetryWhileBusy(link::PortOpener open, int boundMs, int stepMs, link::Clock& clock,
+                                const std::atomic<bool>* cancel, std::atomic<bool>* cancelled) {
+    return [open = std::move(open), boundMs, stepMs, &clock, cancel,
+            cancelled]() -> std::unique_ptr<link::Port> {
+        int waited = 0;
         for (;;) {
+            (void)link::TakeOpenFailure(); // a note left by an earlier open is not this one's
             std::unique_ptr<link::Port> port = open();
             if (port != nullptr) {
                 return port;
             }
             link::OpenFailureNote note = link::TakeOpenFailure();
             const bool busy = note.reason.find(kBusyReason) != std::string::npos;
-            if (!busy || waited.elapsed() + stepMs > boundMs) {
-                if (busy) {
+            const bool stop = cancel != nullptr && cancel->load();
+            if (!busy || stop || waited + stepMs > boundMs) {
+                if (busy && stop) {
+                    note.reason += "; the wait for it was cancelled";
+                    if (cancelled != nullptr) {
+                        *cancelled = true;
+                    }
+                } else if (busy) {
                     note.reason += "; still in use after " + std::to_string(boundMs) + " ms";
                 }
                 link::NoteOpenFailure(std::move(note.device), std::move(note.reason));
                 return nullptr;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
+            clock.delay(stepMs);
+            waited += stepMs;
         }
     };
 }
 
 Dispatcher::OpenerFor PortOpenerForSigns(QString settingsFile) {
     return [settingsFile](const Sign& sign) {
-        link::PortOpener open;
         int com = 0;
         for (int n = 1; n <= link::kComPortCount; ++n) {
             if (sign.port.compare(link::ComPortName(n), Qt::CaseInsensitive) == 0) {
                 com = n;
             }
         }
-        open =
-            com != 0 ? link::OpenerForComPort(com, settingsFile) : link::OpenerForTarget(sign.port);
-        return RetryWhileBusy(std::move(open), kBusyWaitMs);
+        return com != 0 ? link::OpenerForComPort(com, settingsFile)
+                        : link::OpenerForTarget(sign.port);
     };
 }
 
@@ -245,14 +253,6 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
         job.observer->signStarted(sign.name);
     }
     std::atomic<bool> refused{false};
-    const link::PortOpener& inner = job.openers[index];
-    const link::PortOpener open = [&]() -> std::unique_ptr<link::Port> {
-        std::unique_ptr<link::Port> port = inner ? inner() : nullptr;
-        if (port == nullptr) {
-            return nullptr;
-        }
-        return std::make_unique<CancellablePort>(std::move(port), job.cancel, refused);
-    };
     const link::Progress progress = [&](int value, int maximum) {
         if (job.observer != nullptr) {
             job.observer->signProgressed(sign.name, value, maximum);
@@ -265,6 +265,19 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
         if (clock == nullptr) {
             clock = std::make_unique<link::RealClock>();
         }
+        // A port held by another program is waited for on the sign's clock; Cancel ends the
+        // wait at the next step, as it ends a send between frames.
+        const link::PortOpener& inner = job.openers[index];
+        const link::PortOpener waiting = RetryWhileBusy(
+            inner ? inner : link::PortOpener([] { return std::unique_ptr<link::Port>(); }),
+            kBusyWaitMs, kBusyStepMs, *clock, &job.cancel, &refused);
+        const link::PortOpener open = [&]() -> std::unique_ptr<link::Port> {
+            std::unique_ptr<link::Port> port = waiting();
+            if (port == nullptr) {
+                return nullptr;
+            }
+            return std::make_unique<CancellablePort>(std::move(port), job.cancel, refused);
+        };
         end.outcome = job.command.run(sign, open, *clock, progress);
     } catch (const std::exception& error) {
         end.outcome = link::Outcome(link::BoxKind::None, std::string(), false,
@@ -289,17 +302,19 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
     return end;
 }
 
-// The persistent worker of one line: takes the line's signs in the order they were queued.
+// The persistent worker of one line: takes the line's signs in the order they were queued. It is
+// a QThread, so a serial port opened on it has the thread data and event dispatcher that its
+// socket notifiers need.
 class LineWorker {
 public:
-    LineWorker() : m_thread([this] { loop(); }) {}
+    LineWorker() : m_thread(QThread::create([this] { loop(); })) { m_thread->start(); }
     ~LineWorker() {
         {
             std::lock_guard lock(m_mutex);
             m_stopping = true;
         }
         m_wake.notify_all();
-        m_thread.join();
+        m_thread->wait();
     }
 
     void post(Task task) {
@@ -332,7 +347,7 @@ private:
     std::condition_variable m_wake;
     std::deque<Task> m_tasks;
     bool m_stopping = false;
-    std::thread m_thread; // last: starts once the rest is built
+    std::unique_ptr<QThread> m_thread; // last: starts once the rest is built
 };
 
 } // namespace

@@ -62,7 +62,8 @@ public:
 class DispatchJob {
 public:
     virtual ~DispatchJob() = default;
-    // Ends each running sign after the frame it is in, and every sign not started yet.
+    // Ends each running sign after the frame it is in (or its wait for a busy port), and every
+    // sign not started yet.
     virtual void cancel() = 0;
     virtual bool isFinished() const = 0;
     // Blocks until every sign has ended.
@@ -116,19 +117,22 @@ private:
     link::FrameAssembler m_frames;
 };
 
-// How long a sign's port is tried again while another program holds it, and how the port layer
-// says so in its open-failure note.
+// How long a sign's port is tried again while another program holds it, how often, and how the
+// port layer says so in its open-failure note.
 inline constexpr int kBusyWaitMs = 3000;
+inline constexpr int kBusyStepMs = 100;
 inline constexpr char kBusyReason[] = "in use by another program";
 
-// The opener tried again every `stepMs` while the device is held by another program, for at
-// most `boundMs`; then it fails with the note that names the holder. Other failures fail at
-// once.
-link::PortOpener RetryWhileBusy(link::PortOpener open, int boundMs, int stepMs = 100);
+// The opener tried again every `stepMs` of `clock` while the device is held by another program,
+// for at most `boundMs`; then it fails with the note that names the holder. Other failures fail
+// at once. Once `cancel` is set the wait ends at its next step, failing with a note that says so
+// and setting `cancelled`. The dispatcher opens every sign's port this way.
+link::PortOpener RetryWhileBusy(link::PortOpener open, int boundMs, int stepMs, link::Clock& clock,
+                                const std::atomic<bool>* cancel = nullptr,
+                                std::atomic<bool>* cancelled = nullptr);
 
 // The opener of a sign's port: COM ports through the settings file's mapping, a device path or
-// tcp://host:port directly; a device held by another program is waited for (RetryWhileBusy with
-// kBusyWaitMs).
+// tcp://host:port directly. The dispatcher waits for a device held by another program.
 Dispatcher::OpenerFor PortOpenerForSigns(QString settingsFile);
 
 } // namespace lumivo::signs

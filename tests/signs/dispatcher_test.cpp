@@ -12,6 +12,7 @@
 #include <chrono>
 #include <future>
 #include <map>
+#include <memory>
 #include <stdexcept>
 
 namespace lumivo::signs {
@@ -179,6 +180,45 @@ TEST(Dispatcher, EverySignEndsOnItsOwn) {
     EXPECT_FALSE(quiet.last->outcome.success);
 }
 
+// One sign's end as a summary case writes it: "NAME=ok", "NAME=box:TEXT", "NAME=details:TEXT",
+// "NAME=cancelled:TEXT" or "NAME=waiting".
+SignOutcome CaseEnd(const std::string& spec) {
+    const std::size_t equals = spec.find('=');
+    const std::size_t colon = spec.find(':', equals);
+    const std::string kind = spec.substr(equals + 1, colon - equals - 1);
+    const std::string text = colon == std::string::npos ? std::string() : spec.substr(colon + 1);
+    SignOutcome end;
+    end.sign = QString::fromStdString(spec.substr(0, equals));
+    end.started = kind != "waiting";
+    end.cancelled = kind == "cancelled";
+    if (kind == "ok") {
+        end.outcome = link::Outcome(link::BoxKind::None, std::string(), true, std::string());
+    } else if (kind == "details") {
+        end.outcome = link::Outcome(link::BoxKind::None, std::string(), false, text);
+    } else {
+        end.outcome = link::Outcome(link::BoxKind::Plain, text, false, std::string());
+    }
+    return end;
+}
+
+TEST(DispatchResult, SummaryCountsAndNamesEverySignThatDidNotTakeIt) {
+    const std::vector<test::CaseRow> cases = test::ReadCases("signs/summary_cases.tsv");
+    ASSERT_FALSE(cases.empty());
+    for (const test::CaseRow& row : cases) {
+        ASSERT_EQ(row.fields.size(), 4u) << "line " << row.line;
+        SCOPED_TRACE("line " + std::to_string(row.line) + ": " + row.fields[0]);
+        DispatchResult result;
+        result.label = QString::fromStdString(row.fields[1]);
+        std::size_t from = 0;
+        while (from < row.fields[2].size()) {
+            const std::size_t end = std::min(row.fields[2].find(';', from), row.fields[2].size());
+            result.outcomes.push_back(CaseEnd(row.fields[2].substr(from, end - from)));
+            from = end + 1;
+        }
+        EXPECT_EQ(result.summary().toStdString(), row.fields[3]);
+    }
+}
+
 // Three signs on one line; Cancel comes as the second sign's page frame is complete (with ID 00
 // nothing is ever answered, so only the frame itself tells where it ends).
 void CancelDuringSecondSign(const char* id) {
@@ -227,29 +267,33 @@ TEST(Dispatcher, CancelFindsFramesOnASignThatNeverReplies) {
     CancelDuringSecondSign("00");
 }
 
+const char kHeld[] = "the device is in use by another program (minicom, process 42)";
+
 TEST(RetryWhileBusy, WaitsForTheHolderThenNamesIt) {
     FakeLine line;
+    link::FakeClock clock;
     int tries = 0;
     const auto busyTwice = [&]() -> std::unique_ptr<link::Port> {
         if (++tries <= 2) {
-            link::NoteOpenFailure("/dev/ttyS0", "the device is in use by another program "
-                                                "(minicom, process 42)");
+            link::NoteOpenFailure("/dev/ttyS0", kHeld);
             return nullptr;
         }
         return line.opener()();
     };
-    EXPECT_NE(RetryWhileBusy(busyTwice, 1000, 1)(), nullptr);
+    EXPECT_NE(RetryWhileBusy(busyTwice, 1000, 10, clock)(), nullptr);
     EXPECT_EQ(tries, 3);
+    EXPECT_EQ(clock.pauses(), (std::vector<int>{10, 10}));
 
     const auto alwaysBusy = [] {
-        link::NoteOpenFailure("/dev/ttyS0",
-                              "the device is in use by another program (minicom, process 42)");
+        link::NoteOpenFailure("/dev/ttyS0", kHeld);
         return std::unique_ptr<link::Port>();
     };
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(RetryWhileBusy(alwaysBusy, 200, 10)(), nullptr);
-    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(150));
-    EXPECT_NE(link::TakeOpenFailure().reason.find("minicom, process 42"), std::string::npos);
+    link::FakeClock waited;
+    EXPECT_EQ(RetryWhileBusy(alwaysBusy, 200, 10, waited)(), nullptr);
+    EXPECT_EQ(waited.total(), 200);
+    const std::string reason = link::TakeOpenFailure().reason;
+    EXPECT_NE(reason.find("minicom, process 42"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("still in use after 200 ms"), std::string::npos) << reason;
 
     tries = 0;
     const auto missing = [&] {
@@ -257,8 +301,64 @@ TEST(RetryWhileBusy, WaitsForTheHolderThenNamesIt) {
         link::NoteOpenFailure("/dev/ttyS9", "No such file or directory");
         return std::unique_ptr<link::Port>();
     };
-    EXPECT_EQ(RetryWhileBusy(missing, 1000, 1)(), nullptr);
+    link::FakeClock none;
+    EXPECT_EQ(RetryWhileBusy(missing, 1000, 1, none)(), nullptr);
     EXPECT_EQ(tries, 1);
+    EXPECT_TRUE(none.pauses().empty());
+}
+
+// Cancels a job at the third pause it takes.
+class CancellingClock final : public link::Clock {
+public:
+    explicit CancellingClock(std::shared_future<std::shared_ptr<DispatchJob>> job)
+        : m_job(std::move(job)) {}
+    void delay(int ms) override {
+        m_pauses.push_back(ms);
+        if (m_pauses.size() == 3) {
+            m_job.get()->cancel();
+        }
+    }
+    std::vector<int> m_pauses;
+
+private:
+    std::shared_future<std::shared_ptr<DispatchJob>> m_job;
+};
+
+TEST(Dispatcher, CancelEndsTheWaitForABusyPort) {
+    std::promise<std::shared_ptr<DispatchJob>> handed;
+    std::shared_future<std::shared_ptr<DispatchJob>> job = handed.get_future().share();
+    auto clock = std::make_shared<CancellingClock>(job);
+    int tries = 0;
+    const Dispatcher::OpenerFor held = [&](const Sign&) -> link::PortOpener {
+        return [&] {
+            ++tries;
+            link::NoteOpenFailure("/dev/ttyS0", kHeld);
+            return std::unique_ptr<link::Port>();
+        };
+    };
+    // Each sign's clock hands its pauses to the one that cancels.
+    const Dispatcher::ClockFor clocks = [clock](const Sign&) {
+        return std::make_unique<LineClock>(*clock);
+    };
+    Dispatcher dispatcher(held, QString(), clocks, nullptr);
+    handed.set_value(
+        dispatcher.start({MakeSign("Held", "COM1", "01"), MakeSign("Next", "COM1", "02")},
+                         SendPageCommand("Hello", 'A', nullptr)));
+    const DispatchResult result = job.get()->wait();
+
+    // The wait ended at the pause where Cancel came, not after its whole bound.
+    EXPECT_EQ(clock->m_pauses, (std::vector<int>(3, kBusyStepMs)));
+    EXPECT_EQ(tries, 4);
+    ASSERT_EQ(result.outcomes.size(), 2u);
+    EXPECT_TRUE(result.outcomes[0].started);
+    EXPECT_TRUE(result.outcomes[0].cancelled);
+    EXPECT_EQ(result.outcomes[0].outcome.box, link::test::kOpenComError.box);
+    EXPECT_NE(result.outcomes[0].outcome.details.find("the wait for it was cancelled"),
+              std::string::npos)
+        << result.outcomes[0].outcome.details;
+    EXPECT_FALSE(result.outcomes[1].started);
+    EXPECT_EQ(result.summary().toStdString(), "0 of 2 signs took page A; Held: Open Com Error "
+                                              "(cancelled); Next: not sent (cancelled)");
 }
 
 } // namespace
