@@ -5,6 +5,7 @@
 
 #include "link/fake_port.h"
 #include "link/link_test_support.h"
+#include "support/line_clock.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -19,17 +20,8 @@ namespace lumivo::signs {
 namespace {
 
 using link::FakeLine;
+using test::LineClock;
 using Events = std::vector<std::string>;
-
-// Hands the scripted line's clock to a run, so its pauses are logged with its frames.
-class LineClock final : public link::Clock {
-public:
-    explicit LineClock(link::Clock& line) : m_line(line) {}
-    void delay(int ms) override { m_line.delay(ms); }
-
-private:
-    link::Clock& m_line;
-};
 
 Sign MakeSign(const char* name, const char* port, const char* id) {
     Sign sign;

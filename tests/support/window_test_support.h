@@ -7,6 +7,7 @@
 #include "link/command_thread.h"
 #include "link/fake_port.h"
 #include "link/sign_connection.h"
+#include "support/line_clock.h"
 #include "support/qt_printers.h"
 #include "support/scripted_prompter.h"
 #include "widgets/editor_host.h"
@@ -24,16 +25,6 @@
 #include <string>
 
 namespace lumivo::test {
-
-// Hands the pauses a runner takes to the fake line's log.
-class LineClock final : public link::Clock {
-public:
-    explicit LineClock(link::Clock& line) : m_line(line) {}
-    void delay(int ms) override { m_line.delay(ms); }
-
-private:
-    link::Clock& m_line;
-};
 
 // Ports of one fake line; pauses logged on the line, or really taken with `realPauses`.
 inline link::SignConnection ConnectionTo(link::FakeLine& line, bool realPauses = false) {
