@@ -5,7 +5,6 @@
 #include "core/command_line.h"
 #include "core/frame.h"
 #include "core/settings_file.h"
-#include "core/userfont.h"
 #include "signs/sign_list.h"
 
 #include <QJsonArray>
@@ -58,18 +57,6 @@ std::string TimeText(const QDateTime& at) {
     return Text(at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
 }
 
-QJsonValue TimeJson(const QDateTime& at) {
-    return at.isValid() ? QJsonValue(at.toString(Qt::ISODate)) : QJsonValue();
-}
-
-QJsonObject OutcomeJson(const signs::LastOutcome& last) {
-    return {{QStringLiteral("command"), last.command},
-            {QStringLiteral("success"), last.outcome.success},
-            {QStringLiteral("text"), QString::fromLatin1(last.outcome.text.c_str())},
-            {QStringLiteral("at"), TimeJson(last.at)},
-            {QStringLiteral("cancelled"), last.cancelled}};
-}
-
 // The pages a record holds, "A, C", or "none".
 std::string PagesText(const signs::SignRecord& record) {
     std::string pages;
@@ -98,7 +85,7 @@ QJsonObject SignJson(const signs::Sign& sign, const signs::SignRecord& record) {
             {QStringLiteral("groups"), QJsonArray::fromStringList(sign.groups)},
             {QStringLiteral("colours"), sign.colours},
             {QStringLiteral("width"), sign.columns},
-            {QStringLiteral("state"), SignRecordJson(record)}};
+            {QStringLiteral("state"), signs::SignRecordJson(record)}};
 }
 
 void PrintSign(const signs::Sign& sign, const signs::SignRecord& record, std::ostream& out) {
@@ -255,42 +242,6 @@ int RemoveSign(const CommandLine& line, std::ostream& out, std::ostream& err,
 }
 
 } // namespace
-
-QJsonObject SignRecordJson(const signs::SignRecord& record) {
-    QJsonObject pages;
-    for (const auto& [letter, page] : record.pages) {
-        QJsonArray graphics;
-        for (const auto& [number, graphic] : page.graphics) {
-            graphics.append(number);
-        }
-        pages.insert(QString(QChar::fromLatin1(letter)),
-                     QJsonObject{{QStringLiteral("line"), QString::fromLatin1(page.line.c_str())},
-                                 {QStringLiteral("graphics"), graphics},
-                                 {QStringLiteral("sent"), TimeJson(page.sent)}});
-    }
-    QJsonArray schedules;
-    for (const ScheduleEntry& entry : record.schedules) {
-        schedules.append(QJsonObject{{QStringLiteral("start"), FromText(entry.start)},
-                                     {QStringLiteral("end"), FromText(entry.end)},
-                                     {QStringLiteral("pages"), FromText(entry.pages)}});
-    }
-    QJsonArray characters;
-    for (const UserCharRecord& character : record.userCharacters) {
-        characters.append(QString::fromLatin1(RecordEntryText(character).c_str()));
-    }
-    return {{QStringLiteral("pages"), pages},
-            {QStringLiteral("brightness"),
-             record.brightnessPercent ? QJsonValue(*record.brightnessPercent) : QJsonValue()},
-            {QStringLiteral("clock"), record.clockSet ? TimeJson(*record.clockSet) : QJsonValue()},
-            {QStringLiteral("running_page"),
-             record.runningPage ? QJsonValue(QString(QChar::fromLatin1(*record.runningPage)))
-                                : QJsonValue()},
-            {QStringLiteral("linked_pages"), FromText(record.linkedPages)},
-            {QStringLiteral("schedules"), schedules},
-            {QStringLiteral("user_characters"), characters},
-            {QStringLiteral("last"),
-             record.last ? QJsonValue(OutcomeJson(*record.last)) : QJsonValue()}};
-}
 
 int RunSignsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                     const CommandContext& context) {

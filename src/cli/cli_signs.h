@@ -3,8 +3,6 @@
 #include "cli/cli_commands.h"
 #include "signs/sign_state.h"
 
-#include <QJsonObject>
-
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,9 +17,5 @@ extern const char* const kSignsUsage;
 // are listed.
 int RunSignsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                     const CommandContext& context);
-
-// A sign's record as JSON for scripts: pages by letter (line, graphics, when), brightness, clock,
-// running page, linked pages, schedules, user characters and the last outcome.
-QJsonObject SignRecordJson(const signs::SignRecord& record);
 
 } // namespace lumivo::cli

@@ -104,51 +104,6 @@ LastOutcome ReadOutcome(const QJsonObject& object) {
     return last;
 }
 
-QJsonObject WriteRecord(const SignRecord& record) {
-    QJsonObject pages;
-    for (const auto& [letter, page] : record.pages) {
-        QJsonObject graphics;
-        for (const auto& [number, graphic] : page.graphics) {
-            QJsonArray rows;
-            for (const std::string& row : graphic.rows) {
-                rows.append(Bytes8(row));
-            }
-            graphics.insert(QString::number(number), rows);
-        }
-        pages.insert(QString(QLatin1Char(letter)),
-                     QJsonObject{{QStringLiteral("line"), Bytes8(page.line)},
-                                 {QStringLiteral("graphics"), graphics},
-                                 {QStringLiteral("sent"), Time(page.sent)}});
-    }
-    QJsonObject object{{QStringLiteral("pages"), pages}};
-    if (record.brightnessPercent) {
-        object.insert(QStringLiteral("brightness"), *record.brightnessPercent);
-    }
-    if (record.clockSet) {
-        object.insert(QStringLiteral("clockSet"), record.clockSet->toString(Qt::ISODate));
-    }
-    if (record.runningPage) {
-        object.insert(QStringLiteral("runningPage"), QString(QLatin1Char(*record.runningPage)));
-    }
-    object.insert(QStringLiteral("linkedPages"), Bytes8(record.linkedPages));
-    QJsonArray schedules;
-    for (const ScheduleEntry& entry : record.schedules) {
-        schedules.append(QJsonObject{{QStringLiteral("start"), Bytes8(entry.start)},
-                                     {QStringLiteral("end"), Bytes8(entry.end)},
-                                     {QStringLiteral("pages"), Bytes8(entry.pages)}});
-    }
-    object.insert(QStringLiteral("schedules"), schedules);
-    QJsonArray characters;
-    for (const UserCharRecord& character : record.userCharacters) {
-        characters.append(Hex(character));
-    }
-    object.insert(QStringLiteral("userCharacters"), characters);
-    if (record.last) {
-        object.insert(QStringLiteral("last"), WriteOutcome(*record.last));
-    }
-    return object;
-}
-
 SignRecord ReadRecord(const QJsonObject& object) {
     SignRecord record;
     const QJsonObject pages =
@@ -214,6 +169,51 @@ SignRecord ReadRecord(const QJsonObject& object) {
 }
 
 } // namespace
+
+QJsonObject SignRecordJson(const SignRecord& record) {
+    QJsonObject pages;
+    for (const auto& [letter, page] : record.pages) {
+        QJsonObject graphics;
+        for (const auto& [number, graphic] : page.graphics) {
+            QJsonArray rows;
+            for (const std::string& row : graphic.rows) {
+                rows.append(Bytes8(row));
+            }
+            graphics.insert(QString::number(number), rows);
+        }
+        pages.insert(QString(QLatin1Char(letter)),
+                     QJsonObject{{QStringLiteral("line"), Bytes8(page.line)},
+                                 {QStringLiteral("graphics"), graphics},
+                                 {QStringLiteral("sent"), Time(page.sent)}});
+    }
+    QJsonObject object{{QStringLiteral("pages"), pages}};
+    if (record.brightnessPercent) {
+        object.insert(QStringLiteral("brightness"), *record.brightnessPercent);
+    }
+    if (record.clockSet) {
+        object.insert(QStringLiteral("clockSet"), record.clockSet->toString(Qt::ISODate));
+    }
+    if (record.runningPage) {
+        object.insert(QStringLiteral("runningPage"), QString(QLatin1Char(*record.runningPage)));
+    }
+    object.insert(QStringLiteral("linkedPages"), Bytes8(record.linkedPages));
+    QJsonArray schedules;
+    for (const ScheduleEntry& entry : record.schedules) {
+        schedules.append(QJsonObject{{QStringLiteral("start"), Bytes8(entry.start)},
+                                     {QStringLiteral("end"), Bytes8(entry.end)},
+                                     {QStringLiteral("pages"), Bytes8(entry.pages)}});
+    }
+    object.insert(QStringLiteral("schedules"), schedules);
+    QJsonArray characters;
+    for (const UserCharRecord& character : record.userCharacters) {
+        characters.append(Hex(character));
+    }
+    object.insert(QStringLiteral("userCharacters"), characters);
+    if (record.last) {
+        object.insert(QStringLiteral("last"), WriteOutcome(*record.last));
+    }
+    return object;
+}
 
 SignStateStore::SignStateStore(std::filesystem::path file) : m_file(std::move(file)) {
     std::error_code ec;
@@ -291,7 +291,7 @@ Status SignStateStore::writeLocked() {
     }
     QJsonObject signs;
     for (const auto& [name, record] : m_records) {
-        signs.insert(name, WriteRecord(record));
+        signs.insert(name, SignRecordJson(record));
     }
     const QJsonObject top{{QStringLiteral("version"), kStateVersion},
                           {QStringLiteral("signs"), signs}};

@@ -7,6 +7,7 @@
 #include "link/outcome.h"
 
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 
 #include <filesystem>
@@ -74,6 +75,12 @@ private:
     // The bytes of a file that did not read whole, saved beside it before the first rewrite.
     std::optional<std::string> m_damaged;
 };
+
+// A sign's record as a JSON object, as the state file keeps it under the sign's name and
+// `lumivo-cli signs --json` shows it: pages by letter (line, graphics by number with their rows,
+// when sent), brightness, clockSet, runningPage, linkedPages, schedules, userCharacters (hex)
+// and the last outcome. Keys of what was never sent are left out.
+QJsonObject SignRecordJson(const SignRecord& record);
 
 // The state file beside the settings file: "signs-state.json".
 std::filesystem::path SignStatePath(const std::filesystem::path& settingsFile);
