@@ -104,32 +104,43 @@ LastOutcome ReadOutcome(const QJsonObject& object) {
     return last;
 }
 
-SignRecord ReadRecord(const QJsonObject& object) {
-    SignRecord record;
+Graphic ReadGraphic(const QJsonValue& value) {
+    Graphic graphic;
+    for (const QJsonValue& row : Array(value, QStringLiteral("a graphic"))) {
+        graphic.rows.push_back(FromBytes8(row));
+    }
+    return graphic;
+}
+
+SentPage ReadPage(const QJsonObject& page) {
+    SentPage sent;
+    sent.line = FromBytes8(page.value(QStringLiteral("line")));
+    sent.sent = ReadTime(page.value(QStringLiteral("sent"))).value_or(QDateTime());
+    const QJsonObject graphics =
+        Object(page.value(QStringLiteral("graphics")), QStringLiteral("graphics"));
+    for (auto g = graphics.begin(); g != graphics.end(); ++g) {
+        bool ok = false;
+        const int number = g.key().toInt(&ok);
+        if (!ok || number < 1 || number > kGraphicCount) {
+            Fail(QStringLiteral("\"%1\" is not a graphic number").arg(g.key()));
+        }
+        sent.graphics.emplace(number, ReadGraphic(g.value()));
+    }
+    return sent;
+}
+
+void ReadPages(const QJsonObject& object, SignRecord& record) {
     const QJsonObject pages =
         Object(object.value(QStringLiteral("pages")), QStringLiteral("pages"));
     for (auto it = pages.begin(); it != pages.end(); ++it) {
         const char letter = PageLetter(it.key());
-        const QJsonObject page = Object(it.value(), QStringLiteral("page ") + it.key());
-        SentPage sent;
-        sent.line = FromBytes8(page.value(QStringLiteral("line")));
-        sent.sent = ReadTime(page.value(QStringLiteral("sent"))).value_or(QDateTime());
-        const QJsonObject graphics =
-            Object(page.value(QStringLiteral("graphics")), QStringLiteral("graphics"));
-        for (auto g = graphics.begin(); g != graphics.end(); ++g) {
-            bool ok = false;
-            const int number = g.key().toInt(&ok);
-            if (!ok || number < 1 || number > kGraphicCount) {
-                Fail(QStringLiteral("\"%1\" is not a graphic number").arg(g.key()));
-            }
-            Graphic graphic;
-            for (const QJsonValue& row : Array(g.value(), QStringLiteral("a graphic"))) {
-                graphic.rows.push_back(FromBytes8(row));
-            }
-            sent.graphics.emplace(number, std::move(graphic));
-        }
-        record.pages.emplace(letter, std::move(sent));
+        record.pages.emplace(letter,
+                             ReadPage(Object(it.value(), QStringLiteral("page ") + it.key())));
     }
+}
+
+// Brightness, the clock set and the running page: each only when it was sent.
+void ReadSettings(const QJsonObject& object, SignRecord& record) {
     if (const QJsonValue brightness = object.value(QStringLiteral("brightness"));
         !brightness.isUndefined()) {
         record.brightnessPercent = brightness.toInt();
@@ -145,6 +156,9 @@ SignRecord ReadRecord(const QJsonObject& object) {
         record.runningPage = PageLetter(page.toString());
     }
     record.linkedPages = FromBytes8(object.value(QStringLiteral("linkedPages")));
+}
+
+void ReadSchedules(const QJsonObject& object, SignRecord& record) {
     for (const QJsonValue& value :
          Array(object.value(QStringLiteral("schedules")), QStringLiteral("schedules"))) {
         const QJsonObject entry = Object(value, QStringLiteral("a schedule"));
@@ -152,6 +166,9 @@ SignRecord ReadRecord(const QJsonObject& object) {
                                                  FromBytes8(entry.value(QStringLiteral("end"))),
                                                  FromBytes8(entry.value(QStringLiteral("pages")))});
     }
+}
+
+void ReadUserCharacters(const QJsonObject& object, SignRecord& record) {
     for (const QJsonValue& value :
          Array(object.value(QStringLiteral("userCharacters")), QStringLiteral("user characters"))) {
         const QByteArray bytes = QByteArray::fromHex(value.toString().toLatin1());
@@ -162,6 +179,14 @@ SignRecord ReadRecord(const QJsonObject& object) {
         std::copy(bytes.begin(), bytes.end(), character.begin());
         record.userCharacters.push_back(character);
     }
+}
+
+SignRecord ReadRecord(const QJsonObject& object) {
+    SignRecord record;
+    ReadPages(object, record);
+    ReadSettings(object, record);
+    ReadSchedules(object, record);
+    ReadUserCharacters(object, record);
     if (const QJsonValue last = object.value(QStringLiteral("last")); !last.isUndefined()) {
         record.last = ReadOutcome(Object(last, QStringLiteral("the last outcome")));
     }
