@@ -238,6 +238,20 @@ DispatchResult Job::wait() {
     return m_state->result;
 }
 
+// Keeps the sign's end in the state: what a success left on it, and the outcome.
+void Record(JobState& job, const Sign& sign, const SignOutcome& end) {
+    if (job.state == nullptr) {
+        return;
+    }
+    (void)job.state->update(sign.name, [&](SignRecord& record) {
+        if (!end.cancelled && end.outcome.success && job.command.recordSuccess) {
+            job.command.recordSuccess(record);
+        }
+        record.last = LastOutcome{job.command.label, end.outcome, QDateTime::currentDateTimeUtc(),
+                                  end.cancelled};
+    });
+}
+
 // Runs one sign: its own opener wrapped so Cancel stops it between frames, its own clock; an
 // exception of the runner is its outcome.
 SignOutcome RunOne(JobState& job, std::size_t index) {
@@ -288,17 +302,7 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
     }
     end.milliseconds = timer.elapsed();
     end.cancelled = refused;
-    if (job.state != nullptr) {
-        const QString label = job.command.label;
-        const SignOutcome recorded = end;
-        (void)job.state->update(sign.name, [&](SignRecord& record) {
-            if (!recorded.cancelled && recorded.outcome.success && job.command.recordSuccess) {
-                job.command.recordSuccess(record);
-            }
-            record.last = LastOutcome{label, recorded.outcome, QDateTime::currentDateTimeUtc(),
-                                      recorded.cancelled};
-        });
-    }
+    Record(job, sign, end);
     return end;
 }
 
