@@ -23,11 +23,6 @@ QString Bytes8(const std::string& bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::string FromBytes8(const QJsonValue& value) {
-    const QByteArray bytes = value.toString().toLatin1();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
 QString Time(const QDateTime& time) {
     return time.toUTC().toString(Qt::ISODateWithMs);
 }
@@ -68,6 +63,18 @@ QJsonArray Array(const QJsonValue& value, const QString& what) {
     return value.toArray();
 }
 
+// A text of the file; one that is left out reads as empty, any other kind of value is damage.
+std::string FromBytes8(const QJsonValue& value, const QString& what) {
+    if (value.isUndefined()) {
+        return std::string();
+    }
+    if (!value.isString()) {
+        Fail(what + QStringLiteral(" is not a text"));
+    }
+    const QByteArray bytes = value.toString().toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
 char PageLetter(const QString& key) {
     if (key.size() != 1 || key[0] < QLatin1Char('A') || key[0] > QLatin1Char('Z')) {
         Fail(QStringLiteral("\"%1\" is not a page letter").arg(key));
@@ -95,10 +102,11 @@ LastOutcome ReadOutcome(const QJsonObject& object) {
         box > static_cast<int>(link::BoxKind::Plain)) {
         Fail(QStringLiteral("the last outcome has no box kind"));
     }
-    last.outcome = link::Outcome(static_cast<link::BoxKind>(box),
-                                 FromBytes8(object.value(QStringLiteral("text"))),
-                                 object.value(QStringLiteral("success")).toBool(),
-                                 object.value(QStringLiteral("details")).toString().toStdString());
+    last.outcome = link::Outcome(
+        static_cast<link::BoxKind>(box),
+        FromBytes8(object.value(QStringLiteral("text")), QStringLiteral("the last outcome's text")),
+        object.value(QStringLiteral("success")).toBool(),
+        object.value(QStringLiteral("details")).toString().toStdString());
     last.at = ReadTime(object.value(QStringLiteral("at"))).value_or(QDateTime());
     last.cancelled = object.value(QStringLiteral("cancelled")).toBool();
     return last;
@@ -107,14 +115,14 @@ LastOutcome ReadOutcome(const QJsonObject& object) {
 Graphic ReadGraphic(const QJsonValue& value) {
     Graphic graphic;
     for (const QJsonValue& row : Array(value, QStringLiteral("a graphic"))) {
-        graphic.rows.push_back(FromBytes8(row));
+        graphic.rows.push_back(FromBytes8(row, QStringLiteral("a graphic's row")));
     }
     return graphic;
 }
 
 SentPage ReadPage(const QJsonObject& page) {
     SentPage sent;
-    sent.line = FromBytes8(page.value(QStringLiteral("line")));
+    sent.line = FromBytes8(page.value(QStringLiteral("line")), QStringLiteral("a page's line"));
     sent.sent = ReadTime(page.value(QStringLiteral("sent"))).value_or(QDateTime());
     const QJsonObject graphics =
         Object(page.value(QStringLiteral("graphics")), QStringLiteral("graphics"));
@@ -143,6 +151,9 @@ void ReadPages(const QJsonObject& object, SignRecord& record) {
 void ReadSettings(const QJsonObject& object, SignRecord& record) {
     if (const QJsonValue brightness = object.value(QStringLiteral("brightness"));
         !brightness.isUndefined()) {
+        if (!brightness.isDouble()) {
+            Fail(QStringLiteral("the brightness is not a number"));
+        }
         record.brightnessPercent = brightness.toInt();
     }
     if (const QJsonValue clock = object.value(QStringLiteral("clockSet")); !clock.isUndefined()) {
@@ -155,16 +166,19 @@ void ReadSettings(const QJsonObject& object, SignRecord& record) {
     if (const QJsonValue page = object.value(QStringLiteral("runningPage")); !page.isUndefined()) {
         record.runningPage = PageLetter(page.toString());
     }
-    record.linkedPages = FromBytes8(object.value(QStringLiteral("linkedPages")));
+    record.linkedPages =
+        FromBytes8(object.value(QStringLiteral("linkedPages")), QStringLiteral("linkedPages"));
 }
 
 void ReadSchedules(const QJsonObject& object, SignRecord& record) {
     for (const QJsonValue& value :
          Array(object.value(QStringLiteral("schedules")), QStringLiteral("schedules"))) {
         const QJsonObject entry = Object(value, QStringLiteral("a schedule"));
-        record.schedules.push_back(ScheduleEntry{FromBytes8(entry.value(QStringLiteral("start"))),
-                                                 FromBytes8(entry.value(QStringLiteral("end"))),
-                                                 FromBytes8(entry.value(QStringLiteral("pages")))});
+        record.schedules.push_back(ScheduleEntry{
+            FromBytes8(entry.value(QStringLiteral("start")), QStringLiteral("a schedule's start")),
+            FromBytes8(entry.value(QStringLiteral("end")), QStringLiteral("a schedule's end")),
+            FromBytes8(entry.value(QStringLiteral("pages")),
+                       QStringLiteral("a schedule's pages"))});
     }
 }
 
@@ -245,15 +259,42 @@ SignStateStore::SignStateStore(std::filesystem::path file) : m_file(std::move(fi
     if (!std::filesystem::exists(m_file, ec)) {
         return;
     }
-    const std::string name = m_file.string();
     const Result<Bytes> bytes = ReadWholeFile(m_file, kMaxStateBytes);
     if (!bytes) {
-        m_loadProblem = bytes.error().message;
+        // Not read, so not replaced either: what it holds is the user's to look at.
+        m_loadProblem = bytes.error().message + " (it is left as it is: nothing sent is recorded)";
+        m_unreadable = true;
         return;
     }
+    load(*bytes);
+}
+
+namespace {
+
+// The version a file says it is written in; a problem for one that is not this program's.
+std::optional<std::string> VersionProblem(const QJsonValue& version) {
+    if (version.isUndefined()) {
+        return std::nullopt;
+    }
+    const int number = version.isDouble() ? version.toInt(-1) : -1;
+    if (number < 1) {
+        return std::string("its version is not a version number");
+    }
+    if (number > kStateVersion) {
+        return "it is written by a newer version of the program (file version " +
+               std::to_string(number) + ", this program reads " + std::to_string(kStateVersion) +
+               "); the records it could read are used";
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void SignStateStore::load(const std::string& bytes) {
+    const std::string name = m_file.string();
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size())), &error);
+        QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), &error);
     const QJsonObject top = document.object();
     if (error.error != QJsonParseError::NoError || !document.isObject() ||
         !top.value(QStringLiteral("signs")).isObject()) {
@@ -261,22 +302,25 @@ SignStateStore::SignStateStore(std::filesystem::path file) : m_file(std::move(fi
                         (error.error != QJsonParseError::NoError
                              ? " (" + error.errorString().toStdString() + ")"
                              : std::string());
-        m_damaged = *bytes;
+        m_damaged = bytes;
         return;
     }
-    std::string problems;
+    std::optional<std::string> problems = VersionProblem(top.value(QStringLiteral("version")));
     const QJsonObject signs = top.value(QStringLiteral("signs")).toObject();
+    bool lost = false;
     for (auto it = signs.begin(); it != signs.end(); ++it) {
         try {
             m_records.emplace(it.key(), ReadRecord(Object(it.value(), QStringLiteral("it"))));
         } catch (const Damaged& damaged) {
-            problems += problems.empty() ? "" : "; ";
-            problems += "sign \"" + it.key().toStdString() + "\": " + damaged.what.toStdString();
-            m_damaged = *bytes;
+            problems = (problems ? *problems + "; " : std::string()) + "sign \"" +
+                       it.key().toStdString() + "\": " + damaged.what.toStdString();
+            lost = true;
         }
     }
-    if (!problems.empty()) {
-        m_loadProblem = name + ": " + problems + " (those signs start with nothing recorded)";
+    if (problems) {
+        m_loadProblem = name + ": " + *problems +
+                        (lost ? " (those signs start with nothing recorded)" : std::string());
+        m_damaged = bytes;
     }
 }
 
@@ -305,6 +349,9 @@ void SignStateStore::forget(const QString& sign) {
 }
 
 Status SignStateStore::writeLocked() {
+    if (m_unreadable) {
+        return Error{m_file.string() + " could not be read, so it is not replaced"};
+    }
     if (m_damaged) {
         // What could not be read is kept beside the new file rather than lost.
         std::filesystem::path kept = m_file;

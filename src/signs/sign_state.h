@@ -52,9 +52,11 @@ struct SignRecord {
 // after each change. Safe to use from the dispatcher's line workers at once.
 class SignStateStore {
 public:
-    // Reads the file if there is one; a damaged file or record is reported by `loadProblem` and
-    // its records start empty. The file is rewritten at the next change; the damaged one is kept
-    // first as "signs-state.json.damaged".
+    // Reads the file if there is one. A damaged file (not JSON, values of the wrong kind, or
+    // written by a newer version) is named by `loadProblem`; the signs whose records read well
+    // load, the others start empty. The file is rewritten at the next change, and the damaged
+    // one is kept first, through the atomic writer, as "signs-state.json.damaged". A file that
+    // cannot be read at all is named and never replaced.
     explicit SignStateStore(std::filesystem::path file);
 
     std::optional<std::string> loadProblem() const;
@@ -65,6 +67,8 @@ public:
     void forget(const QString& sign);
 
 private:
+    // Reads the records of the file's bytes; called by the constructor only.
+    void load(const std::string& bytes);
     // Writes every record; the caller holds the mutex.
     Status writeLocked();
 
@@ -74,6 +78,7 @@ private:
     std::optional<std::string> m_loadProblem;
     // The bytes of a file that did not read whole, saved beside it before the first rewrite.
     std::optional<std::string> m_damaged;
+    bool m_unreadable = false; // the file is there but could not be read: it is left alone
 };
 
 // A sign's record as a JSON object, as the state file keeps it under the sign's name and

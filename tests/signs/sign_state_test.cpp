@@ -98,5 +98,60 @@ TEST(SignState, ADamagedFileOrRecordIsNamedAndKept) {
     EXPECT_EQ(store.record(QStringLiteral("Good")).brightnessPercent, 25);
 }
 
+// The signs of the damage cases whose records loaded: each record that can load links page Z.
+std::string Loaded(const SignStateStore& store) {
+    std::string loaded;
+    for (const char* name : {"A", "B", "Bad", "Front", "Good"}) {
+        if (store.record(QString::fromLatin1(name)).linkedPages == "Z") {
+            loaded += (loaded.empty() ? "" : ",") + std::string(name);
+        }
+    }
+    return loaded.empty() ? "-" : loaded;
+}
+
+TEST(SignState, ADamagedFileLoadsWhatReadsWellNamesTheDamageAndKeepsIt) {
+    const std::vector<test::CaseRow> cases = test::ReadCases("signs/state_damage_cases.tsv");
+    ASSERT_FALSE(cases.empty());
+    for (const test::CaseRow& row : cases) {
+        ASSERT_EQ(row.fields.size(), 4u) << "line " << row.line;
+        SCOPED_TRACE("line " + std::to_string(row.line) + ": " + row.fields[0]);
+        test::TempDir dir;
+        const std::filesystem::path path = dir.path() / "signs-state.json";
+        test::WriteBytes(path, row.fields[1]);
+        {
+            SignStateStore store(path);
+            EXPECT_EQ(Loaded(store), row.fields[2]);
+            EXPECT_EQ(store.loadProblem().value_or("none"), path.string() + ": " + row.fields[3]);
+            ASSERT_TRUE(
+                store.update(QStringLiteral("New"), [](SignRecord& r) { r.runningPage = 'C'; })
+                    .ok());
+        }
+        std::filesystem::path kept = path;
+        kept += ".damaged";
+        const Result<Bytes> damaged = ReadWholeFile(kept);
+        ASSERT_TRUE(damaged.ok());
+        EXPECT_EQ(*damaged, row.fields[1]);
+        // The file written anew reads whole, with the records that loaded and the change.
+        const SignStateStore again(path);
+        EXPECT_FALSE(again.loadProblem().has_value()) << *again.loadProblem();
+        EXPECT_EQ(Loaded(again), row.fields[2]);
+        EXPECT_EQ(again.record(QStringLiteral("New")).runningPage, 'C');
+    }
+}
+
+TEST(SignState, AFileThatCannotBeReadIsNamedAndNeverReplaced) {
+    test::TempDir dir;
+    const std::filesystem::path path = dir.path() / "signs-state.json";
+    const std::string huge(16 * 1024 * 1024 + 1, ' ');
+    test::WriteBytes(path, huge);
+    SignStateStore store(path);
+    ASSERT_TRUE(store.loadProblem().has_value());
+    EXPECT_NE(store.loadProblem()->find("it is left as it is"), std::string::npos)
+        << *store.loadProblem();
+    EXPECT_FALSE(
+        store.update(QStringLiteral("Front"), [](SignRecord& r) { r.runningPage = 'B'; }).ok());
+    EXPECT_EQ(std::filesystem::file_size(path), huge.size());
+}
+
 } // namespace
 } // namespace lumivo::signs
