@@ -253,11 +253,17 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
         }
         return std::make_unique<CancellablePort>(std::move(port), job.cancel, refused);
     };
-    const link::Progress progress = [&](int value, int maximum) {
-        if (job.observer != nullptr) {
-            job.observer->signProgressed(sign.name, value, maximum);
-        }
-    };
+    const SignProgress progress(
+        [&](int value, int maximum) {
+            if (job.observer != nullptr) {
+                job.observer->signProgressed(sign.name, value, maximum);
+            }
+        },
+        [&](const std::string& step) {
+            if (job.observer != nullptr) {
+                job.observer->signStep(sign.name, QString::fromStdString(step));
+            }
+        });
     QElapsedTimer timer;
     timer.start();
     try {
