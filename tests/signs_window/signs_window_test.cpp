@@ -278,11 +278,6 @@ TEST_F(SignsWindowTest, ThePictureShowsTheUserCharactersTheSignWasSent) {
     ASSERT_EQ(window->shownSign(), QStringLiteral("Back"));
     const DotImage factory = window->picture().frame();
     EXPECT_NE(sent, factory);
-    for (int y = 0; y < 7; ++y) {
-        for (int x = 0; x < 5; ++x) {
-            EXPECT_NE(sent.at(x, y), Dot::Off) << x << "," << y;
-        }
-    }
 }
 
 TEST_F(SignsWindowTest, MenuItemMakesTheWindowAtItsFirstUseOnly) {
