@@ -257,6 +257,7 @@ Result<Transfer> BuildTransfer(std::string_view line, char pageLetter, std::stri
         }
         for (Bytes& frame : GraphicBlockFrames(GraphicLetter(number), *graphic, signIdText)) {
             transfer.blockFrames.push_back(std::move(frame));
+            transfer.blockGraphics.push_back(number);
         }
     }
     return transfer;

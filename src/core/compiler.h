@@ -63,6 +63,7 @@ Result<Page> BuildPage(std::string_view line, int lineNumber, char pageLetter,
 struct Transfer {
     Bytes pageStream;
     std::vector<Bytes> blockFrames;
+    std::vector<int> blockGraphics; // the graphic number (1..16) of each block frame
 };
 Result<Transfer> BuildTransfer(std::string_view line, char pageLetter, std::string_view signIdText,
                                const GraphicSource& graphics);

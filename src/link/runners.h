@@ -20,6 +20,8 @@ namespace lumivo::link {
 
 // Reports progress: `value` of `maximum`.
 using Progress = std::function<void(int value, int maximum)>;
+// Names the step a command begins, for the user: "Page A", "Graphic G01 2/3".
+using StepReport = std::function<void(const std::string& step)>;
 
 struct SendMessageInput {
     std::string lineText; // 8-bit line text of Line 1
@@ -29,8 +31,10 @@ struct SendMessageInput {
 };
 // "<BE>", the page (progress counts every second byte), each used graphic G01..G16 block by
 // block, "<BF>". Refuses an empty line and unreadable graphics before anything is written.
+// `step` hears "Page A" before the begin bracket, "Graphic G01 2/3" before each block and
+// "End of transfer" before the end bracket.
 Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageInput& input,
-                       const Progress& progress = {});
+                       const Progress& progress = {}, const StepReport& step = {});
 
 // Set ID: "<ID><" + new ID + "><E>" without a frame; the sign echoes the two digits.
 Outcome RunSetId(const PortOpener& open, Clock& clock, int newId);

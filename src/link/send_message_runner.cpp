@@ -6,6 +6,7 @@
 #include "core/frame.h"
 #include "core/graphic.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -84,11 +85,37 @@ bool SendPageStream(PortSession& port, Clock& clock, const Bytes& stream, bool b
     return true;
 }
 
+// "Graphic G01 2/3" for each block frame of the transfer: its graphic, its place among that
+// graphic's blocks and their count.
+std::vector<std::string> BlockSteps(const std::vector<int>& blockGraphics) {
+    std::vector<std::string> steps;
+    for (std::size_t i = 0; i < blockGraphics.size(); ++i) {
+        const int number = blockGraphics[i];
+        const auto count = std::count(blockGraphics.begin(), blockGraphics.end(), number);
+        const auto place =
+            std::count(blockGraphics.begin(),
+                       blockGraphics.begin() + static_cast<std::ptrdiff_t>(i) + 1, number);
+        steps.push_back("Graphic " + GraphicName(number) + " " + std::to_string(place) + "/" +
+                        std::to_string(count));
+    }
+    return steps;
+}
+
+void Report(const StepReport& step, const std::string& text) {
+    if (step) {
+        step(text);
+    }
+}
+
 // The blocks of the graphics, each frame answered before the next; false at the first failure.
-bool SendGraphicBlocks(PortSession& port, Clock& clock, const std::vector<Bytes>& blocks,
-                       bool broadcast) {
-    for (const Bytes& block : blocks) {
-        if (!port.write(block) || (!broadcast && !port.waitReply())) {
+bool SendGraphicBlocks(PortSession& port, Clock& clock, const Transfer& transfer, bool broadcast,
+                       const StepReport& step) {
+    const std::vector<std::string> steps = BlockSteps(transfer.blockGraphics);
+    for (std::size_t i = 0; i < transfer.blockFrames.size(); ++i) {
+        if (i < steps.size()) {
+            Report(step, steps[i]);
+        }
+        if (!port.write(transfer.blockFrames[i]) || (!broadcast && !port.waitReply())) {
             return false;
         }
         clock.delay(250);
@@ -99,7 +126,7 @@ bool SendGraphicBlocks(PortSession& port, Clock& clock, const std::vector<Bytes>
 } // namespace
 
 Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageInput& input,
-                       const Progress& progress) {
+                       const Progress& progress, const StepReport& step) {
     if (input.lineText.empty()) {
         return Outcome{BoxKind::Information, std::string(kNoMessage), false};
     }
@@ -116,6 +143,7 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
     }
     const bool broadcast = IsBroadcast(input.signId);
 
+    Report(step, std::string("Page ") + input.page);
     // The begin bracket's reply is read and not judged; a failed write means the line is gone.
     if (!port.sendFrame(kBeginTransferPayload, input.signId)) {
         return PlainFailure(kSendMessageError);
@@ -127,9 +155,10 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
     if (!SendPageStream(port, clock, transfer->pageStream, broadcast, progress)) {
         return PlainFailure(kSendMessageError);
     }
-    if (!SendGraphicBlocks(port, clock, transfer->blockFrames, broadcast)) {
+    if (!SendGraphicBlocks(port, clock, *transfer, broadcast, step)) {
         return PlainFailure(kSendGraphicError);
     }
+    Report(step, "End of transfer");
     clock.delay(200);
     if (!port.sendFrame(kEndTransferPayload, input.signId)) {
         return PlainFailure(kSendMessageError);

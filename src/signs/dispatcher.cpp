@@ -267,11 +267,17 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
         job.observer->signStarted(sign.name);
     }
     std::atomic<bool> refused{false};
-    const link::Progress progress = [&](int value, int maximum) {
-        if (job.observer != nullptr) {
-            job.observer->signProgressed(sign.name, value, maximum);
-        }
-    };
+    const SignProgress progress(
+        [&](int value, int maximum) {
+            if (job.observer != nullptr) {
+                job.observer->signProgressed(sign.name, value, maximum);
+            }
+        },
+        [&](const std::string& step) {
+            if (job.observer != nullptr) {
+                job.observer->signStep(sign.name, QString::fromStdString(step));
+            }
+        });
     QElapsedTimer timer;
     timer.start();
     try {

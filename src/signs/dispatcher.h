@@ -15,16 +15,27 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lumivo::signs {
+
+// A sign's progress as its command reports it: the bar (a link::Progress, so a runner takes it as
+// it is) and the step the command begins ("Page A", "Graphic G01 2/3"), which may be empty.
+struct SignProgress : link::Progress {
+    SignProgress() = default;
+    // Not explicit: a bar alone is a progress whose steps nobody hears.
+    SignProgress(link::Progress bar, link::StepReport stepReport = {})
+        : link::Progress(std::move(bar)), step(std::move(stepReport)) {}
+    link::StepReport step;
+};
 
 // A command for many signs: the runner it calls for each sign, and what a success leaves on the
 // sign, recorded in its state.
 struct SignCommand {
     QString label; // "page A", "clock", ...: the summary says "3 of 4 signs took page A"
     std::function<link::Outcome(const Sign& sign, const link::PortOpener& open, link::Clock& clock,
-                                const link::Progress& progress)>
+                                const SignProgress& progress)>
         run;
     std::function<void(SignRecord& record)> recordSuccess; // may be empty
 };
@@ -54,6 +65,7 @@ public:
     virtual ~DispatchObserver() = default;
     virtual void signStarted(const QString& /*sign*/) {}
     virtual void signProgressed(const QString& /*sign*/, int /*value*/, int /*maximum*/) {}
+    virtual void signStep(const QString& /*sign*/, const QString& /*step*/) {}
     virtual void signFinished(const SignOutcome& /*outcome*/) {}
     virtual void finished(const DispatchResult& /*result*/) {}
 };

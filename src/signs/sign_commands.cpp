@@ -66,8 +66,9 @@ SignCommand SendPageCommand(std::string line, char page,
     SignCommand command;
     command.label = QStringLiteral("page %1").arg(QLatin1Char(letter));
     command.run = [line, page, graphics](const Sign& sign, const link::PortOpener& open,
-                                         link::Clock& clock, const link::Progress& progress) {
-        return link::RunSendMessage(open, clock, {line, sign.id, page, graphics.get()}, progress);
+                                         link::Clock& clock, const SignProgress& progress) {
+        return link::RunSendMessage(open, clock, {line, sign.id, page, graphics.get()}, progress,
+                                    progress.step);
     };
     command.recordSuccess = [line, letter, graphics, used](SignRecord& record) {
         std::call_once(used->once, [&] {

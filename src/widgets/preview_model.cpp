@@ -112,6 +112,10 @@ void PreviewModel::reloadUserCharacters() {
             m_watcher->addPath(QString::fromStdString(m_sentFontFile.string()));
         }
     }
+    setUserCharacters(std::move(characters));
+}
+
+void PreviewModel::setUserCharacters(std::map<int, UserCharacter> characters) {
     if (characters == m_userCharacters) {
         return;
     }

@@ -50,6 +50,9 @@ public:
     void followUserCharacters(const std::filesystem::path& sentFontFile);
     // Reads the followed file again; the line is compiled again when the characters changed.
     void reloadUserCharacters();
+    // The user characters as given (what a sign was sent), for a preview that follows no file;
+    // the line is compiled again when they changed.
+    void setUserCharacters(std::map<int, UserCharacter> characters);
     const std::map<int, UserCharacter>& userCharacters() const { return m_userCharacters; }
 
     void setPlaying(bool playing);

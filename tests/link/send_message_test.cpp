@@ -22,7 +22,8 @@ const Outcome kSendGraphicError = Plain("   Send Graphic Error   ");
 struct Sent {
     Outcome outcome;
     std::vector<std::pair<int, int>> progress;
-    std::vector<std::size_t> writtenAtProgress; // bytes already written at each report
+    std::vector<std::size_t> writtenAtProgress;             // bytes already written at each report
+    std::vector<std::pair<std::string, std::size_t>> steps; // each step, frames written before it
 };
 
 Sent Send(FakeLine& line, const std::string& text, const std::string& signId,
@@ -32,8 +33,11 @@ Sent Send(FakeLine& line, const std::string& text, const std::string& signId,
         run.progress.emplace_back(value, maximum);
         run.writtenAtProgress.push_back(line.written().size());
     };
+    const StepReport step = [&](const std::string& named) {
+        run.steps.emplace_back(named, line.frames().size());
+    };
     run.outcome =
-        RunSendMessage(line.opener(), line.clock(), {text, signId, page, graphics}, progress);
+        RunSendMessage(line.opener(), line.clock(), {text, signId, page, graphics}, progress, step);
     return run;
 }
 
@@ -116,13 +120,24 @@ TEST(SendMessage, TallGraphicSendsUpperThenLowerBlocks) {
     }
     graphics.add("G01", rows);
     FakeLine line;
-    ASSERT_EQ(Send(line, "<Pic:G01>", "01", &graphics).outcome, kSent);
+    graphics.add("G02", SolidRows(8, 32, 'A'));
+    const Sent run = Send(line, "<Pic:G02><Pic:G01>", "01", &graphics, 'C');
+    ASSERT_EQ(run.outcome, kSent);
     const Events frames = line.frames();
-    ASSERT_EQ(frames.size(), 7u);
+    ASSERT_EQ(frames.size(), 8u);
     EXPECT_EQ(frames[2].substr(6, 5), "<GA1>");
     EXPECT_EQ(frames[3].substr(6, 5), "<GA2>");
     EXPECT_EQ(frames[4], Block("<GA5>", std::string(64, '\x55'), "31"));
     EXPECT_EQ(frames[5].substr(6, 5), "<GA6>");
+    // Each step is named before its first frame goes.
+    using Steps = std::vector<std::pair<std::string, std::size_t>>;
+    EXPECT_EQ(run.steps, (Steps{{"Page C", 0},
+                                {"Graphic G01 1/4", 2},
+                                {"Graphic G01 2/4", 3},
+                                {"Graphic G01 3/4", 4},
+                                {"Graphic G01 4/4", 5},
+                                {"Graphic G02 1/1", 6},
+                                {"End of transfer", 7}}));
 }
 
 TEST(SendMessage, SevenRowGraphicHasAnUnlitEighthRow) {

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <condition_variable>
 #include <map>
@@ -156,9 +157,28 @@ TEST_F(SignsWindowTest, GroupSendEndsWithEachSignsOutcomeAndTheSummary) {
     auto window = Open(kSite);
     window->chooseGroup(QStringLiteral("STORE"));
     QSignalSpy ended(window.get(), &SignsWindow::sendFinished);
+    // Every text the front sign's progress cell shows, in turn.
+    QStringList front;
+    QObject::connect(&window->model(), &QAbstractItemModel::dataChanged, window.get(), [&] {
+        const QString text = window->model().progressText(QStringLiteral("Front"));
+        if (!text.isEmpty() && (front.isEmpty() || front.back() != text)) {
+            front.append(text);
+        }
+    });
     window->sendLine1();
     EXPECT_TRUE(window->sending());
     ASSERT_TRUE(ended.wait(20000));
+
+    // The row names each step: the line, the page with its part done, each graphic block.
+    ASSERT_GE(front.size(), 5);
+    EXPECT_EQ(front.mid(0, 3),
+              QStringList({QStringLiteral("Waiting for the line"),
+                           QStringLiteral("Opening the line"), QStringLiteral("Page A")}))
+        << front.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(front.contains(QStringLiteral("Page A 100%")));
+    EXPECT_EQ(front.mid(front.size() - 3, 2),
+              QStringList({QStringLiteral("Graphic G01 1/1"), QStringLiteral("End of transfer")}))
+        << front.join(QStringLiteral(" | ")).toStdString();
 
     EXPECT_FALSE(window->sending());
     EXPECT_TRUE(
@@ -206,11 +226,21 @@ TEST_P(SignsWindowCancelTest, EndsTheRunningSignAfterItsFrameAndTheRestBeforeThe
         std::unique_lock lock(mutex);
         ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return onLine; }));
     }
+    for (int i = 0; i < 500 && window->model().progressText(QStringLiteral("Front")) !=
+                                   QStringLiteral("Page A");
+         ++i) {
+        QTest::qWait(10);
+    }
     if (GetParam()) {
         window->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
     } else {
         window->close();
     }
+    // Each row says what Cancel does to it before the sign ends.
+    EXPECT_EQ(window->model().progressText(QStringLiteral("Front")),
+              QStringLiteral("cancelling: ends after this frame"));
+    EXPECT_EQ(window->model().progressText(QStringLiteral("Side")),
+              QStringLiteral("Waiting for the line"));
     {
         std::lock_guard lock(mutex);
         released = true;
@@ -226,6 +256,29 @@ TEST_P(SignsWindowCancelTest, EndsTheRunningSignAfterItsFrameAndTheRestBeforeThe
 }
 
 INSTANTIATE_TEST_SUITE_P(ByButtonOrClose, SignsWindowCancelTest, ::testing::Bool());
+
+TEST_F(SignsWindowTest, ThePictureShowsTheUserCharactersTheSignWasSent) {
+    // The same page on both signs; only the front sign was sent a solid U41.
+    {
+        SignStateStore state(SignStatePath(link::FileSystemPath(m_host.settings)));
+        const SentPage page{"<Immediate><U41>", {}, QDateTime::currentDateTimeUtc()};
+        ASSERT_TRUE(state.update(QStringLiteral("Front"), [&](SignRecord& record) {
+            record.pages['A'] = page;
+            record.userCharacters = {
+                MakeUserCharRecord(0x41, 'A', {0xF8, 0xF8, 0xF8, 0xF8, 0xF8, 0xF8, 0xF8})};
+        }));
+        ASSERT_TRUE(state.update(QStringLiteral("Back"),
+                                 [&](SignRecord& record) { record.pages['A'] = page; }));
+    }
+    auto window = Open(kSite);
+    auto* table = window->findChild<QTableView*>(QStringLiteral("SignTable"));
+    ASSERT_EQ(window->shownSign(), QStringLiteral("Front"));
+    const DotImage sent = window->picture().frame();
+    table->setCurrentIndex(window->model().index(1, 0));
+    ASSERT_EQ(window->shownSign(), QStringLiteral("Back"));
+    const DotImage factory = window->picture().frame();
+    EXPECT_NE(sent, factory);
+}
 
 TEST_F(SignsWindowTest, MenuItemMakesTheWindowAtItsFirstUseOnly) {
     test::WriteBytes(link::FileSystemPath(m_host.settings), kSite);

@@ -47,8 +47,9 @@ public:
     const Sign* signAt(int row) const;
     std::optional<int> rowOf(const QString& name) const;
 
-    // The progress column of a sign: a text ("waiting", "cancelled", ...) and, while it sends,
-    // the part done. Unknown names are ignored (a sign removed while the send ran).
+    // The progress column of a sign: a text ("Waiting for the line", "Page A 40%", "cancelled",
+    // ...) and, while it sends, the part done. Unknown names are ignored (a sign removed while the
+    // send ran).
     void setProgress(const QString& name, const QString& text, std::optional<int> percent = {});
     void clearProgress();
     QString progressText(const QString& name) const;

@@ -3,6 +3,7 @@
 #include "ui_signs_window.h"
 
 #include "core/compiler.h"
+#include "core/led_render.h"
 #include "core/program_folder.h"
 #include "link/path_text.h"
 #include "signs/sign_commands.h"
@@ -32,6 +33,7 @@ using link::FileSystemPath;
 namespace {
 
 const QString kChooseGroup = QStringLiteral("(select a group)");
+const QString kWaitingForTheLine = QStringLiteral("Waiting for the line");
 
 // The letter of the page sent last to the sign, or nothing when none was.
 std::optional<char> LastSentPage(const SignRecord& record) {
@@ -59,6 +61,9 @@ public:
     }
     void signProgressed(const QString& sign, int value, int maximum) override {
         post([sign, value, maximum](SignsWindow& w) { w.signProgressed(sign, value, maximum); });
+    }
+    void signStep(const QString& sign, const QString& step) override {
+        post([sign, step](SignsWindow& w) { w.signStep(sign, step); });
     }
     void signFinished(const SignOutcome& outcome) override {
         post([outcome](SignsWindow& w) { w.signFinished(outcome); });
@@ -343,6 +348,7 @@ void SignsWindow::showPage() {
     // Emptied first, so a page of the same text with other graphics is drawn anew.
     m_picture->setText({});
     m_picture->flush();
+    m_picture->setUserCharacters(UserCharactersOf(record.userCharacters));
     if (page == record.pages.end()) {
         m_sentGraphics->set({});
         m_ui->PictureNote->setText(m_shownSign.isEmpty()
@@ -374,8 +380,10 @@ void SignsWindow::sendLine1() {
     const char page = m_ui->PageCombo->currentText().front().toLatin1();
     auto graphics = std::make_shared<FolderGraphicSource>(GraphicsFolder());
     m_model->clearProgress();
+    m_steps.clear();
+    m_cancelling = false;
     for (const Sign& sign : signs) {
-        m_model->setProgress(sign.name, QStringLiteral("waiting"));
+        m_model->setProgress(sign.name, kWaitingForTheLine);
     }
     m_ui->SummaryLabel->setText(QStringLiteral("Sending page %1 to %2 sign(s)...")
                                     .arg(QLatin1Char(page))
@@ -387,8 +395,14 @@ void SignsWindow::sendLine1() {
 }
 
 void SignsWindow::cancelSend() {
-    if (m_job != nullptr) {
+    if (m_job != nullptr && !m_cancelling) {
         m_job->cancel();
+        m_cancelling = true;
+        // A sign under way ends after its frame; those whose turn has not come end at once.
+        for (const auto& running : m_steps) {
+            m_model->setProgress(running.first,
+                                 QStringLiteral("cancelling: ends after this frame"));
+        }
         m_ui->SummaryLabel->setText(
             QStringLiteral("Cancelling: each sign ends after the frame it is in..."));
         m_ui->CancelButton->setEnabled(false);
@@ -402,15 +416,31 @@ void SignsWindow::closeEvent(QCloseEvent* event) {
 }
 
 void SignsWindow::signStarted(const QString& sign) {
-    m_model->setProgress(sign, QStringLiteral("sending"), 0);
+    if (!m_cancelling) {
+        signStep(sign, QStringLiteral("Opening the line"));
+    }
+}
+
+void SignsWindow::signStep(const QString& sign, const QString& step) {
+    if (!m_cancelling) {
+        m_steps[sign] = step;
+        m_model->setProgress(sign, step);
+    }
 }
 
 void SignsWindow::signProgressed(const QString& sign, int value, int maximum) {
-    const int percent = maximum > 0 ? std::clamp(value * 100 / maximum, 0, 100) : 0;
-    m_model->setProgress(sign, QStringLiteral("sending %1%").arg(percent), percent);
+    // The bar runs while the page goes; its 0 before and after the page leaves the step shown.
+    if (m_cancelling || maximum <= 0 || value <= 0) {
+        return;
+    }
+    const int percent = std::clamp(value * 100 / maximum, 0, 100);
+    const auto step = m_steps.find(sign);
+    const QString doing = step != m_steps.end() ? step->second : QStringLiteral("sending");
+    m_model->setProgress(sign, QStringLiteral("%1 %2%").arg(doing).arg(percent), percent);
 }
 
 void SignsWindow::signFinished(const SignOutcome& outcome) {
+    m_steps.erase(outcome.sign);
     m_model->setProgress(outcome.sign, SignEndText(outcome));
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -85,6 +86,7 @@ private:
     // The dispatcher's reports, on this window's thread.
     void signStarted(const QString& sign);
     void signProgressed(const QString& sign, int value, int maximum);
+    void signStep(const QString& sign, const QString& step);
     void signFinished(const SignOutcome& outcome);
     void jobFinished(const DispatchResult& result);
 
@@ -102,6 +104,10 @@ private:
     std::unique_ptr<Relay> m_relay;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::shared_ptr<DispatchJob> m_job;
+    // The step each sign under way is in ("Page A", "Graphic G01 2/3"), and whether Cancel was
+    // pressed during this send.
+    std::map<QString, QString> m_steps;
+    bool m_cancelling = false;
 };
 
 } // namespace lumivo::signs
