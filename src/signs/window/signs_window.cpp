@@ -385,9 +385,11 @@ void SignsWindow::sendLine1() {
     for (const Sign& sign : signs) {
         m_model->setProgress(sign.name, kWaitingForTheLine);
     }
-    m_ui->SummaryLabel->setText(QStringLiteral("Sending page %1 to %2 sign(s)...")
+    const QString noun = signs.size() == 1 ? QStringLiteral("sign") : QStringLiteral("signs");
+    m_ui->SummaryLabel->setText(QStringLiteral("Sending page %1 to %2 %3...")
                                     .arg(QLatin1Char(page))
-                                    .arg(signs.size()));
+                                    .arg(signs.size())
+                                    .arg(noun));
     m_job = m_dispatcher->start(std::move(signs),
                                 SendPageCommand(m_host.lineText(1), page, std::move(graphics)),
                                 m_relay.get());
