@@ -64,9 +64,9 @@ char LetterOf(const QComboBox& combo) {
 TSetID::TSetID(SignCommandContext context, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      m_context(std::move(context)), m_ui(SetUpForm<Ui::TSetID>(*this)),
-      m_panels(*this, {m_ui->IDPanel, m_ui->ClockPanel, m_ui->RunPagePanel, m_ui->SendMessagePanel,
-                       m_ui->SetBrightPanel, m_ui->SendViaNetPanel}) {
+      m_context(std::move(context)), m_ui(*this, [this](Ui::TSetID&) { wireForm(); }),
+      m_panels(*this, {}) {
+    setObjectName(QStringLiteral("TSetID"));
     setWindowModality(Qt::ApplicationModal);
     m_makePrintJob = [] { return std::make_unique<link::CupsPrintJob>(); };
     m_chooser = [this](QWidget* boxParent, std::function<void(const QString&)> chosen) {
@@ -81,7 +81,11 @@ TSetID::TSetID(SignCommandContext context, QWidget* parent)
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &TSetID::Timer1Timer);
+}
 
+void TSetID::wireForm() {
+    m_panels.setPanels({m_ui->IDPanel, m_ui->ClockPanel, m_ui->RunPagePanel, m_ui->SendMessagePanel,
+                        m_ui->SetBrightPanel, m_ui->SendViaNetPanel});
     FillListCombo(*m_ui->ComboBox1, NewIds());
     for (QComboBox* ids :
          {m_ui->ComboBox2, m_ui->ComboBox3, m_ui->ComboBox5, m_ui->ComboBox7, m_ui->ComboBox9}) {
@@ -111,6 +115,13 @@ TSetID::TSetID(SignCommandContext context, QWidget* parent)
                      m_ui->SendMessButton});
 }
 
+void TSetID::setVisible(bool visible) {
+    if (visible) {
+        m_ui.make();
+    }
+    QDialog::setVisible(visible);
+}
+
 TSetID::~TSetID() {
     // The print dialog works on the printer, which goes before the dialog's children.
     delete m_printDialog;
@@ -136,6 +147,7 @@ std::unique_ptr<QWidget> TSetID::create(EditorHost& host) {
 }
 
 void TSetID::HidePanels() {
+    m_ui.make();
     m_panels.hideAll();
 }
 
@@ -182,7 +194,7 @@ bool TSetID::isRunning() const {
 }
 
 bool TSetID::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_ui->MaskEdit1 && event->type() == QEvent::KeyRelease) {
+    if (m_ui.isMade() && watched == m_ui->MaskEdit1 && event->type() == QEvent::KeyRelease) {
         MaskEdit1KeyUp();
     }
     return QDialog::eventFilter(watched, event);

@@ -5,6 +5,7 @@
 #include "link/print/print_job.h"
 #include "link/sign_connection.h"
 #include "widgets/command_panels.h"
+#include "widgets/form.h"
 
 #include <QDialog>
 
@@ -90,12 +91,16 @@ public:
     // making it asks the print system for its default queue.
     QPrinter& printer();
 
+    // Makes the form first: the dialog is built on its first show, not at start.
+    void setVisible(bool visible) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     enum class Running { None, SetId, Clock, RunPage, SendMessage, Brightness, Network };
 
+    void wireForm();
     void openCommand(const CommandPanels::Command& command);
     void choosePrinterWithDialog(QWidget* parent, std::function<void(const QString&)> chosen);
     void sendViaNetwork(const QString& printerName);
@@ -113,7 +118,7 @@ private:
     QPrintDialog* m_printDialog = nullptr;
     link::CommandThread* m_command = nullptr;
     Running m_running = Running::None;
-    std::unique_ptr<Ui::TSetID> m_ui;
+    FormOnFirstUse<Ui::TSetID, QDialog> m_ui;
     CommandPanels m_panels;
     QTimer* m_timer = nullptr;
 };
