@@ -332,7 +332,8 @@ TEST_F(MainWindowTest, HiddenWindowsMakeTheirControlsWhenFirstShown) {
         const char* control;
     } uses[] = {{"SetID1", "TSetID", "ComboBox1"},
                 {"DeleteSchedule1", "TDeletefrm", "CheckListBox1"},
-                {"SendbySchedule1", "TSchedule", "ListView1"}};
+                {"SendbySchedule1", "TSchedule", "ListView1"},
+                {"EditGraphic1", "TGraphicForm", "ListBox1"}};
     TForm1& main = StartQuiet();
     for (const auto& use : uses) {
         QWidget* window = main.windowNamed(QString::fromLatin1(use.window));
