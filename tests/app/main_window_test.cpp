@@ -333,7 +333,8 @@ TEST_F(MainWindowTest, HiddenWindowsMakeTheirControlsWhenFirstShown) {
     } uses[] = {{"SetID1", "TSetID", "ComboBox1"},
                 {"DeleteSchedule1", "TDeletefrm", "CheckListBox1"},
                 {"SendbySchedule1", "TSchedule", "ListView1"},
-                {"EditGraphic1", "TGraphicForm", "ListBox1"}};
+                {"EditGraphic1", "TGraphicForm", "ListBox1"},
+                {"About1", "TAboutBox", "OKButton"}};
     TForm1& main = StartQuiet();
     for (const auto& use : uses) {
         QWidget* window = main.windowNamed(QString::fromLatin1(use.window));
