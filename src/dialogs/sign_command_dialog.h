@@ -14,7 +14,6 @@
 #include <memory>
 #include <string>
 
-class QPrintDialog;
 class QPrinter;
 class QTimer;
 
@@ -25,14 +24,16 @@ class TSetID;
 namespace lumivo::ui {
 
 class EditorHost;
+class Printing;
 
 // Asks which print queue takes a Send via Network job. `chosen` runs with the queue's name once
 // the user confirmed; a cancelled choice calls nothing.
 using PrinterChooser =
     std::function<void(QWidget* parent, std::function<void(const QString& printerName)> chosen)>;
 
-// Makes the job object of one Send via Network (a raw job on the CUPS scheduler unless a test
-// puts its own here). Called on the worker thread that runs the job.
+// Makes the job object of one Send via Network (a raw job on the CUPS scheduler from the
+// printing module unless a test puts its own here). Called on the worker thread that runs the
+// job.
 using PrintJobMaker = std::function<std::unique_ptr<link::PrintJob>()>;
 
 // What the sign command dialog needs from the rest of the program.
@@ -88,7 +89,8 @@ public:
 
     bool isRunning() const;
     // The printer the print dialog works on (the queue chosen last); made on first use, since
-    // making it asks the print system for its default queue.
+    // making it asks the print system for its default queue. It loads the printing module,
+    // which must be installed.
     QPrinter& printer();
 
     // Makes the form first: the dialog is built on its first show, not at start.
@@ -102,7 +104,8 @@ private:
 
     void wireForm();
     void openCommand(const CommandPanels::Command& command);
-    void choosePrinterWithDialog(QWidget* parent, std::function<void(const QString&)> chosen);
+    // The printing module, loaded at the first need; null (after a box) when it cannot load.
+    Printing* loadedPrinting();
     void sendViaNetwork(const QString& printerName);
 
     void run(Running what, link::CommandThread::Command command);
@@ -114,8 +117,7 @@ private:
     SignCommandContext m_context;
     PrinterChooser m_chooser;
     PrintJobMaker m_makePrintJob;
-    std::unique_ptr<QPrinter> m_printer;
-    QPrintDialog* m_printDialog = nullptr;
+    std::unique_ptr<Printing> m_printing;
     link::CommandThread* m_command = nullptr;
     Running m_running = Running::None;
     FormOnFirstUse<Ui::TSetID, QDialog> m_ui;
