@@ -6,18 +6,17 @@
 
 namespace lumivo::ui {
 
-std::unique_ptr<Printing> LoadPrinting(QString& why) {
-    // Kept loaded to the end of the program: the objects it made use its code.
-    static QLibrary* const library = [] {
-        auto* module = new QLibrary(
-            QDir(QCoreApplication::applicationDirPath())
-                .filePath(QStringLiteral(LUMIVO_PRINTING_FROM_BIN "/lumivo_printing")));
-        module->load();
-        return module;
-    }();
-    auto* make = reinterpret_cast<LumivoMakePrinting*>(library->resolve("lumivo_make_printing"));
+QString PrintingFolder() {
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral(LUMIVO_PRINTING_FROM_BIN));
+}
+
+std::unique_ptr<Printing> LoadPrinting(QString& why, const QString& folder) {
+    // Going out of scope does not unload the library: the objects it made keep their code.
+    QLibrary library(QDir(folder).filePath(QStringLiteral("lumivo_printing")));
+    auto* make = reinterpret_cast<LumivoMakePrinting*>(library.resolve("lumivo_make_printing"));
     if (make == nullptr) {
-        why = library->errorString();
+        why = library.errorString();
         return nullptr;
     }
     return std::unique_ptr<Printing>(make());

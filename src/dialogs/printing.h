@@ -28,9 +28,13 @@ public:
     virtual std::unique_ptr<link::PrintJob> makePrintJob() = 0;
 };
 
-// Loads the printing module from beside the program and makes its Printing; null when the
-// module cannot be loaded, with the reason in `why`.
-std::unique_ptr<Printing> LoadPrinting(QString& why);
+// Where the printing module is: its install place, relative to the program's own folder (the
+// build puts it in the same place relative to bin/).
+QString PrintingFolder();
+
+// Loads the printing module from `folder` and makes its Printing; null when the module cannot
+// be loaded, with the reason in `why`. A loaded module stays loaded to the end of the program.
+std::unique_ptr<Printing> LoadPrinting(QString& why, const QString& folder = PrintingFolder());
 
 } // namespace lumivo::ui
 
