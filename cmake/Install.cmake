@@ -17,6 +17,11 @@ foreach(program lumivo lumivo-cli lumivo-sign)
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endforeach()
+# The printing module the editor loads at its first Send via Network.
+if(TARGET lumivo_printing)
+    # A folder of its own below lib/lumivo: a private module, not a library for ldconfig.
+    install(TARGETS lumivo_printing LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/lumivo/plugins)
+endif()
 
 # What the programs read but never change: the manual, the factory pictures and the sample
 # graphics that seed each user's Graphdata folder.

@@ -15,9 +15,12 @@ namespace lumivo::ui {
 TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_ui(std::make_unique<Ui::TAboutBox>()) {
-    m_ui->setupUi(this);
+      m_ui(*this, [this](Ui::TAboutBox&) { wireForm(); }) {
+    setObjectName(QStringLiteral("TAboutBox"));
     setWindowModality(Qt::ApplicationModal);
+}
+
+void TAboutBox::wireForm() {
     m_ui->ProgramIcon->setPixmap(ProgramIcon().pixmap(64, 64));
 
     QFont nameFont = m_ui->ProductName->font();
@@ -34,6 +37,13 @@ TAboutBox::TAboutBox(QWidget* parent)
 }
 
 TAboutBox::~TAboutBox() = default;
+
+void TAboutBox::setVisible(bool visible) {
+    if (visible) {
+        m_ui.make();
+    }
+    QDialog::setVisible(visible);
+}
 
 std::unique_ptr<QWidget> TAboutBox::create(EditorHost& host) {
     auto window = std::make_unique<TAboutBox>();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/form.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -25,8 +27,13 @@ public:
     // "About...": shows the box application-modal and returns at once.
     void present();
 
+    // Makes the form (and draws the icon) first: the box is built on its first show.
+    void setVisible(bool visible) override;
+
 private:
-    std::unique_ptr<Ui::TAboutBox> m_ui;
+    void wireForm();
+
+    FormOnFirstUse<Ui::TAboutBox, QDialog> m_ui;
 };
 
 } // namespace lumivo::ui

@@ -5,7 +5,7 @@
 #include "core/payloads.h"
 #include "core/program_folder.h"
 #include "dialogs/clock_field.h"
-#include "link/print/cups_print_job.h"
+#include "dialogs/printing.h"
 #include "link/print/send_via_network.h"
 #include "link/runners.h"
 #include "ui_sign_command_dialog.h"
@@ -19,8 +19,6 @@
 #include <QDateEdit>
 #include <QEvent>
 #include <QLineEdit>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTime>
@@ -64,13 +62,14 @@ char LetterOf(const QComboBox& combo) {
 TSetID::TSetID(SignCommandContext context, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      m_context(std::move(context)), m_ui(SetUpForm<Ui::TSetID>(*this)),
-      m_panels(*this, {m_ui->IDPanel, m_ui->ClockPanel, m_ui->RunPagePanel, m_ui->SendMessagePanel,
-                       m_ui->SetBrightPanel, m_ui->SendViaNetPanel}) {
+      m_context(std::move(context)), m_ui(*this, [this](Ui::TSetID&) { wireForm(); }),
+      m_panels(*this, {}) {
+    setObjectName(QStringLiteral("TSetID"));
     setWindowModality(Qt::ApplicationModal);
-    m_makePrintJob = [] { return std::make_unique<link::CupsPrintJob>(); };
-    m_chooser = [this](QWidget* boxParent, std::function<void(const QString&)> chosen) {
-        choosePrinterWithDialog(boxParent, std::move(chosen));
+    m_chooser = [this](QWidget*, std::function<void(const QString&)> chosen) {
+        if (Printing* printing = loadedPrinting()) {
+            printing->choosePrinter(*this, std::move(chosen));
+        }
     };
 
     m_command = new link::CommandThread(this);
@@ -81,7 +80,11 @@ TSetID::TSetID(SignCommandContext context, QWidget* parent)
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &TSetID::Timer1Timer);
+}
 
+void TSetID::wireForm() {
+    m_panels.setPanels({m_ui->IDPanel, m_ui->ClockPanel, m_ui->RunPagePanel, m_ui->SendMessagePanel,
+                        m_ui->SetBrightPanel, m_ui->SendViaNetPanel});
     FillListCombo(*m_ui->ComboBox1, NewIds());
     for (QComboBox* ids :
          {m_ui->ComboBox2, m_ui->ComboBox3, m_ui->ComboBox5, m_ui->ComboBox7, m_ui->ComboBox9}) {
@@ -111,10 +114,14 @@ TSetID::TSetID(SignCommandContext context, QWidget* parent)
                      m_ui->SendMessButton});
 }
 
-TSetID::~TSetID() {
-    // The print dialog works on the printer, which goes before the dialog's children.
-    delete m_printDialog;
+void TSetID::setVisible(bool visible) {
+    if (visible) {
+        m_ui.make();
+    }
+    QDialog::setVisible(visible);
 }
+
+TSetID::~TSetID() = default;
 
 std::unique_ptr<QWidget> TSetID::create(EditorHost& host) {
     SignCommandContext context;
@@ -136,6 +143,7 @@ std::unique_ptr<QWidget> TSetID::create(EditorHost& host) {
 }
 
 void TSetID::HidePanels() {
+    m_ui.make();
     m_panels.hideAll();
 }
 
@@ -182,7 +190,7 @@ bool TSetID::isRunning() const {
 }
 
 bool TSetID::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_ui->MaskEdit1 && event->type() == QEvent::KeyRelease) {
+    if (m_ui.isMade() && watched == m_ui->MaskEdit1 && event->type() == QEvent::KeyRelease) {
         MaskEdit1KeyUp();
     }
     return QDialog::eventFilter(watched, event);
@@ -345,41 +353,41 @@ void TSetID::SendViaNetOKClick() {
     m_chooser(boxParent(), [this](const QString& printerName) { sendViaNetwork(printerName); });
 }
 
-QPrinter& TSetID::printer() {
-    if (m_printer == nullptr) {
-        m_printer = std::make_unique<QPrinter>();
+Printing* TSetID::loadedPrinting() {
+    if (m_printing == nullptr) {
+        QString why;
+        m_printing = LoadPrinting(why);
+        if (m_printing == nullptr) {
+            ShowBox(boxParent(), MessageKind::Error,
+                    QStringLiteral("Send via Network cannot print: %1").arg(why));
+        }
     }
-    return *m_printer;
+    return m_printing.get();
 }
 
-void TSetID::choosePrinterWithDialog(QWidget* parent, std::function<void(const QString&)> chosen) {
-    Q_UNUSED(parent);
-    if (m_printDialog == nullptr) {
-        // A child of this dialog, shown as a window of its own.
-        m_printDialog = new QPrintDialog(&printer(), this);
-        m_printDialog->setObjectName(QStringLiteral("PrintDialog1"));
-        m_printDialog->setWindowModality(Qt::ApplicationModal);
-        m_printDialog->setOption(QAbstractPrintDialog::PrintToFile, false);
+QPrinter& TSetID::printer() {
+    Printing* printing = loadedPrinting();
+    if (printing == nullptr) {
+        qFatal("the printing module is not installed");
     }
-    // One answer per showing: the connections end with the dialog's end.
-    auto* context = new QObject(m_printDialog);
-    connect(m_printDialog, &QDialog::finished, context,
-            [this, context, chosen = std::move(chosen)](int result) {
-                context->deleteLater();
-                if (result == QDialog::Accepted) {
-                    chosen(printer().printerName());
-                }
-            });
-    m_printDialog->show();
-    m_printDialog->raise();
-    m_printDialog->activateWindow();
+    return printing->printer();
 }
 
 void TSetID::sendViaNetwork(const QString& printerName) {
     auto graphics = std::make_shared<FolderGraphicSource>(
         m_context.graphicsFolder ? m_context.graphicsFolder() : std::filesystem::path());
+    PrintJobMaker makeJob = m_makePrintJob;
+    if (!makeJob) {
+        Printing* printing = loadedPrinting();
+        if (printing == nullptr) {
+            return;
+        }
+        // Made here and handed to the worker, which then owns it alone.
+        auto job = std::make_shared<std::unique_ptr<link::PrintJob>>(printing->makePrintJob());
+        makeJob = [job] { return std::move(*job); };
+    }
     std::shared_ptr<link::Clock> clock = m_context.connection.makeClock();
-    run(Running::Network, [makeJob = m_makePrintJob, clock = std::move(clock),
+    run(Running::Network, [makeJob = std::move(makeJob), clock = std::move(clock),
                            graphics = std::move(graphics), printer = printerName.toStdString(),
                            line = m_context.lineText ? m_context.lineText() : std::string(),
                            signId = SignIdOf(*m_ui->ComboBox9),

@@ -5,6 +5,7 @@
 #include "link/print/print_job.h"
 #include "link/sign_connection.h"
 #include "widgets/command_panels.h"
+#include "widgets/form.h"
 
 #include <QDialog>
 
@@ -13,7 +14,6 @@
 #include <memory>
 #include <string>
 
-class QPrintDialog;
 class QPrinter;
 class QTimer;
 
@@ -24,14 +24,16 @@ class TSetID;
 namespace lumivo::ui {
 
 class EditorHost;
+class Printing;
 
 // Asks which print queue takes a Send via Network job. `chosen` runs with the queue's name once
 // the user confirmed; a cancelled choice calls nothing.
 using PrinterChooser =
     std::function<void(QWidget* parent, std::function<void(const QString& printerName)> chosen)>;
 
-// Makes the job object of one Send via Network (a raw job on the CUPS scheduler unless a test
-// puts its own here). Called on the worker thread that runs the job.
+// Makes the job object of one Send via Network (a raw job on the CUPS scheduler from the
+// printing module unless a test puts its own here). Called on the worker thread that runs the
+// job.
 using PrintJobMaker = std::function<std::unique_ptr<link::PrintJob>()>;
 
 // What the sign command dialog needs from the rest of the program.
@@ -87,8 +89,12 @@ public:
 
     bool isRunning() const;
     // The printer the print dialog works on (the queue chosen last); made on first use, since
-    // making it asks the print system for its default queue.
+    // making it asks the print system for its default queue. It loads the printing module,
+    // which must be installed.
     QPrinter& printer();
+
+    // Makes the form first: the dialog is built on its first show, not at start.
+    void setVisible(bool visible) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -96,8 +102,10 @@ protected:
 private:
     enum class Running { None, SetId, Clock, RunPage, SendMessage, Brightness, Network };
 
+    void wireForm();
     void openCommand(const CommandPanels::Command& command);
-    void choosePrinterWithDialog(QWidget* parent, std::function<void(const QString&)> chosen);
+    // The printing module, loaded at the first need; null (after a box) when it cannot load.
+    Printing* loadedPrinting();
     void sendViaNetwork(const QString& printerName);
 
     void run(Running what, link::CommandThread::Command command);
@@ -109,11 +117,10 @@ private:
     SignCommandContext m_context;
     PrinterChooser m_chooser;
     PrintJobMaker m_makePrintJob;
-    std::unique_ptr<QPrinter> m_printer;
-    QPrintDialog* m_printDialog = nullptr;
+    std::unique_ptr<Printing> m_printing;
     link::CommandThread* m_command = nullptr;
     Running m_running = Running::None;
-    std::unique_ptr<Ui::TSetID> m_ui;
+    FormOnFirstUse<Ui::TSetID, QDialog> m_ui;
     CommandPanels m_panels;
     QTimer* m_timer = nullptr;
 };

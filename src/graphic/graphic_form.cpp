@@ -207,9 +207,17 @@ private:
 
 TGraphicForm::TGraphicForm(ui::EditorHost* host, std::filesystem::path graphicsFolder,
                            QWidget* parent)
-    : QWidget(parent), m_ui(ui::SetUpForm<Ui::TGraphicForm>(*this)), m_host(host),
+    : QWidget(parent), m_ui(*this, [this](Ui::TGraphicForm&) { wireForm(); }), m_host(host),
       m_folder(std::move(graphicsFolder)), m_canvas(std::make_unique<Canvas>(*this)) {
+    setObjectName(QStringLiteral("TGraphicForm"));
     m_document.setView(this);
+    if (m_host != nullptr) {
+        m_singleColour = m_host->singleColorMode();
+        m_host->followColorMode(this, [this](bool single) { setPaletteMode(single); });
+    }
+}
+
+void TGraphicForm::wireForm() {
     m_ui->Splitter->setStretchFactor(0, 0);
     m_ui->Splitter->setStretchFactor(1, 1);
     m_ui->Splitter->setStretchFactor(2, 0);
@@ -228,10 +236,14 @@ TGraphicForm::TGraphicForm(ui::EditorHost* host, std::filesystem::path graphicsF
 
     chooseTool(1);
     redraw();
-    if (m_host != nullptr) {
-        setPaletteMode(m_host->singleColorMode());
-        m_host->followColorMode(this, [this](bool single) { setPaletteMode(single); });
+    setPaletteMode(m_singleColour);
+}
+
+void TGraphicForm::setVisible(bool visible) {
+    if (visible) {
+        m_ui.make();
     }
+    QWidget::setVisible(visible);
 }
 
 TGraphicForm::~TGraphicForm() = default;
@@ -245,7 +257,13 @@ std::unique_ptr<QWidget> TGraphicForm::create(ui::EditorHost& host, ui::TInputTe
 }
 
 ToolCanvas& TGraphicForm::canvas() {
+    m_ui.make(); // the canvas draws into the form's grid
     return *m_canvas;
+}
+
+FloatingOverlay* TGraphicForm::overlay() const {
+    m_ui.make();
+    return m_overlay;
 }
 
 GraphicGrid* TGraphicForm::grid() const {
@@ -378,6 +396,10 @@ void TGraphicForm::showEditor() {
 }
 
 void TGraphicForm::setPaletteMode(bool single) {
+    m_singleColour = single;
+    if (!m_ui.isMade()) {
+        return;
+    }
     ColourSwatch* red = m_swatches[0];
     ColourSwatch* grey = m_swatches[3];
     m_swatches[1]->setVisible(!single);
@@ -516,6 +538,7 @@ bool TGraphicForm::eventFilter(QObject* watched, QEvent* event) {
 // --- Undo ------------------------------------------------------------------------------------
 
 FloatingPlace TGraphicForm::floatingPlace() const {
+    m_ui.make();
     return {!m_overlay->isHidden(), m_overlay->gridGeometry()};
 }
 

@@ -2,6 +2,7 @@
 
 #include "graphic/drawing_tool.h"
 #include "graphic/graphic_document.h"
+#include "widgets/form.h"
 
 #include <QWidget>
 
@@ -34,8 +35,9 @@ class TSelectGaphName;
 // The graphic editor ("GraphicForm"): the graphic list with Open, Save and Delete, the size,
 // zoom and colour, the grid with the twelve drawing tools and the floating selection, undo and
 // redo, insertion of the graphic into the current line and the bitmap dialog. Made once at
-// start; closing it only hides it and its state stays. The pictures of its buttons are drawn
-// when it is first shown.
+// start; closing it only hides it and its state stays. Its controls (and the graphic list) are
+// made when it is first shown or called into, the pictures of its buttons when it is first
+// shown.
 class TGraphicForm final : public QWidget, private GraphicView {
     Q_OBJECT
 public:
@@ -80,7 +82,7 @@ public:
     ToolCanvas& canvas();
     QUndoStack& undoStack() { return m_document.undoStack(); }
     GraphicGrid* grid() const;
-    FloatingOverlay* overlay() const { return m_overlay; }
+    FloatingOverlay* overlay() const;
     const std::filesystem::path& graphicsFolder() const { return m_folder; }
     // The graphic selected in the list; empty when none.
     QString selectedName() const;
@@ -101,6 +103,9 @@ public:
     // Full redraw of the grid (and the overlay) from the store.
     void redraw();
 
+    // Makes the form first: the window is built on its first show, not at start.
+    void setVisible(bool visible) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -110,6 +115,7 @@ private:
     class Canvas;
     friend class Canvas;
 
+    void wireForm();
     void setUpLists();
     void connectCentre();
     void connectToolPanel();
@@ -132,7 +138,7 @@ private:
     FloatingPlace floatingPlace() const override;
     void showRestored(const EditorSnapshot& snapshot) override;
 
-    std::unique_ptr<Ui::TGraphicForm> m_ui;
+    ui::FormOnFirstUse<Ui::TGraphicForm> m_ui;
     ui::EditorHost* m_host = nullptr;
     std::filesystem::path m_folder;
     GraphicDocument m_document;
@@ -145,6 +151,7 @@ private:
     TBmpSaveLoad* m_bitmapDialog = nullptr;
     bool m_shownBefore = false;
     bool m_picturesDrawn = false;
+    bool m_singleColour = false; // the palette mode, kept until the form is made
 
     FloatingOverlay* m_overlay = nullptr; // over the grid, made once the grid is in its view
     QButtonGroup* m_tools = nullptr;      // the twelve tool buttons by tool number

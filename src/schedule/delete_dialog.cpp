@@ -27,17 +27,21 @@ constexpr int kLineRole = Qt::UserRole + 11; // -1 for a page node, 0 or 1 for a
 TDeletefrm::TDeletefrm(QWidget* parent, link::SignConnection connection)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      m_connection(std::move(connection)), m_ui(ui::SetUpForm<Ui::TDeletefrm>(*this)),
-      m_panels(*this, {m_ui->DelSchedulePanel, m_ui->DelPagePanel, m_ui->DeleteAllPanel,
-                       m_ui->TransferFontPanel}),
-      m_fontPanel(*this, *m_ui, m_connection) {
+      m_connection(std::move(connection)), m_ui(*this, [this](Ui::TDeletefrm&) { wireForm(); }),
+      m_panels(*this, {}), m_fontPanel(*this, m_ui, m_connection) {
+    setObjectName(QStringLiteral("TDeletefrm"));
     m_command = new link::CommandThread(this);
     connect(m_command, &link::CommandThread::finished, this, &TDeletefrm::commandFinished);
     connect(m_command, &link::CommandThread::progressed, this, [this](int value, int maximum) {
-        if (m_runningButton == m_ui->TransFont) {
+        if (m_ui.isMade() && m_runningButton == m_ui->TransFont) {
             m_fontPanel.showProgress(value, maximum);
         }
     });
+}
+
+void TDeletefrm::wireForm() {
+    m_panels.setPanels({m_ui->DelSchedulePanel, m_ui->DelPagePanel, m_ui->DeleteAllPanel,
+                        m_ui->TransferFontPanel});
     fillLists();
     m_ui->StatusBar1->addWidget(m_ui->ProgressBar1, 1);
 
@@ -53,6 +57,13 @@ TDeletefrm::TDeletefrm(QWidget* parent, link::SignConnection connection)
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     }
     showDeleteSchedulePanel();
+}
+
+void TDeletefrm::setVisible(bool visible) {
+    if (visible) {
+        m_ui.make();
+    }
+    QDialog::setVisible(visible);
 }
 
 TDeletefrm::~TDeletefrm() = default;
@@ -92,6 +103,7 @@ void TDeletefrm::fillLists() {
 }
 
 void TDeletefrm::HidePanels() {
+    m_ui.make();
     m_panels.hideAll();
 }
 
@@ -198,7 +210,7 @@ void TDeletefrm::run(QPushButton* button, link::CommandThread::Command command,
 }
 
 void TDeletefrm::commandFinished(const link::Outcome& outcome) {
-    if (m_runningButton == m_ui->TransFont && m_ui->TransFont != nullptr) {
+    if (m_runningButton != nullptr && m_runningButton == m_ui->TransFont) {
         m_runningButton = nullptr;
         m_fontPanel.finished(outcome);
         return;

@@ -7,6 +7,7 @@
 #include "schedule/page_tree_marks.h"
 #include "widgets/command_panels.h"
 #include "widgets/font_transfer.h"
+#include "widgets/form.h"
 
 #include <QDialog>
 
@@ -55,6 +56,9 @@ public:
     // The start-up factory: a top-level window bound to the menu items of the main window.
     static std::unique_ptr<QWidget> create(ui::EditorHost& host);
 
+    // Makes the form first: the window is built on its first show, not at start.
+    void setVisible(bool visible) override;
+
     const PageTreeMarks& pageMarks() const { return m_marks; }
     std::array<bool, kMaxScheduleEntries> taskChecks() const;
     bool isRunning() const;
@@ -64,6 +68,7 @@ private:
     ui::CommandPanels::Command deletePageCommand() const;
     ui::CommandPanels::Command deleteAllCommand() const;
     ui::CommandPanels::Command transferFontCommand() const;
+    void wireForm();
     void fillLists();
 
     void ScheduleOkClick();
@@ -83,7 +88,7 @@ private:
     link::CommandThread* m_command = nullptr;
     QPushButton* m_runningButton = nullptr;
     bool m_failureBoxBeforeEnable = false;
-    std::unique_ptr<Ui::TDeletefrm> m_ui;
+    ui::FormOnFirstUse<Ui::TDeletefrm, QDialog> m_ui;
     ui::CommandPanels m_panels;
     TransferFontPanel m_fontPanel;
 };

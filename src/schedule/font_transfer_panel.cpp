@@ -11,14 +11,15 @@
 
 namespace lumivo::schedule {
 
-TransferFontPanel::TransferFontPanel(QWidget& window, const Ui::TDeletefrm& form,
+TransferFontPanel::TransferFontPanel(QWidget& window,
+                                     const ui::FormOnFirstUse<Ui::TDeletefrm, QDialog>& form,
                                      const link::SignConnection& connection)
     : m_window(window), m_form(form), m_connection(connection) {}
 
 void TransferFontPanel::open(ui::UserFontSource& source, bool running) {
     m_fontSource = &source;
     if (!running) {
-        m_form.TransFont->setEnabled(true);
+        m_form->TransFont->setEnabled(true);
     }
 }
 
@@ -29,13 +30,13 @@ std::optional<link::CommandThread::Command> TransferFontPanel::transferCommand()
     // The list is read once, as it stands when the transfer starts: the worker never touches the
     // font maker, which stays usable while the characters go out.
     std::vector<UserCharRecord> records = m_fontSource->fontRecords();
-    m_form.ProgressBar1->setValue(0);
-    m_form.ProgressBar1->setMaximum(std::max<int>(1, static_cast<int>(records.size())));
+    m_form->ProgressBar1->setValue(0);
+    m_form->ProgressBar1->setMaximum(std::max<int>(1, static_cast<int>(records.size())));
     m_sentCharacters = std::make_shared<std::vector<UserCharRecord>>();
     link::PortOpener opener = m_connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
     return [opener = std::move(opener), clock = std::move(clock),
-            signId = ui::SignIdOf(*m_form.ComboBox4), records = std::move(records),
+            signId = ui::SignIdOf(*m_form->ComboBox4), records = std::move(records),
             sent = m_sentCharacters](const link::Progress& progress) {
         link::FontTransferResult result =
             link::RunFontTransfer(opener, *clock, signId, records, progress);
@@ -45,8 +46,8 @@ std::optional<link::CommandThread::Command> TransferFontPanel::transferCommand()
 }
 
 void TransferFontPanel::showProgress(int value, int maximum) {
-    m_form.ProgressBar1->setMaximum(maximum);
-    m_form.ProgressBar1->setValue(value);
+    m_form->ProgressBar1->setMaximum(maximum);
+    m_form->ProgressBar1->setValue(value);
 }
 
 void TransferFontPanel::finished(const link::Outcome& outcome) {
@@ -63,8 +64,8 @@ void TransferFontPanel::finished(const link::Outcome& outcome) {
                                                      false, saveProblem.toStdString()});
         }
     }
-    m_form.TransFont->setEnabled(true);
-    m_form.ProgressBar1->setValue(0);
+    m_form->TransFont->setEnabled(true);
+    m_form->ProgressBar1->setValue(0);
     ui::ShowOutcome(&m_window, outcome);
 }
 

@@ -5,11 +5,13 @@
 #include "link/outcome.h"
 #include "link/sign_connection.h"
 #include "widgets/font_transfer.h"
+#include "widgets/form.h"
 
 #include <memory>
 #include <optional>
 #include <vector>
 
+class QDialog;
 class QWidget;
 
 namespace Ui {
@@ -24,7 +26,7 @@ namespace lumivo::schedule {
 // on its one worker thread, so a transfer never overlaps a deletion.
 class TransferFontPanel {
 public:
-    TransferFontPanel(QWidget& window, const Ui::TDeletefrm& form,
+    TransferFontPanel(QWidget& window, const ui::FormOnFirstUse<Ui::TDeletefrm, QDialog>& form,
                       const link::SignConnection& connection);
 
     // The font maker opened the panel with `source`; "Transfer" is enabled unless a transfer is
@@ -39,7 +41,7 @@ public:
 
 private:
     QWidget& m_window;
-    const Ui::TDeletefrm& m_form;
+    const ui::FormOnFirstUse<Ui::TDeletefrm, QDialog>& m_form;
     const link::SignConnection& m_connection;
     ui::UserFontSource* m_fontSource = nullptr;
     // What the running transfer's sign took; written by the worker before it finishes.

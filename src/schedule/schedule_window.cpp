@@ -26,9 +26,14 @@ QString Qt8(const std::string& text) {
 } // namespace
 
 TSchedule::TSchedule(QWidget* parent, link::SignConnection connection, const QDateTime& now)
-    : QWidget(parent, Qt::Window), m_connection(std::move(connection)),
-      m_ui(std::make_unique<Ui::TSchedule>()) {
-    m_ui->setupUi(this);
+    : QWidget(parent, Qt::Window), m_connection(std::move(connection)), m_now(now),
+      m_ui(*this, [this](Ui::TSchedule&) { wireForm(); }) {
+    setObjectName(QStringLiteral("TSchedule"));
+    m_command = new link::CommandThread(this);
+    connect(m_command, &link::CommandThread::finished, this, &TSchedule::sendFinished);
+}
+
+void TSchedule::wireForm() {
     // The columns fit their captions and the dates under them.
     QTreeWidget* list = m_ui->ListView1;
     const QFontMetrics metrics = list->fontMetrics();
@@ -42,20 +47,30 @@ TSchedule::TSchedule(QWidget* parent, link::SignConnection connection, const QDa
     ui::FillSignIdCombo(*m_ui->ComboBox1);
 
     m_entryDialog = new TScheduleAdd(
-        this, m_list, [this] { return m_modifyPosition; }, now);
-    m_command = new link::CommandThread(this);
+        this, m_list, [this] { return m_modifyPosition; }, m_now);
 
     connect(m_ui->Add, &QPushButton::clicked, this, &TSchedule::AddClick);
     connect(m_ui->Modify, &QPushButton::clicked, this, &TSchedule::ModifyClick);
     connect(m_ui->Delete, &QPushButton::clicked, this, &TSchedule::DeleteClick);
     connect(m_ui->Send, &QPushButton::clicked, this, &TSchedule::SendClick);
     connect(m_entryDialog, &TScheduleAdd::listChanged, this, &TSchedule::refreshList);
-    connect(m_command, &link::CommandThread::finished, this, &TSchedule::sendFinished);
 
     m_ui->Send->setFocus();
 }
 
+void TSchedule::setVisible(bool visible) {
+    if (visible) {
+        m_ui.make();
+    }
+    QWidget::setVisible(visible);
+}
+
 TSchedule::~TSchedule() = default;
+
+TScheduleAdd* TSchedule::entryDialog() const {
+    m_ui.make();
+    return m_entryDialog;
+}
 
 void TSchedule::showSchedule() {
     setWindowState(windowState() & ~Qt::WindowMinimized);

@@ -3,6 +3,7 @@
 #include "link/outcome.h"
 #include "link/sign_connection.h"
 #include "schedule/schedule_list.h"
+#include "widgets/form.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -31,7 +32,8 @@ class TScheduleAdd;
 class TSchedule final : public QWidget {
     Q_OBJECT
 public:
-    // The entry dialog is made here too (its time and date fields start at `now`).
+    // The window's controls and its entry dialog (whose time and date fields start at `now`) are
+    // made when the window is first shown or called into.
     TSchedule(QWidget* parent, link::SignConnection connection,
               const QDateTime& now = QDateTime::currentDateTime());
     ~TSchedule() override;
@@ -43,17 +45,21 @@ public:
     // window's "Display by Schedule..." item.
     static std::unique_ptr<QWidget> create(ui::EditorHost& host);
 
-    TScheduleAdd* entryDialog() const { return m_entryDialog; }
+    TScheduleAdd* entryDialog() const;
     const ScheduleList& scheduleList() const { return m_list; }
     // The row the last "Modify..." opened the entry dialog on.
     int modifyPosition() const { return m_modifyPosition; }
     bool isSending() const;
+
+    // Makes the form first: the window is built on its first show, not at start.
+    void setVisible(bool visible) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    void wireForm();
     void AddClick();
     void ModifyClick();
     void DeleteClick();
@@ -63,11 +69,12 @@ private:
     int selectedRow() const;
 
     link::SignConnection m_connection;
+    QDateTime m_now;
     ScheduleList m_list;
     int m_modifyPosition = 0;
     TScheduleAdd* m_entryDialog = nullptr;
     link::CommandThread* m_command = nullptr;
-    std::unique_ptr<Ui::TSchedule> m_ui;
+    ui::FormOnFirstUse<Ui::TSchedule> m_ui;
     bool m_centred = false;
 };
 

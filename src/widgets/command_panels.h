@@ -31,6 +31,9 @@ public:
     CommandPanels(QWidget& window, QList<QWidget*> panels,
                   Placement placement = Placement::CentredOnce);
 
+    // The panels, for a window whose form is made after the window (on its first use).
+    void setPanels(QList<QWidget*> panels) { m_panels = std::move(panels); }
+
     void hideAll() const;
     // The command's panel alone, its caption, default button and focus; the window itself is
     // neither shown nor hidden.

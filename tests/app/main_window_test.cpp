@@ -324,6 +324,30 @@ TEST_F(MainWindowTest, StartupCreatesTheWindowsInTheirOrder) {
     }
 }
 
+// The hidden windows made at start build their controls when a menu item first shows them.
+TEST_F(MainWindowTest, HiddenWindowsMakeTheirControlsWhenFirstShown) {
+    const struct {
+        const char* item;
+        const char* window;
+        const char* control;
+    } uses[] = {{"SetID1", "TSetID", "ComboBox1"},
+                {"DeleteSchedule1", "TDeletefrm", "CheckListBox1"},
+                {"SendbySchedule1", "TSchedule", "ListView1"},
+                {"EditGraphic1", "TGraphicForm", "ListBox1"},
+                {"About1", "TAboutBox", "OKButton"}};
+    TForm1& main = StartQuiet();
+    for (const auto& use : uses) {
+        QWidget* window = main.windowNamed(QString::fromLatin1(use.window));
+        ASSERT_NE(window, nullptr) << use.window;
+        const QString control = QString::fromLatin1(use.control);
+        EXPECT_EQ(window->findChild<QWidget*>(control), nullptr) << use.window;
+        Trigger(use.item);
+        EXPECT_TRUE(window->isVisible()) << use.window;
+        EXPECT_NE(window->findChild<QWidget*>(control), nullptr) << use.window;
+        window->hide();
+    }
+}
+
 // Every plain tag item with the text it inserts.
 const std::pair<const char*, const char*> kPlainTagItems[] = {
     {"HelloWorld1", "<Hello World>"},

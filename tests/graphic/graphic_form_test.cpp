@@ -100,6 +100,7 @@ protected:
 
     TGraphicForm& open() {
         m_form = std::make_unique<TGraphicForm>(&m_host, m_folder);
+        m_form->grid(); // the form is made on the first call that needs it
         m_bitmap = std::make_unique<TBmpSaveLoad>();
         m_bitmap->setEditor(m_form.get());
         m_form->setBitmapDialog(m_bitmap.get());
@@ -449,6 +450,21 @@ TEST_F(GraphicFormTest, PaletteFollowsTheColourModeAndASwatchChoosesTheColour) {
     }
     QTest::mouseClick(grey, Qt::RightButton);
     EXPECT_EQ(m_form->model().colour(), kPixelOff);
+}
+
+// The form is made on first use; a colour mode chosen before that (the colour question at
+// start) is the one it shows.
+TEST_F(GraphicFormTest, AColourModeChosenBeforeTheFormIsMadeIsTheOneItShows) {
+    TGraphicForm form(&m_host, m_folder);
+    m_host.ApplyColorMode(true);
+    EXPECT_EQ(form.findChild<QWidget*>(QStringLiteral("Shape8")), nullptr);
+    form.show();
+    auto* green = form.findChild<QWidget*>(QStringLiteral("Shape8"));
+    auto* red = form.findChild<QWidget*>(QStringLiteral("Shape7"));
+    ASSERT_NE(green, nullptr);
+    ASSERT_NE(red, nullptr);
+    EXPECT_TRUE(green->isHidden());
+    EXPECT_EQ(red->x(), TGraphicForm::kSingleRedX);
 }
 
 TEST_F(GraphicFormTest, InsertPutsTheTagIntoTheCurrentLineOrSaysWhyNot) {

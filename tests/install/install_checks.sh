@@ -109,6 +109,14 @@ deb_package)
 
     dpkg-deb -x "$deb" "$tmp/root"
     check_layout "$tmp/root/usr" share/lumivo
+    # The print libraries come with the printing module, which the editor loads at its first
+    # Send via Network: the package needs them, the editor itself does not link them.
+    for library in libcups2 libqt6printsupport6; do
+        grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
+    done
+    if readelf -d "$tmp/root/usr/bin/lumivo" | grep -E 'NEEDED.*(libcups|libQt6PrintSupport)' >&2; then
+        fail "the editor links the print libraries itself"
+    fi
     for program in lumivo lumivo-cli lumivo-sign; do
         out=$(run_program "$tmp/root/usr/bin/$program" --version) || fail "$program --version failed"
         [ "$out" = "$program $version" ] || fail "$program --version: $out"

@@ -128,6 +128,8 @@ TEST(DeleteWindow, OnePanelAtATime) {
 
 TEST(DeleteWindow, FixedListsAsCreated) {
     Bench b;
+    // The window makes its controls when it is first shown.
+    b.open(&schedule::TDeletefrm::openDeleteSchedule);
     for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4"}) {
         auto* combo = b.find<QComboBox>(name);
         ASSERT_TRUE(combo != nullptr) << name;

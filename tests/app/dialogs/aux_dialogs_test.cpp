@@ -5,6 +5,7 @@
 #include "dialogs/input_text_dialog.h"
 #include "dialogs/link_pages_dialog.h"
 #include "dialogs/move_speed_dialog.h"
+#include "dialogs/printing.h"
 #include "dialogs/read_me.h"
 #include "dialogs/sign_command_dialog.h"
 #include "support/dialogs_test_support.h"
@@ -16,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
 
 using namespace lumivo;
 using namespace lumivo::test;
@@ -478,3 +480,16 @@ TEST(AboutBox, ShowsTheIconAndTheVersionAndOkClosesIt) {
 }
 
 } // namespace
+
+// The printing module loads from where the build puts it beside the programs and makes print
+// jobs; a folder without it gives the reason instead.
+TEST(Printing, TheModuleLoadsFromItsFolderAndAFolderWithoutItGivesTheReason) {
+    QString why;
+    const std::unique_ptr<ui::Printing> printing = ui::LoadPrinting(why);
+    ASSERT_NE(printing, nullptr) << why.toStdString();
+    EXPECT_NE(printing->makePrintJob(), nullptr);
+
+    QTemporaryDir empty;
+    EXPECT_EQ(ui::LoadPrinting(why, empty.path()), nullptr);
+    EXPECT_FALSE(why.isEmpty());
+}

@@ -151,6 +151,7 @@ TEST_F(SetIdDialogTest, EachCommandShowsOnlyItsPanelModallyWithCaptionAndFocus) 
 }
 
 TEST_F(SetIdDialogTest, ListsHoldTheirFixedEntriesAndIgnoreTyping) {
+    dialog->openSendMessage(); // the dialog makes its controls when it is first shown
     const QStringList newIds = Items(combo("ComboBox1"));
     ASSERT_EQ(newIds.size(), 255);
     EXPECT_EQ(newIds.first(), QStringLiteral("01"));
@@ -364,6 +365,7 @@ TEST_F(SetIdDialogTest, AnOpenComErrorNamesTheDeviceAndTheSystemsReason) {
 
 TEST_F(SetIdDialogTest, EnterPressesTheFocusedButtonAndTheButtonOfThePanelsLists) {
     dialog->setPrinterChooser([](QWidget*, std::function<void(const QString&)>) {});
+    dialog->openSendMessage(); // the dialog makes its controls when it is first shown
     const struct {
         void (ui::TSetID::*open)();
         const char* button;
