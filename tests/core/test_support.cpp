@@ -50,6 +50,17 @@ std::vector<CaseRow> ReadCases(const std::filesystem::path& name) {
     return rows;
 }
 
+void ForEachCase(const std::filesystem::path& name, std::size_t fields,
+                 const std::function<void(const CaseRow&)>& check) {
+    const std::vector<CaseRow> cases = ReadCases(name);
+    ASSERT_FALSE(cases.empty()) << "no cases in " << name;
+    for (const CaseRow& row : cases) {
+        ASSERT_EQ(row.fields.size(), fields) << name << " line " << row.line;
+        SCOPED_TRACE(name.string() + " line " + std::to_string(row.line) + ": " + row.fields[0]);
+        check(row);
+    }
+}
+
 TempDir::TempDir() {
     std::random_device seed;
     m_path = std::filesystem::temp_directory_path() /

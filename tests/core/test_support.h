@@ -3,6 +3,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <optional>
 #include <string>
@@ -46,6 +47,12 @@ struct CaseRow {
 // Prints how many it read, so the count shows in the test's output; an unreadable table fails
 // the calling test and gives no cases.
 std::vector<CaseRow> ReadCases(const std::filesystem::path& name);
+
+// Runs `check` on every case of the table `name`, each of exactly `fields` fields, under a trace
+// naming the case's line and first field; a missing or empty table, or a case of another number
+// of fields, fails the calling test.
+void ForEachCase(const std::filesystem::path& name, std::size_t fields,
+                 const std::function<void(const CaseRow&)>& check);
 
 // Runs `read` on another thread and returns what it returned, or nothing when it was still
 // waiting after two seconds. A reader stuck on the FIFO `fifo` is then freed by opening and

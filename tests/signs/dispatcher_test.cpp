@@ -194,11 +194,7 @@ SignOutcome CaseEnd(const std::string& spec) {
 }
 
 TEST(DispatchResult, SummaryCountsAndNamesEverySignThatDidNotTakeIt) {
-    const std::vector<test::CaseRow> cases = test::ReadCases("signs/summary_cases.tsv");
-    ASSERT_FALSE(cases.empty());
-    for (const test::CaseRow& row : cases) {
-        ASSERT_EQ(row.fields.size(), 4u) << "line " << row.line;
-        SCOPED_TRACE("line " + std::to_string(row.line) + ": " + row.fields[0]);
+    test::ForEachCase("signs/summary_cases.tsv", 4, [&](const test::CaseRow& row) {
         DispatchResult result;
         result.label = QString::fromStdString(row.fields[1]);
         std::size_t from = 0;
@@ -208,7 +204,7 @@ TEST(DispatchResult, SummaryCountsAndNamesEverySignThatDidNotTakeIt) {
             from = end + 1;
         }
         EXPECT_EQ(result.summary().toStdString(), row.fields[3]);
-    }
+    });
 }
 
 // Three signs on one line; Cancel comes as the second sign's page frame is complete (with ID 00

@@ -40,18 +40,14 @@ std::string Problems(const SignList& list) {
 }
 
 TEST(SignList, ReadsTheSignsThatReadWellAndNamesEveryProblem) {
-    const std::vector<test::CaseRow> cases = test::ReadCases("signs/sign_list_cases.tsv");
-    ASSERT_FALSE(cases.empty());
-    for (const test::CaseRow& row : cases) {
-        ASSERT_EQ(row.fields.size(), 4u) << "line " << row.line;
-        SCOPED_TRACE("line " + std::to_string(row.line) + ": " + row.fields[0]);
+    test::ForEachCase("signs/sign_list_cases.tsv", 4, [&](const test::CaseRow& row) {
         test::TempDir dir;
         const std::filesystem::path path = dir.path() / "lumivo.ini";
         test::WriteBytes(path, Unescaped(row.fields[1]));
         const SignList list = ReadSignList(SettingsFile(path));
         EXPECT_EQ(Describe(list), row.fields[2]);
         EXPECT_EQ(Problems(list), row.fields[3]);
-    }
+    });
 }
 
 TEST(SignList, WritingBackKeepsEverythingElseOfTheFile) {

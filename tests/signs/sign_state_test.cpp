@@ -110,11 +110,7 @@ std::string Loaded(const SignStateStore& store) {
 }
 
 TEST(SignState, ADamagedFileLoadsWhatReadsWellNamesTheDamageAndKeepsIt) {
-    const std::vector<test::CaseRow> cases = test::ReadCases("signs/state_damage_cases.tsv");
-    ASSERT_FALSE(cases.empty());
-    for (const test::CaseRow& row : cases) {
-        ASSERT_EQ(row.fields.size(), 4u) << "line " << row.line;
-        SCOPED_TRACE("line " + std::to_string(row.line) + ": " + row.fields[0]);
+    test::ForEachCase("signs/state_damage_cases.tsv", 4, [&](const test::CaseRow& row) {
         test::TempDir dir;
         const std::filesystem::path path = dir.path() / "signs-state.json";
         test::WriteBytes(path, row.fields[1]);
@@ -136,7 +132,7 @@ TEST(SignState, ADamagedFileLoadsWhatReadsWellNamesTheDamageAndKeepsIt) {
         EXPECT_FALSE(again.loadProblem().has_value()) << *again.loadProblem();
         EXPECT_EQ(Loaded(again), row.fields[2]);
         EXPECT_EQ(again.record(QStringLiteral("New")).runningPage, 'C');
-    }
+    });
 }
 
 TEST(SignState, AFileThatCannotBeReadIsNamedAndNeverReplaced) {
