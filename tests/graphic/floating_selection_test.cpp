@@ -3,6 +3,8 @@
 
 #include "fake_tool_canvas.h"
 
+#include "core/test_support.h"
+
 #include "graphic/cell_mapping.h"
 #include "graphic/drawing_tool.h"
 #include "graphic/floating_selection.h"
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,101 +43,78 @@ bool InStore(int x, int y) {
     return x >= 0 && y >= 0 && x < PixelStore::kSize && y < PixelStore::kSize;
 }
 
-struct CutCase {
-    const char* name;
-    QPoint a;
-    QPoint b;
-    int zoom;
-    QRect cells; // top-left cell, columns, rows
-};
+// The comma-separated numbers of a table field: "5,0" is {5, 0}.
+std::vector<int> Numbers(const std::string& field) {
+    std::vector<int> numbers;
+    std::size_t start = 0;
+    while (start <= field.size()) {
+        const std::size_t comma = std::min(field.find(',', start), field.size());
+        numbers.push_back(std::stoi(field.substr(start, comma - start)));
+        start = comma + 1;
+    }
+    return numbers;
+}
 
-class Cut : public ::testing::TestWithParam<CutCase> {};
+QPoint Point(const std::string& field) {
+    const std::vector<int> n = Numbers(field);
+    return n.size() == 2 ? QPoint(n[0], n[1]) : QPoint(-1000, -1000);
+}
+
+QSize Size(const std::string& field) {
+    const QPoint p = Point(field);
+    return {p.x(), p.y()};
+}
 
 // The cut box comes from the pixel distance; its cells move to the floating store from (0, 0)
 // and become "@"; nothing else of either store changes.
-TEST_P(Cut, TakesTheBoxCountedFromThePixelDistance) {
-    const CutCase& c = GetParam();
-    const PixelStore original = PatternStore();
-    PixelStore store = original;
-    PixelStore floating = Filled(kUntouched);
+TEST(Selection, ACutTakesTheBoxCountedFromThePixelDistance) {
+    test::ForEachCase("graphic/selection_cuts.tsv", 5, [](const test::CaseRow& row) {
+        const std::vector<int> box = Numbers(row.fields[4]);
+        ASSERT_EQ(box.size(), 4u);
+        const QRect cells(box[0], box[1], box[2], box[3]);
+        const PixelStore original = PatternStore();
+        PixelStore store = original;
+        PixelStore floating = Filled(kUntouched);
 
-    EXPECT_EQ(CutSelection(store, floating, c.a, c.b, c.zoom), c.cells);
+        EXPECT_EQ(CutSelection(store, floating, Point(row.fields[1]), Point(row.fields[2]),
+                               std::stoi(row.fields[3])),
+                  cells);
 
-    for (int x = 0; x < PixelStore::kSize; ++x) {
-        for (int y = 0; y < PixelStore::kSize; ++y) {
-            const bool cut = c.cells.contains(x, y);
-            ASSERT_EQ(store.at(x, y), cut ? kPixelOff : original.at(x, y)) << x << "," << y;
-            const int fromX = c.cells.x() + x;
-            const int fromY = c.cells.y() + y;
-            const bool taken = x < c.cells.width() && y < c.cells.height() && InStore(fromX, fromY);
-            ASSERT_EQ(floating.at(x, y), taken ? original.at(fromX, fromY) : kUntouched)
-                << x << "," << y;
+        for (int x = 0; x < PixelStore::kSize; ++x) {
+            for (int y = 0; y < PixelStore::kSize; ++y) {
+                const bool cut = cells.contains(x, y);
+                ASSERT_EQ(store.at(x, y), cut ? kPixelOff : original.at(x, y)) << x << "," << y;
+                const int fromX = cells.x() + x;
+                const int fromY = cells.y() + y;
+                const bool taken = x < cells.width() && y < cells.height() && InStore(fromX, fromY);
+                ASSERT_EQ(floating.at(x, y), taken ? original.at(fromX, fromY) : kUntouched)
+                    << x << "," << y;
+            }
         }
-    }
+    });
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Selection, Cut,
-    ::testing::Values(
-        CutCase{"FiveToTenAtZoomThreeIsOneColumnFromColumnOne", {5, 0}, {10, 9}, 3, {1, 0, 1, 3}},
-        CutCase{"CornersInEitherOrder", {10, 9}, {5, 0}, 3, {1, 0, 1, 3}},
-        CutCase{"OtherDiagonal", {10, 0}, {5, 9}, 3, {1, 0, 1, 3}},
-        CutCase{"LessThanACellIsEmpty", {4, 4}, {6, 6}, 3, {1, 1, 0, 0}},
-        CutCase{"ZoomTen", {25, 31}, {79, 70}, 10, {2, 3, 5, 3}},
-        CutCase{"LeftOfTheGridReadsNothingThere", {-7, -4}, {8, 8}, 3, {-2, -1, 5, 4}},
-        CutCase{"BeyondTheStoreReadsNothingThere", {470, 3}, {500, 12}, 3, {156, 1, 10, 3}}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST(Selection, ADropPlacesWhatLiesOnTheGrid) {
+    test::ForEachCase("graphic/selection_drops.tsv", 7, [](const test::CaseRow& row) {
+        const QPoint target = Point(row.fields[4]);
+        const QPoint from = Point(row.fields[5]);
+        const PixelStore floating = PatternStore();
+        PixelStore store = Filled(kUntouched);
 
-struct DropCase {
-    const char* name;
-    QPoint overlayTopLeft;
-    QSize overlaySize;
-    int zoom;
-    QPoint target; // store cell of the first floating cell placed
-    QPoint from;   // that floating cell
-    QSize count;   // columns and rows placed
-};
+        DropSelection(store, floating, Point(row.fields[1]), Size(row.fields[2]),
+                      std::stoi(row.fields[3]));
 
-class Drop : public ::testing::TestWithParam<DropCase> {};
-
-TEST_P(Drop, PlacesWhatLiesOnTheGrid) {
-    const DropCase& c = GetParam();
-    const PixelStore floating = PatternStore();
-    PixelStore store = Filled(kUntouched);
-
-    DropSelection(store, floating, c.overlayTopLeft, c.overlaySize, c.zoom);
-
-    const QRect placed(c.target, c.count);
-    for (int x = 0; x < PixelStore::kSize; ++x) {
-        for (int y = 0; y < PixelStore::kSize; ++y) {
-            const char expected = placed.contains(x, y) ? floating.at(c.from.x() + x - c.target.x(),
-                                                                      c.from.y() + y - c.target.y())
-                                                        : kUntouched;
-            ASSERT_EQ(store.at(x, y), expected) << x << "," << y;
+        const QRect placed(target, Size(row.fields[6]));
+        for (int x = 0; x < PixelStore::kSize; ++x) {
+            for (int y = 0; y < PixelStore::kSize; ++y) {
+                const char expected = placed.contains(x, y) ? floating.at(from.x() + x - target.x(),
+                                                                          from.y() + y - target.y())
+                                                            : kUntouched;
+                ASSERT_EQ(store.at(x, y), expected) << x << "," << y;
+            }
         }
-    }
+    });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Selection, Drop,
-    ::testing::Values(
-        DropCase{"TwoCellsLeftPlacesFromTheThirdColumnAtZero",
-                 {-6, 0},
-                 {15, 9},
-                 3,
-                 {0, 0},
-                 {2, 0},
-                 {3, 3}},
-        DropCase{"PartCellsLeftRoundTowardZero", {-8, 0}, {15, 9}, 3, {0, 0}, {2, 0}, {3, 3}},
-        DropCase{"LessThanACellLeftSkipsNothing", {-2, 0}, {15, 9}, 3, {0, 0}, {0, 0}, {5, 3}},
-        DropCase{"RowsAboveTheGridAreSkipped", {0, -9}, {15, 15}, 3, {0, 0}, {0, 3}, {5, 2}},
-        DropCase{"InsideTheGrid", {7, 4}, {15, 9}, 3, {2, 1}, {0, 0}, {5, 3}},
-        DropCase{"OverlaySizeInWholeCells", {0, 0}, {25, 19}, 10, {0, 0}, {0, 0}, {2, 1}},
-        DropCase{
-            "BeyondTheStoreIsDropped", {157 * 3, 158 * 3}, {15, 9}, 3, {157, 158}, {0, 0}, {3, 2}},
-        DropCase{"OverlayWiderThanTheFloatingStore", {0, 0}, {170, 1}, 1, {0, 0}, {0, 0}, {160, 1}},
-        DropCase{"EmptyOverlayPlacesNothing", {30, 30}, {0, 0}, 3, {10, 10}, {0, 0}, {0, 0}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 struct RoundTrip {
     const char* name;
