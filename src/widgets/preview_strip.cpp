@@ -3,9 +3,11 @@
 #include "widgets/led_view.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QHBoxLayout>
 #include <QIconEngine>
 #include <QLabel>
+#include <QPalette>
 #include <QPointer>
 #include <QSpinBox>
 #include <QStyle>
@@ -121,7 +123,9 @@ QLayout* PreviewStrip::buildPicture() {
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("PreviewNote"));
     m_note->setWordWrap(true);
-    m_note->setStyleSheet(QStringLiteral("color: #b00000;"));
+    QPalette notePalette = m_note->palette();
+    notePalette.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x00));
+    m_note->setPalette(notePalette);
     m_note->hide();
     picture->addWidget(m_view, 1);
     picture->addWidget(m_note);
