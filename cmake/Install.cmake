@@ -12,7 +12,7 @@ file(RELATIVE_PATH LUMIVO_SHARED_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
 target_compile_definitions(lumivo_core
                            PRIVATE LUMIVO_SHARED_DATA_FROM_BIN="${LUMIVO_SHARED_DATA_FROM_BIN}")
 
-foreach(program lumivo lumivo-cli lumivo-sign)
+foreach(program lumivo lumivo-cli lumivo-sign lumivod)
     if(TARGET ${program})
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
