@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -161,7 +162,13 @@ int main(int argc, char** argv) {
                   .arg(QString::fromStdString(tokenFile.string())));
 
     const int status = application.exec();
-    // Every transfer stops after the frame it is in; what was cut is recorded as cancelled.
+    // Every transfer stops after the frame it is in; what was cut is recorded as cancelled. A
+    // line still waiting for a slow sign's reply is not waited for: the stop takes under a second.
+    if (!service.stopTransfers(700)) {
+        setup.log(QStringLiteral("lumivod: stopped"));
+        std::cout.flush();
+        std::_Exit(status);
+    }
     service.shutDown();
     setup.log(QStringLiteral("lumivod: stopped"));
     return status;

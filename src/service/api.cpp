@@ -7,10 +7,12 @@
 #include "signs/sign_commands.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMetaObject>
+#include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -161,6 +163,10 @@ public:
     }
 
     void signFinished(const signs::SignOutcome& end) override {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_ended.append(end.sign);
+        }
         if (!m_log) {
             return;
         }
@@ -189,7 +195,14 @@ public:
             Qt::QueuedConnection);
     }
 
+    QStringList endedSigns() const {
+        const std::lock_guard lock(m_mutex);
+        return m_ended;
+    }
+
 private:
+    mutable std::mutex m_mutex;
+    QStringList m_ended;
     SignService* m_service;
     std::uint64_t m_id;
     QString m_command;
@@ -213,6 +226,49 @@ SignService::~SignService() {
 
 void SignService::shutDown() {
     m_dispatcher.reset();
+}
+
+bool SignService::stopTransfers(int boundMs) {
+    const auto running = [this] {
+        std::vector<std::shared_ptr<Job>> jobs;
+        for (const auto& [id, job] : m_jobs) {
+            if (job->run != nullptr && !job->run->isFinished()) {
+                jobs.push_back(job);
+            }
+        }
+        return jobs;
+    };
+    for (const std::shared_ptr<Job>& job : running()) {
+        job->run->cancel();
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (!running().empty() && waited.elapsed() < boundMs) {
+        QThread::msleep(10);
+    }
+    const std::vector<std::shared_ptr<Job>> left = running();
+    for (const std::shared_ptr<Job>& job : left) {
+        const QStringList ended = job->observer->endedSigns();
+        for (const QString& sign : job->signs) {
+            if (ended.contains(sign)) {
+                continue;
+            }
+            (void)m_state.update(sign, [&](signs::SignRecord& record) {
+                record.last = signs::LastOutcome{
+                    job->command,
+                    link::Outcome(link::BoxKind::None, std::string(), false,
+                                  "cut short: lumivod was stopped during the transfer"),
+                    QDateTime::currentDateTimeUtc(), true};
+            });
+            if (m_setup.log) {
+                m_setup.log(QStringLiteral("%1 job %2 sign \"%3\" %4: cut short by the stop")
+                                .arg(Iso(QDateTime::currentDateTimeUtc()))
+                                .arg(job->id)
+                                .arg(sign, job->command));
+            }
+        }
+    }
+    return left.empty();
 }
 
 QStringList SignService::reloadSigns() {

@@ -79,6 +79,11 @@ public:
     // is recorded in the sign's state as cancelled. Answers still owed are dropped.
     void shutDown();
 
+    // Stops every transfer after the frame it is in and waits for them at most `boundMs`. A
+    // sign still waiting then (for a slow sign's reply) is recorded as cut short, and false is
+    // returned: the caller ends without waiting for its line.
+    bool stopTransfers(int boundMs);
+
 private:
     struct Job;
     class JobObserver;
