@@ -12,7 +12,7 @@ file(RELATIVE_PATH LUMIVO_SHARED_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
 target_compile_definitions(lumivo_core
                            PRIVATE LUMIVO_SHARED_DATA_FROM_BIN="${LUMIVO_SHARED_DATA_FROM_BIN}")
 
-foreach(program lumivo lumivo-cli lumivo-sign)
+foreach(program lumivo lumivo-cli lumivo-sign lumivod)
     if(TARGET ${program})
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
@@ -64,11 +64,16 @@ endfunction()
 
 # Man pages carry the project's version.
 set(LUMIVO_MAN_PAGES)
-foreach(page lumivo lumivo-cli lumivo-sign)
+foreach(page lumivo lumivo-cli lumivo-sign lumivod)
     configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1 ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
     lumivo_gzip_at_build(${CMAKE_BINARY_DIR}/man/${page}.1)
     list(APPEND LUMIVO_MAN_PAGES ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
 endforeach()
+# The sign service runs as a systemd user unit, so it keeps its files where the user's copy does.
+if(TARGET lumivod)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/lumivod.service
+            DESTINATION lib/systemd/user)
+endif()
 install(FILES ${LUMIVO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The package's changelog: one entry for this version, dated by SOURCE_DATE_EPOCH when the build
@@ -110,7 +115,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "a serial line or a serial device server: effects, colours, fonts,\n"
     "graphics, schedules, the sign's clock, brightness and ID. lumivo-cli\n"
     "does the same from scripts and lumivo-sign is a virtual sign for trying\n"
-    "everything without hardware.\n"
+    "everything without hardware; lumivod drives the signs over HTTP.\n"
     "License: MIT.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -14,6 +14,7 @@ BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}"
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+    qt6-httpserver-dev qt6-websockets-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcups2-dev cups-daemon cups-client zlib1g-dev
     xvfb xauth time

@@ -80,7 +80,7 @@ installed_layout)
     check_finds_shipped_graphics "$prefix/$bindir" "$tmp/user"
     diff -r "$prefix/$share/Graphdata" "$tmp/user/data/lumivo/Graphdata" >&2 ||
         fail "the user's Graphdata is not a copy of the samples"
-    [ "$(ls "$prefix/$bindir")" = "$(printf 'lumivo\nlumivo-cli\nlumivo-sign')" ] ||
+    [ "$(ls "$prefix/$bindir")" = "$(printf 'lumivo\nlumivo-cli\nlumivo-sign\nlumivod')" ] ||
         fail "the installed program wrote beside itself: $(ls "$prefix/$bindir")"
 
     # A prefix moved elsewhere keeps working.

@@ -1,0 +1,175 @@
+#include "core/program_folder.h"
+#include "core/version.h"
+#include "service/api.h"
+#include "service/http_adapter.h"
+#include "service/stop_signals.h"
+#include "service/token.h"
+#include "signs/sign_state.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+const char* const kUsage =
+    "usage: lumivod [--listen HOST:PORT] [--show-token]\n"
+    "\n"
+    "The sign service: owns the lines of the signs in the sign list and takes their commands\n"
+    "over HTTP (JSON), each request with the header \"Authorization: Bearer TOKEN\".\n"
+    "The first line on standard output says where it listens; one line per sign of every job\n"
+    "goes to standard error. SIGHUP reads the sign list again; SIGTERM ends it.\n"
+    "\n"
+    "  --listen HOST:PORT  the address to listen on (default 127.0.0.1:8686); port 0 picks a\n"
+    "                      free port\n"
+    "  --show-token        print the token (made on first start) and exit\n"
+    "  -h, --help          show this help\n"
+    "  --version           show the version\n";
+
+struct Listen {
+    QHostAddress address{QHostAddress::LocalHost};
+    quint16 port = 8686;
+};
+
+// "HOST:PORT", "[v6]:PORT"; "localhost" is the loopback address.
+std::optional<Listen> ParseListen(const QString& text) {
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0) {
+        return std::nullopt;
+    }
+    QString host = text.left(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) {
+        host = host.mid(1, host.size() - 2);
+    }
+    bool number = false;
+    const uint port = text.mid(colon + 1).toUInt(&number);
+    Listen listen;
+    if (host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0) {
+        listen.address = QHostAddress(QHostAddress::LocalHost);
+    } else if (!listen.address.setAddress(host)) {
+        return std::nullopt;
+    }
+    if (!number || port > 65535) {
+        return std::nullopt;
+    }
+    listen.port = static_cast<quint16>(port);
+    return listen;
+}
+
+int Usage(const std::string& problem) {
+    std::cerr << "lumivod: " << problem << "\n" << kUsage;
+    return kExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Listen listen;
+    bool showToken = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::cout << kUsage;
+            return kExitOk;
+        }
+        if (arg == "--version") {
+            std::cout << "lumivod " << lumivo::kVersion << "\n";
+            return kExitOk;
+        }
+        if (arg == "--show-token") {
+            showToken = true;
+        } else if (arg == "--listen" && i + 1 < argc) {
+            const std::optional<Listen> given = ParseListen(QString::fromLocal8Bit(argv[++i]));
+            if (!given) {
+                return Usage("--listen takes HOST:PORT, such as 127.0.0.1:8686");
+            }
+            listen = *given;
+        } else {
+            return Usage("unknown option " + arg);
+        }
+    }
+
+    QCoreApplication application(argc, argv);
+    const std::filesystem::path tokenFile = lumivo::service::TokenFilePath();
+    const lumivo::Result<QByteArray> token = lumivo::service::LoadOrCreateToken(tokenFile);
+    if (!token) {
+        std::cerr << "lumivod: " << token.error().message << "\n";
+        return kExitFailure;
+    }
+    if (showToken) {
+        std::cout << token->constData() << "\n";
+        return std::cout.flush() ? kExitOk : kExitFailure;
+    }
+
+    std::mutex logMutex;
+    lumivo::service::ServiceSetup setup;
+    setup.settingsFile = QString::fromStdString(lumivo::SettingsFilePath().string());
+    setup.stateFile = lumivo::signs::SignStatePath(lumivo::SettingsFilePath());
+    setup.graphicsFolder = lumivo::GraphicsFolder();
+    setup.token = *token;
+    setup.log = [&logMutex](const QString& line) {
+        const std::lock_guard lock(logMutex);
+        std::cerr << line.toStdString() << std::endl;
+    };
+
+    lumivo::service::StopSignals signals;
+    if (!signals.isReady()) {
+        std::cerr << "lumivod: cannot watch for signals\n";
+        return kExitFailure;
+    }
+    lumivo::service::SignService service(setup);
+    if (const auto problem = service.stateProblem()) {
+        setup.log(QStringLiteral("lumivod: ") + QString::fromStdString(*problem));
+    }
+    const auto tellProblems = [&](const QStringList& problems) {
+        for (const QString& problem : problems) {
+            setup.log(QStringLiteral("lumivod: ") + problem);
+        }
+    };
+    tellProblems(service.reloadSigns());
+    QObject::connect(&signals, &lumivo::service::StopSignals::reloadAsked, &service, [&] {
+        tellProblems(service.reloadSigns());
+        setup.log(
+            QStringLiteral("lumivod: sign list read again: %1 sign(s)").arg(service.signCount()));
+    });
+    QObject::connect(&signals, &lumivo::service::StopSignals::stopAsked, &application,
+                     &QCoreApplication::quit);
+
+    lumivo::service::HttpAdapter http(service);
+    const quint16 port = http.listen(listen.address, listen.port);
+    if (port == 0) {
+        std::cerr << "lumivod: cannot listen on " << listen.address.toString().toStdString() << ":"
+                  << listen.port << "\n";
+        return kExitFailure;
+    }
+    const QString where = listen.address.protocol() == QAbstractSocket::IPv6Protocol
+                              ? QStringLiteral("[%1]").arg(listen.address.toString())
+                              : listen.address.toString();
+    std::cout << "listening on " << where.toStdString() << ":" << port << std::endl;
+    setup.log(QStringLiteral("lumivod: %1 sign(s); token in %2")
+                  .arg(service.signCount())
+                  .arg(QString::fromStdString(tokenFile.string())));
+
+    const int status = application.exec();
+    // Every transfer stops after the frame it is in; what was cut is recorded as cancelled. A
+    // line still waiting for a slow sign's reply is not waited for: the stop takes under a second.
+    if (!service.stopTransfers(700)) {
+        setup.log(QStringLiteral("lumivod: stopped"));
+        std::cout.flush();
+        std::_Exit(status);
+    }
+    service.shutDown();
+    setup.log(QStringLiteral("lumivod: stopped"));
+    return status;
+}
