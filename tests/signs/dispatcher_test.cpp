@@ -329,6 +329,8 @@ TEST(Dispatcher, CancelEndsTheWaitForABusyPort) {
         dispatcher.start({MakeSign("Held", "COM1", "01"), MakeSign("Next", "COM1", "02")},
                          SendPageCommand("Hello", 'A', nullptr)));
     const DispatchResult result = job.get()->wait();
+    // The job keeps the clocks and the clock keeps the job: let go of the job so both are freed.
+    clock->job = {};
 
     // The wait ended at the pause where Cancel came, not after its whole bound.
     EXPECT_EQ(clock->pauses, (std::vector<int>(3, kBusyStepMs)));
