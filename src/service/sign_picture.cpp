@@ -4,6 +4,7 @@
 #include "core/graphic.h"
 #include "core/led_picture.h"
 #include "core/led_render.h"
+#include "signs/sent_graphics.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -13,28 +14,6 @@
 
 namespace lumivo::service {
 
-namespace {
-
-// The graphics a page went out with, by number: the picture shows what the sign took, whatever
-// the graphics folder holds now.
-class SentGraphicSource final : public GraphicSource {
-public:
-    explicit SentGraphicSource(const std::map<int, Graphic>& graphics) : m_graphics(graphics) {}
-    Result<Graphic> load(std::string_view name) const override {
-        if (const std::optional<int> number = GraphicNumberOfName(name)) {
-            if (const auto it = m_graphics.find(*number); it != m_graphics.end()) {
-                return it->second;
-            }
-        }
-        return Error{"Graphic \"" + std::string(name) + "\" was not sent with this page"};
-    }
-
-private:
-    const std::map<int, Graphic>& m_graphics;
-};
-
-} // namespace
-
 std::optional<char> PictureShowsPage(const signs::SignRecord& record, std::optional<char> asked) {
     if (asked) {
         return record.pages.count(*asked) != 0 ? asked : std::nullopt;
@@ -42,15 +21,7 @@ std::optional<char> PictureShowsPage(const signs::SignRecord& record, std::optio
     if (record.runningPage && record.pages.count(*record.runningPage) != 0) {
         return record.runningPage;
     }
-    std::optional<char> last;
-    QDateTime when;
-    for (const auto& [letter, page] : record.pages) {
-        if (!last || page.sent > when) {
-            last = letter;
-            when = page.sent;
-        }
-    }
-    return last;
+    return signs::LastSentPage(record);
 }
 
 Result<QByteArray> DrawSentPagePng(const signs::Sign& sign, const signs::SignRecord& record,
@@ -63,7 +34,8 @@ Result<QByteArray> DrawSentPagePng(const signs::Sign& sign, const signs::SignRec
     memory.userCharacters = UserCharactersOf(record.userCharacters);
     SignGeometry geometry;
     geometry.columns = std::clamp(sign.columns, kMinSignColumns, kMaxSignColumns);
-    const SentGraphicSource graphics(sent->second.graphics);
+    signs::SentGraphics graphics;
+    graphics.set(sent->second.graphics);
     const Result<PageAnimation> animation =
         AnimateLine(sent->second.line, graphics, memory, geometry);
     if (!animation) {

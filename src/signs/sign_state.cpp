@@ -209,6 +209,18 @@ SignRecord ReadRecord(const QJsonObject& object) {
 
 } // namespace
 
+std::optional<char> LastSentPage(const SignRecord& record) {
+    std::optional<char> last;
+    QDateTime when;
+    for (const auto& [letter, page] : record.pages) {
+        if (!last || page.sent > when) {
+            last = letter;
+            when = page.sent;
+        }
+    }
+    return last;
+}
+
 QJsonObject SignRecordJson(const SignRecord& record) {
     QJsonObject pages;
     for (const auto& [letter, page] : record.pages) {

@@ -87,6 +87,9 @@ private:
 // and the last outcome. Keys of what was never sent are left out.
 QJsonObject SignRecordJson(const SignRecord& record);
 
+// The letter of the page sent last to the sign, or nothing when none was.
+std::optional<char> LastSentPage(const SignRecord& record);
+
 // The state file beside the settings file: "signs-state.json".
 std::filesystem::path SignStatePath(const std::filesystem::path& settingsFile);
 

@@ -6,9 +6,9 @@
 #include "core/led_render.h"
 #include "core/program_folder.h"
 #include "link/path_text.h"
+#include "signs/sent_graphics.h"
 #include "signs/sign_commands.h"
 #include "signs/window/progress_delegate.h"
-#include "signs/window/sent_graphics.h"
 #include "signs/window/sign_dialog.h"
 #include "signs/window/sign_table_model.h"
 #include "widgets/editor_host.h"
@@ -34,19 +34,6 @@ namespace {
 
 const QString kChooseGroup = QStringLiteral("(select a group)");
 const QString kWaitingForTheLine = QStringLiteral("Waiting for the line");
-
-// The letter of the page sent last to the sign, or nothing when none was.
-std::optional<char> LastSentPage(const SignRecord& record) {
-    std::optional<char> last;
-    QDateTime when;
-    for (const auto& [letter, page] : record.pages) {
-        if (!last || page.sent > when) {
-            last = letter;
-            when = page.sent;
-        }
-    }
-    return last;
-}
 
 } // namespace
 

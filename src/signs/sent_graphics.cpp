@@ -1,4 +1,4 @@
-#include "signs/window/sent_graphics.h"
+#include "signs/sent_graphics.h"
 
 #include <string>
 
