@@ -60,7 +60,8 @@ std::optional<Refusal> ReadBodyObject(const QByteArray& body, const QStringList&
 }
 
 std::optional<Refusal> ReadPageLetter(const QString& text, char& letter) {
-    const QString upper = text.toUpper();
+    // Upper-cased as ASCII only: a letter such as U+0131 must not become page I.
+    const QString upper = text.size() == 1 && text[0].unicode() < 0x80 ? text.toUpper() : QString();
     if (upper.size() != 1 || upper[0] < QLatin1Char('A') || upper[0] > QLatin1Char('Z')) {
         return Refusal{404, QStringLiteral("page"),
                        QStringLiteral("a page is one letter A..Z, not \"%1\"").arg(text)};
@@ -306,9 +307,10 @@ std::optional<Refusal> BuildDeleteSchedulesCommand(const QJsonObject& body,
     }
     std::array<bool, kMaxScheduleEntries> checked{};
     for (qsizetype i = 0; i < array.size(); ++i) {
+        // The range first: a double beyond int's range must not be converted.
         const double slot = array[i].toDouble(0);
-        if (!array[i].isDouble() || slot != static_cast<int>(slot) || slot < 1 ||
-            slot > kMaxScheduleEntries) {
+        if (!array[i].isDouble() || slot < 1 || slot > kMaxScheduleEntries ||
+            slot != static_cast<int>(slot)) {
             return BadField(
                 Item(QStringLiteral("slots"), i),
                 QStringLiteral("a schedule slot is a number 1..%1").arg(kMaxScheduleEntries));
