@@ -37,6 +37,11 @@ const char* const kUsage =
     "  -h, --help          show this help\n"
     "  --version           show the version\n";
 
+// "1 sign", "2 signs": the count of the sign list as the log says it.
+QString SignCount(std::size_t count) {
+    return count == 1 ? QStringLiteral("1 sign") : QStringLiteral("%1 signs").arg(count);
+}
+
 struct Listen {
     QHostAddress address{QHostAddress::LocalHost};
     quint16 port = 8686;
@@ -140,8 +145,8 @@ int main(int argc, char** argv) {
     tellProblems(service.reloadSigns());
     QObject::connect(&signals, &lumivo::service::StopSignals::reloadAsked, &service, [&] {
         tellProblems(service.reloadSigns());
-        setup.log(
-            QStringLiteral("lumivod: sign list read again: %1 sign(s)").arg(service.signCount()));
+        setup.log(QStringLiteral("lumivod: sign list read again: %1")
+                      .arg(SignCount(service.signCount())));
     });
     QObject::connect(&signals, &lumivo::service::StopSignals::stopAsked, &application,
                      &QCoreApplication::quit);
@@ -157,9 +162,8 @@ int main(int argc, char** argv) {
                               ? QStringLiteral("[%1]").arg(listen.address.toString())
                               : listen.address.toString();
     std::cout << "listening on " << where.toStdString() << ":" << port << std::endl;
-    setup.log(QStringLiteral("lumivod: %1 sign(s); token in %2")
-                  .arg(service.signCount())
-                  .arg(QString::fromStdString(tokenFile.string())));
+    setup.log(QStringLiteral("lumivod: %1; token in %2")
+                  .arg(SignCount(service.signCount()), QString::fromStdString(tokenFile.string())));
 
     const int status = application.exec();
     // Every transfer stops after the frame it is in; what was cut is recorded as cancelled. A

@@ -436,13 +436,19 @@ ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& r
     QJsonObject body;
     std::optional<Refusal> refused;
     char letter = 0;
+    const QString sub = path.size() == 5 ? path[4] : QString();
+    // The body of a command that takes none: empty, or an object without fields.
+    const auto noFields = [&] { return ReadBodyObject(request.body, {}, true, body); };
     if (action == QStringLiteral("pages") && path.size() == 5) {
         refused = ReadPageLetter(path[4], letter);
-        if (!refused) {
+        if (!refused && IsDocumentMediaType(request.contentType)) {
+            refused =
+                BuildDocumentPageCommand(request.body, letter, m_setup.graphicsFolder, command);
+        } else if (!refused) {
             refused = ReadBodyObject(request.body, {QStringLiteral("text")}, false, body);
-        }
-        if (!refused) {
-            refused = BuildPageCommand(body, letter, m_setup.graphicsFolder, command);
+            if (!refused) {
+                refused = BuildPageCommand(body, letter, m_setup.graphicsFolder, command);
+            }
         }
     } else if (action == QStringLiteral("brightness") && path.size() == 4) {
         refused = ReadBodyObject(request.body, {QStringLiteral("level")}, false, body);
@@ -457,14 +463,42 @@ ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& r
     } else if (action == QStringLiteral("run") && path.size() == 5) {
         refused = ReadPageLetter(path[4], letter);
         if (!refused) {
-            refused = ReadBodyObject(request.body, {}, true, body);
+            refused = noFields();
         }
         if (!refused) {
             command = signs::RunPageCommand(letter);
         }
+    } else if (action == QStringLiteral("link") && path.size() == 4) {
+        refused = ReadBodyObject(request.body, {QStringLiteral("pages")}, false, body);
+        if (!refused) {
+            refused = BuildLinkCommand(body, command);
+        }
+    } else if (action == QStringLiteral("schedules") && path.size() == 4) {
+        refused = ReadBodyObject(request.body, {QStringLiteral("entries")}, false, body);
+        if (!refused) {
+            refused = BuildSchedulesCommand(body, command);
+        }
+    } else if (action == QStringLiteral("schedules") && sub == QStringLiteral("delete")) {
+        refused = ReadBodyObject(request.body, {QStringLiteral("slots")}, false, body);
+        if (!refused) {
+            refused = BuildDeleteSchedulesCommand(body, command);
+        }
+    } else if (action == QStringLiteral("lines") && sub == QStringLiteral("delete")) {
+        refused = ReadBodyObject(request.body, {QStringLiteral("lines")}, false, body);
+        if (!refused) {
+            refused = BuildDeleteLinesCommand(body, command);
+        }
+    } else if (action == QStringLiteral("delete-all") && path.size() == 4) {
+        refused = noFields();
+        command = signs::DeleteAllCommand();
+    } else if (action == QStringLiteral("characters") && sub == QStringLiteral("default")) {
+        refused = noFields();
+        command = signs::RecallDefaultFontCommand();
     } else {
         return ErrorAnswer(404, QStringLiteral("no such command: %1; a sign or group takes "
-                                               "pages/{letter}, brightness, clock and run/{letter}")
+                                               "pages/{letter}, brightness, clock, run/{letter}, "
+                                               "link, schedules, schedules/delete, lines/delete, "
+                                               "delete-all and characters/default")
                                     .arg(QString::fromUtf8(request.path)));
     }
     if (refused) {

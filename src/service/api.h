@@ -25,6 +25,7 @@ struct ApiRequest {
     QByteArray path;          // as sent, percent-encoded, without the query
     QByteArray query;         // after the '?', percent-encoded; empty when none
     QByteArray authorization; // the Authorization header
+    QByteArray contentType;   // the Content-Type header; empty when none
     QByteArray body;
 };
 
