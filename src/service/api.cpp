@@ -336,8 +336,9 @@ ApiAnswer SignService::answerNow(const ApiRequest& request, const QStringList& p
         return get ? signAnswer(path[2]) : wrongMethod("GET");
     }
     if (path.size() == 4 && what == QStringLiteral("signs") &&
-        path[3] == QStringLiteral("picture.png")) {
-        return get ? pictureAnswer(path[2], request.query) : wrongMethod("GET");
+        (path[3] == QStringLiteral("picture.png") || path[3] == QStringLiteral("picture.gif"))) {
+        const bool animated = path[3] == QStringLiteral("picture.gif");
+        return get ? pictureAnswer(path[2], request.query, animated) : wrongMethod("GET");
     }
     if (path.size() >= 4 && (what == QStringLiteral("signs") || what == QStringLiteral("groups"))) {
         return post ? startCommand(path, request, answer, started) : wrongMethod("POST");
@@ -374,7 +375,8 @@ ApiAnswer SignService::signAnswer(const QString& name) const {
     return JsonAnswer(200, object);
 }
 
-ApiAnswer SignService::pictureAnswer(const QString& name, const QByteArray& query) const {
+ApiAnswer SignService::pictureAnswer(const QString& name, const QByteArray& query,
+                                     bool animated) const {
     const signs::Sign* sign = m_list.find(name);
     if (sign == nullptr) {
         return ErrorAnswer(404, QStringLiteral("no sign is called \"%1\"").arg(name),
@@ -401,11 +403,13 @@ ApiAnswer SignService::pictureAnswer(const QString& name, const QByteArray& quer
                   : QStringLiteral("nothing was sent to \"%1\" from here").arg(sign->name),
             asked ? QStringLiteral("page") : QString());
     }
-    Result<QByteArray> png = DrawSentPagePng(*sign, record, *page);
-    if (!png) {
-        return ErrorAnswer(500, QString::fromStdString(png.error().message));
+    Result<QByteArray> picture =
+        animated ? DrawSentPageGif(*sign, record, *page) : DrawSentPagePng(*sign, record, *page);
+    if (!picture) {
+        return ErrorAnswer(500, QString::fromStdString(picture.error().message));
     }
-    return ApiAnswer{200, QByteArrayLiteral("image/png"), *png};
+    return ApiAnswer{
+        200, animated ? QByteArrayLiteral("image/gif") : QByteArrayLiteral("image/png"), *picture};
 }
 
 ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& request,

@@ -96,7 +96,7 @@ private:
     ApiAnswer signAnswer(const QString& name) const;
     ApiAnswer signsAnswer() const;
     ApiAnswer jobAnswer(const QString& id) const;
-    ApiAnswer pictureAnswer(const QString& name, const QByteArray& query) const;
+    ApiAnswer pictureAnswer(const QString& name, const QByteArray& query, bool animated) const;
     void jobEnded(std::uint64_t id, const signs::DispatchResult& result);
     void forgetOldJobs();
     static QJsonObject jobJson(const Job& job);

@@ -204,7 +204,7 @@ TEST(ServiceApi, AnswersEveryCaseOfTheTable) {
 }
 
 // A refused request sends nothing; a page to a group reaches each of its signs once, and the
-// sign's picture then draws what it was sent.
+// sign's picture, still and animated, then draws what it was sent.
 TEST(ServiceApi, SendsOnlyWhatPassedAndDrawsWhatWasSent) {
     ServiceHarness service;
     service.ask(Request("POST", "/api/signs/Front/pages/A", "good", "{\"text\":\"\\u20ac\"}"));
@@ -225,6 +225,11 @@ TEST(ServiceApi, SendsOnlyWhatPassedAndDrawsWhatWasSent) {
     EXPECT_EQ(picture.status, 200) << picture.body.toStdString();
     EXPECT_EQ(picture.contentType, "image/png");
     EXPECT_TRUE(picture.body.startsWith("\x89PNG\r\n\x1a\n"));
+    const ApiAnswer animated =
+        service.ask(Request("GET", "/api/signs/Back/picture.gif?page=C", "good", "-"));
+    EXPECT_EQ(animated.status, 200) << animated.body.toStdString();
+    EXPECT_EQ(animated.contentType, "image/gif");
+    EXPECT_TRUE(animated.body.startsWith("GIF89a"));
 }
 
 } // namespace
