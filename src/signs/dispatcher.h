@@ -73,6 +73,7 @@ struct SignOutcome {
     // "through lumivod at ..." when lumivod sent it, or why lumivod, owner of the line, was not
     // used; empty for a sign whose line no lumivod owns.
     std::string serviceNote;
+    bool throughService = false; // lumivod, owner of the line, sent it
 };
 
 struct DispatchResult {

@@ -193,6 +193,7 @@ std::optional<SignOutcome> SendThroughService(const Sign& sign, const SignComman
     }
     end.outcome = std::move(answer.outcome);
     end.cancelled = answer.cancelled;
+    end.throughService = true;
     end.serviceNote = "through lumivod at " + route.address.toStdString() + " (its sign \"" +
                       route.signName.toStdString() + "\")";
     return end;

@@ -1,5 +1,5 @@
-// lumivod's runtime record as the editor and lumivo-cli read it, and the dispatcher's way around a
-// lumivod that does not answer.
+// lumivod's runtime record as the editor and lumivo-cli read it, and the dispatcher's way around
+// a lumivod that does not answer.
 
 #include "signs/service_client.h"
 #include "signs/service_runtime.h"
@@ -113,51 +113,34 @@ TEST(ServiceRuntime, WrittenRecordReadsBackAndOnlyItsOwnProcessRemovesIt) {
 }
 
 // lumivod's record names a live process, but nothing listens at its address: the sign's port
-// is opened here, and the outcome says lumivod did not answer.
+// is opened here, and the outcome says lumivod did not answer. User characters, which lumivod
+// has no route for, are refused on its line and write nothing.
 TEST(ServiceRuntime, LumivodThatDoesNotAnswerLeavesThePortToTheDesk) {
     EnsureApplication();
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
     const QString address = QStringLiteral("127.0.0.1:%1").arg(closed.serverPort());
     closed.close();
-
     link::FakeLine line;
     line.setResponder([](const std::string&) { return std::string("ACK"); });
     Dispatcher dispatcher([&](const Sign&) { return line.opener(); }, QString(),
                           [&](const Sign&) { return std::make_unique<link::FakeClock>(); },
                           nullptr);
     dispatcher.routeThroughService([&](const Sign&) {
-        return std::optional<ServiceRoute>(
-            ServiceRoute{address, QByteArrayLiteral("t"), getpid(), QStringLiteral("Front"), {}});
+        return std::optional<ServiceRoute>(ServiceRoute{address, {}, 42, QStringLiteral("F"), {}});
     });
-    const DispatchResult result =
-        dispatcher.run({DeskSign("tcp://127.0.0.1:1", "01")}, RunPageCommand('B'));
-    ASSERT_EQ(result.outcomes.size(), 1u);
-    const SignOutcome& end = result.outcomes[0];
+    const Sign sign = DeskSign("tcp://127.0.0.1:1", "01");
+    const SignOutcome font = dispatcher.run({sign}, FontTransferCommand({})).outcomes.at(0);
+    EXPECT_EQ(font.outcome.text, "lumivod (process 42) owns the line tcp://127.0.0.1:1 and takes "
+                                 "no user characters; stop lumivod to send it from here");
+    EXPECT_TRUE(line.written().empty());
+
+    const SignOutcome end = dispatcher.run({sign}, RunPageCommand('B')).outcomes.at(0);
     EXPECT_TRUE(end.outcome.success) << end.outcome.details;
     EXPECT_NE(line.written().find("<RPB>"), std::string::npos) << line.written();
     EXPECT_NE(end.outcome.details.find("lumivod at " + address.toStdString() + " did not answer"),
               std::string::npos)
         << end.outcome.details;
-    EXPECT_NE(end.serviceNote.find("the port was opened directly"), std::string::npos);
-}
-
-// A command lumivod has no route for is refused for a sign on its line: nothing is written.
-TEST(ServiceRuntime, UserCharactersAreRefusedOnALineLumivodOwns) {
-    link::FakeLine line;
-    Dispatcher dispatcher([&](const Sign&) { return line.opener(); }, QString(), {}, nullptr);
-    dispatcher.routeThroughService([](const Sign&) {
-        return std::optional<ServiceRoute>(
-            ServiceRoute{QStringLiteral("127.0.0.1:1"), {}, 42, QStringLiteral("Front"), {}});
-    });
-    const DispatchResult result =
-        dispatcher.run({DeskSign("tcp://127.0.0.1:1", "01")}, FontTransferCommand({}));
-    ASSERT_EQ(result.outcomes.size(), 1u);
-    EXPECT_FALSE(result.outcomes[0].outcome.success);
-    EXPECT_EQ(result.outcomes[0].outcome.text,
-              "lumivod (process 42) owns the line tcp://127.0.0.1:1 and takes no user "
-              "characters; stop lumivod to send it from here");
-    EXPECT_TRUE(line.written().empty());
 }
 
 } // namespace
