@@ -75,6 +75,7 @@ public:
     QStringList reloadSigns();
     std::optional<std::string> stateProblem() const { return m_state.loadProblem(); }
     std::size_t signCount() const { return m_list.signs.size(); }
+    const std::vector<signs::Sign>& signList() const { return m_list.signs; }
 
     // Stops every transfer after the frame it is in and waits for the lines; what was cut short
     // is recorded in the sign's state as cancelled. Answers still owed are dropped.
