@@ -22,8 +22,8 @@ TEST(SignTableModel, ShowsEachEndOfASign) {
         const link::Outcome outcome(link::BoxKind::Plain, c.fields[4], c.fields[3] == "1");
         if (c.fields[0] == "end" || c.fields[0] == "through") {
             SignOutcome end{QStringLiteral("front"), outcome, c.fields[1] == "1",
-                            c.fields[2] == "1", std::stoll(c.fields[5])};
-            end.throughService = c.fields[0] == "through";
+                            c.fields[2] == "1", std::stoll(c.fields[5]), std::string(),
+                            c.fields[0] == "through"};
             EXPECT_EQ(SignEndText(end), Q(c.fields[6]));
         } else {
             const LastOutcome last{Q(c.fields[5]), outcome, QDateTime(), c.fields[2] == "1"};
