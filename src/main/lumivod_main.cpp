@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     QObject::connect(&signals, &lumivo::service::StopSignals::stopAsked, &application,
                      &QCoreApplication::quit);
 
-    lumivo::service::HttpAdapter http(service);
+    lumivo::service::HttpAdapter http(service, setup.log);
     const quint16 port = http.listen(listen.address, listen.port);
     if (port == 0) {
         std::cerr << "lumivod: cannot listen on " << listen.address.toString().toStdString() << ":"

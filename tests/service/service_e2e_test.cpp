@@ -132,6 +132,33 @@ TEST(ServiceEndToEnd, SendsAGroupPageToTwoVirtualSignsAndStaysOpenToOthers) {
                   .status,
               413);
 
+    // A body announced as 64 MiB is refused once its first 2 MiB have come, not when all of it
+    // has: the service never holds more than the bound of one request.
+    {
+        QTcpSocket large;
+        large.connectToHost(QStringLiteral("127.0.0.1"),
+                            static_cast<quint16>(std::stoi(PortOf(listening))));
+        ASSERT_TRUE(large.waitForConnected(3000));
+        large.write("POST /api/signs/Front/pages/A HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " +
+                    token + "\r\nContent-Length: 67108864\r\n\r\n");
+        const QByteArray chunk(64 * 1024, ' ');
+        QByteArray answer;
+        for (int i = 0; i < 32 && answer.isEmpty(); ++i) {
+            large.write(chunk);
+            large.waitForBytesWritten(1000);
+            if (large.waitForReadyRead(i < 16 ? 1 : 200)) {
+                answer = large.readAll();
+            }
+        }
+        for (int i = 0; i < 20 && !answer.contains("\r\n\r\n"); ++i) {
+            large.waitForReadyRead(100);
+            answer += large.readAll();
+        }
+        EXPECT_TRUE(answer.startsWith("HTTP/1.1 413")) << answer.toStdString();
+        EXPECT_TRUE(large.state() == QAbstractSocket::UnconnectedState ||
+                    large.waitForDisconnected(2000));
+    }
+
     // A hundred clients connect and send nothing; another is answered meanwhile.
     std::vector<std::unique_ptr<QTcpSocket>> idle;
     for (int i = 0; i < 100; ++i) {
@@ -152,6 +179,7 @@ TEST(ServiceEndToEnd, SendsAGroupPageToTwoVirtualSignsAndStaysOpenToOthers) {
     EXPECT_NE(log.find("sign \"Front\" page B: sent"), std::string::npos) << log;
     EXPECT_NE(log.find("refused GET /api/signs: no token"), std::string::npos) << log;
     EXPECT_NE(log.find("lumivod: 2 signs; token in"), std::string::npos) << log;
+    EXPECT_NE(log.find("refused a request of over"), std::string::npos) << log;
 
     timer.restart();
     EXPECT_EQ(service.stop(SIGTERM, 1000), std::optional<int>(0));
