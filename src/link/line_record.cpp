@@ -55,7 +55,16 @@ void LineRecord::wrote(std::string_view bytes) {
 }
 
 void LineRecord::writeFailed(std::string_view bytes) {
-    add({LineEvent::Kind::WriteFailed, 0, std::string(bytes), 0});
+    if (m_writeOpen && !m_events.empty()) {
+        // The frame being written when the port refused: what went out and what did not.
+        m_events.back().kind = LineEvent::Kind::WriteFailed;
+        m_events.back().bytes += bytes;
+        if (m_observer) {
+            m_observer({LineEvent::Kind::WriteFailed, now(), std::string(bytes), 0});
+        }
+    } else {
+        add({LineEvent::Kind::WriteFailed, 0, std::string(bytes), 0});
+    }
     m_writeOpen = false;
 }
 
