@@ -3,10 +3,11 @@
 #include "cli/cli_common.h"
 #include "core/command_line.h"
 #include "core/frame.h"
-#include "link/device_access.h"
+#include "link/check_report.h"
 #include "link/line_check.h"
 #include "link/port_factory.h"
 #include "link/port_names.h"
+#include "signs/sign_check.h"
 
 #include <QString>
 
@@ -62,83 +63,13 @@ std::optional<std::string> PortTarget(const std::string& port, const std::string
     return port;
 }
 
-bool IsNetworkTarget(const std::string& target) {
-    return AsciiUpper(target.substr(0, 6)) == "TCP://";
-}
-
-std::string Joined(const std::vector<std::string>& parts) {
-    std::string text;
-    for (const std::string& part : parts) {
-        text += (text.empty() ? "" : "; ") + part;
-    }
-    return text;
-}
-
-// Says on `err` why `target` did not open: the device is missing, the user may not open it,
-// or another program holds it; otherwise the system's reason.
-void ExplainOpenFailure(const std::string& program, const std::string& target,
-                        const std::string& reason, std::ostream& err) {
-    const std::string head = program + ": " + target + ": ";
-    if (IsNetworkTarget(target)) {
-        err << head << "cannot connect: " << reason
-            << ". Is the device server on and its address and port right?\n";
-        return;
-    }
-    const link::DeviceAccess access = link::ExamineDevice(target);
-    switch (access.state) {
-    case link::DeviceAccess::State::Missing:
-        err << head
-            << "no such device. Is the adapter plugged in and the cable seated? 'lumivo-cli "
-               "ports' lists where COM1..COM8 lead; 'ls /dev/ttyUSB* /dev/ttyACM* /dev/ttyS*' "
-               "lists serial devices.\n";
-        return;
-    case link::DeviceAccess::State::NoPermission:
-        err << head << "permission denied: the device belongs to the group " << access.group;
-        if (access.inGroup) {
-            err << ", which you were added to after you logged in: log out and log in again.\n";
-        } else {
-            err << " and you are not in it. Add yourself with 'sudo adduser $USER " << access.group
-                << "', then log out and log in again.\n";
-        }
-        return;
-    case link::DeviceAccess::State::Present:
-    case link::DeviceAccess::State::Unknown:
-        break;
-    }
-    const std::vector<std::string> holders = link::ProgramsHolding(target);
-    if (!holders.empty()) {
-        err << head << "busy: held by " << Joined(holders)
-            << ". Close that program, or stop it, and check again.\n";
-        return;
-    }
-    err << head << "cannot open: " << reason << "\n";
-}
-
-// What the sign's answer means, for a person at the sign.
-void ExplainAnswer(const link::SignProbe& probe, const std::string& port, std::ostream& out) {
-    const std::string sign = "Sign " + probe.signId;
-    switch (probe.answer) {
-    case link::SignAnswer::Answers:
-        out << sign << ": the sign answers.\n";
-        return;
-    case link::SignAnswer::Silent:
-        out << sign << ": no answer, not one byte came back. Likely causes, most likely first:\n"
-            << "  1. the sign has another ID: 'lumivo-cli scan --port " << port
-            << "' lists the IDs that answer\n"
-            << "  2. the sign is on another port: 'lumivo-cli ports' lists where COM1..COM8 lead\n"
-            << "  3. the cable: unplugged, broken, or wired for another device (send and receive\n"
-            << "     crossed the wrong way)\n"
-            << "  4. the sign's baud rate is not 9600\n";
-        return;
-    case link::SignAnswer::Noise:
-        out << sign << ": bytes came back that are no reply: " << link::HexBytes(probe.reply)
-            << ". Wrong baud rate or noise on the line.\n";
-        return;
-    case link::SignAnswer::Refused:
-        out << sign << ": the sign answered \"NACK\": it heard a damaged frame. Noise on the "
-            << "line, a loose cable or a wrong baud rate.\n";
-        return;
-    }
+// What says that a running lumivod owns the line of `port`, where `action` is not taken.
+std::optional<std::string> OwnedLine(const std::string& port, const std::string& signId,
+                                     const std::string& settingsFile, const std::string& action) {
+    signs::Sign sign;
+    sign.port = QString::fromStdString(port);
+    sign.id = signId;
+    return signs::ServiceOwnsLine(sign, QString::fromStdString(settingsFile), action);
 }
 
 } // namespace
@@ -190,23 +121,20 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
         return ReportUsageError(
             err, program, "--sign takes a sign's own ID, 01..FF (no sign answers 00)", kCheckUsage);
     }
+    if (const auto owner = OwnedLine(*port, SignIdText(*id), settingsFile, "check")) {
+        err << program << ": " << *owner << "\n";
+        return kExitFailure;
+    }
     link::RealClock clock;
     const link::LineCheckResult result = link::CheckLine(
         link::OpenerForTarget(QString::fromStdString(*target)), clock, SignIdText(*id));
-    if (!result.opened) {
-        ExplainOpenFailure(program, *target, result.reason, err);
+    const link::CheckReport report = link::ReportCheck(result, *target, *port);
+    if (!report.opened) {
+        err << program << ": " << report.text;
         return kExitFailure;
     }
-    out << "Opened " << *target << (*port != *target ? " (" + *port + ")" : std::string()) << ".\n";
-    if (!IsNetworkTarget(*target)) {
-        if (const auto holders = link::ProgramsHolding(*target); !holders.empty()) {
-            out << "Also open in " << Joined(holders)
-                << ": its bytes and ours mix on the line; close it.\n";
-        }
-    }
-    ExplainAnswer(result.probe, *port, out);
-    out << "On the line:\n" << result.record;
-    return result.probe.answer == link::SignAnswer::Answers ? kExitOk : kExitFailure;
+    out << report.text;
+    return report.answers ? kExitOk : kExitFailure;
 }
 
 int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -240,6 +168,10 @@ int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
                                     kScanUsage);
         }
     }
+    if (const auto owner = OwnedLine(*port, "01", settingsFile, "scan")) {
+        err << program << ": " << *owner << "\n";
+        return kExitFailure;
+    }
     const auto started = std::chrono::steady_clock::now();
     link::RealClock clock;
     link::OpenFailureNote failure;
@@ -257,7 +189,7 @@ int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << "\n";
     }
     if (!probes) {
-        ExplainOpenFailure(program, *target, failure.reason, err);
+        err << program << ": " << link::OpenFailureText(*target, failure.reason) << "\n";
         return kExitFailure;
     }
     int answering = 0;
