@@ -493,6 +493,7 @@ void SignsWindow::checkSign() {
     const Sign sign = *current;
     // The line of a running lumivod is not opened from here: our frames would mix with its own.
     if (const auto owner = ServiceOwnsLine(sign, m_host.settingsPath(), "check")) {
+        m_model->setProgress(sign.name, QStringLiteral("not checked: lumivod owns the line"));
         ui::CurrentPrompter().showBox(
             this,
             ui::BoxRequest{ui::MessageKind::Warning, sign.name + QStringLiteral(": not checked"),
