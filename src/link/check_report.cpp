@@ -71,8 +71,7 @@ std::string ExplainAnswer(const SignProbe& probe, const std::string& port) {
                "  1. the sign has another ID: 'lumivo-cli scan --port " + port +
                "' lists the IDs that answer\n" +
                "  2. the sign is on another port: 'lumivo-cli ports' lists where COM1..COM8 lead\n"
-               "  3. the cable: unplugged, broken, or wired for another device (send and receive\n"
-               "     crossed the wrong way)\n"
+               "  3. the cable: unplugged, broken, or send and receive crossed the wrong way\n"
                "  4. the sign's baud rate is not 9600\n";
     case SignAnswer::Noise:
         return sign + ": bytes came back that are no reply: " + HexBytes(probe.reply) +
