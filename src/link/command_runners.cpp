@@ -25,12 +25,12 @@ Outcome RunOneFrame(const PortOpener& open, std::string_view payload, const std:
         return OpenFailure(port);
     }
     if (!port.sendFrame(payload, signId)) {
-        return PlainFailure(texts.failure);
+        return port.failure(texts.failure);
     }
     if (IsBroadcast(signId)) {
         return Information(texts.broadcast);
     }
-    return port.waitReply() ? Information(texts.success) : PlainFailure(texts.failure);
+    return port.waitReply() ? Information(texts.success) : port.failure(texts.failure);
 }
 
 constexpr std::string_view kSetIdOk = "    Set ID OK    ";
@@ -51,10 +51,10 @@ Outcome RunSetId(const PortOpener& open, Clock& /*clock*/, int newId) {
     }
     // No frame: the sign whatever its ID takes the new one and echoes its two digits.
     if (!port.write(SetIdBytes(newId))) {
-        return PlainFailure(kSetIdError);
+        return port.failure(kSetIdError);
     }
     const std::string echo = port.readBytes(2);
-    return SetIdEchoMatches(echo, newId) ? Information(kSetIdOk) : PlainFailure(kSetIdError);
+    return SetIdEchoMatches(echo, newId) ? Information(kSetIdOk) : port.failure(kSetIdError);
 }
 
 Outcome RunSetClock(const PortOpener& open, Clock& /*clock*/, const std::string& signId,
@@ -97,9 +97,9 @@ Outcome RunSendSchedules(const PortOpener& open, Clock& clock, const std::string
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (!port.sendFrame(SchedulePayload(static_cast<int>(i), entries[i]), signId) ||
             (!broadcast && !port.waitReply())) {
-            return PlainFailure(kScheduleError);
+            return port.failure(kScheduleError);
         }
-        clock.delay(70);
+        port.delay(clock, 70);
     }
     port.close();
     return Information(broadcast ? "   Sending Schedule is Over   " : "   Send Schedule OK   ");
@@ -118,7 +118,7 @@ Outcome RunDeleteSchedules(const PortOpener& open, Clock& /*clock*/, const std::
         }
         if (!port.sendFrame(DeleteSchedulePayload(k), signId) ||
             (!broadcast && !port.waitReply())) {
-            return PlainFailure(kDeleteScheduleError);
+            return port.failure(kDeleteScheduleError);
         }
     }
     port.close();
@@ -139,15 +139,15 @@ Outcome RunDeletePageLines(const PortOpener& open, Clock& clock, const std::stri
             }
             const char letter = static_cast<char>('A' + page);
             if (!port.sendFrame(DeleteLinePayload(static_cast<int>(line) + 1, letter), signId)) {
-                return PlainFailure(kDeletePageError);
+                return port.failure(kDeletePageError);
             }
             if (broadcast) {
                 continue;
             }
             if (!port.waitReply()) {
-                return PlainFailure(kDeletePageError);
+                return port.failure(kDeletePageError);
             }
-            clock.delay(50);
+            port.delay(clock, 50);
         }
     }
     port.close();

@@ -40,6 +40,12 @@ std::optional<Outcome> BuildPayloads(const std::vector<UserCharRecord>& records,
     return std::nullopt;
 }
 
+// `outcome` with what happened to the last frame on the line as its details.
+Outcome Explained(Outcome outcome, const PortSession& port) {
+    outcome.details = port.noAnswerDetails();
+    return outcome;
+}
+
 // The open line of one transfer and how it reports its progress.
 struct FontLine {
     PortSession& port;
@@ -72,27 +78,29 @@ std::optional<Outcome> SendCharacters(const FontLine& line,
         if (!line.port.sendFrame(*payloads[i], line.signId)) {
             // The line is gone: nothing more can reach the sign, not even the end bracket.
             line.report(0);
-            return ErrorFailure(CharacterError(records[i]));
+            return Explained(ErrorFailure(CharacterError(records[i])), line.port);
         }
         if (line.broadcast || line.port.waitReply()) {
             sent.push_back(records[i]);
-            line.clock.delay(60);
+            line.port.delay(line.clock, 60);
             continue;
         }
-        line.clock.delay(200);
+        // Told now: the end bracket below is written after the character that got no answer.
+        Outcome failed = Explained(ErrorFailure(CharacterError(records[i])), line.port);
+        line.port.delay(line.clock, 200);
         if (line.port.sendFrame(kEndTransferPayload, line.signId)) {
             line.port.waitReply();
         }
         line.port.close();
         line.report(0);
-        return ErrorFailure(CharacterError(records[i]));
+        return failed;
     }
     return std::nullopt;
 }
 
 // The end bracket after every character went; its reply is read and not judged.
 Outcome EndTransfer(const FontLine& line) {
-    line.clock.delay(200);
+    line.port.delay(line.clock, 200);
     const bool ended = line.port.sendFrame(kEndTransferPayload, line.signId);
     if (ended && !line.broadcast) {
         line.port.waitReply();
@@ -100,7 +108,7 @@ Outcome EndTransfer(const FontLine& line) {
     line.port.close();
     line.report(0);
     if (!ended) {
-        return ErrorFailure(kLineLost);
+        return Explained(ErrorFailure(kLineLost), line.port);
     }
     return Information(line.broadcast ? "      Transfer Font Over      "
                                       : "      Transfer Font OK      ");
@@ -125,13 +133,13 @@ FontTransferResult RunFontTransfer(const PortOpener& open, Clock& clock, const s
     line.report(0);
     // The brackets' replies are read and not judged.
     if (!port.sendFrame(kBeginTransferPayload, signId)) {
-        result.outcome = ErrorFailure(kLineLost);
+        result.outcome = Explained(ErrorFailure(kLineLost), port);
         return result;
     }
     if (!line.broadcast) {
         port.waitReply();
     }
-    clock.delay(200);
+    port.delay(clock, 200);
     if (std::optional<Outcome> failed = SendCharacters(line, records, payloads, result.sent)) {
         result.outcome = std::move(*failed);
         return result;

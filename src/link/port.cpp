@@ -7,6 +7,7 @@ namespace lumivo::link {
 namespace {
 
 thread_local OpenFailureNote t_openFailure;
+thread_local std::string t_openedDevice;
 
 } // namespace
 
@@ -16,6 +17,18 @@ void NoteOpenFailure(std::string device, std::string reason) {
 
 OpenFailureNote TakeOpenFailure() {
     return std::exchange(t_openFailure, OpenFailureNote{});
+}
+
+void NoteOpenedDevice(std::string device) {
+    t_openedDevice = std::move(device);
+}
+
+std::string TakeOpenedDevice() {
+    return std::exchange(t_openedDevice, std::string());
+}
+
+bool Port::readByteWithin(std::uint8_t& byte, int /*ms*/) {
+    return readByte(byte);
 }
 
 bool Port::writeBytes(std::string_view bytes) {

@@ -27,6 +27,10 @@ public:
     // leaving `byte` as it was.
     virtual bool readByte(std::uint8_t& byte) = 0;
 
+    // Reads one byte, waiting at most `ms` milliseconds (0: only what has come already). Ports
+    // that cannot wait less than the read time-out wait that long.
+    virtual bool readByteWithin(std::uint8_t& byte, int ms);
+
     // Closes the connection; further writes fail. Safe to call twice.
     virtual void close() = 0;
 };
@@ -43,5 +47,10 @@ struct OpenFailureNote {
 void NoteOpenFailure(std::string device, std::string reason);
 // The note of the last failed open on this thread, cleared by taking it.
 OpenFailureNote TakeOpenFailure();
+
+// The device an opener opened, noted the same way, so that a command can name it afterwards
+// (in the advice to check the line).
+void NoteOpenedDevice(std::string device);
+std::string TakeOpenedDevice();
 
 } // namespace lumivo::link

@@ -26,6 +26,8 @@ PortOpener OpenerForTarget(const QString& target) {
         }
         if (port == nullptr) {
             NoteOpenFailure(target.toStdString(), error.toStdString());
+        } else {
+            NoteOpenedDevice(target.toStdString());
         }
         return port;
     };

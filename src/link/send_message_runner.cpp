@@ -80,7 +80,7 @@ bool SendPageStream(PortSession& port, Clock& clock, const Bytes& stream, bool b
         report(0);
         return false;
     }
-    clock.delay(100);
+    port.delay(clock, 100);
     report(0);
     return true;
 }
@@ -118,7 +118,7 @@ bool SendGraphicBlocks(PortSession& port, Clock& clock, const Transfer& transfer
         if (!port.write(transfer.blockFrames[i]) || (!broadcast && !port.waitReply())) {
             return false;
         }
-        clock.delay(250);
+        port.delay(clock, 250);
     }
     return true;
 }
@@ -146,22 +146,22 @@ Outcome RunSendMessage(const PortOpener& open, Clock& clock, const SendMessageIn
     Report(step, std::string("Page ") + input.page);
     // The begin bracket's reply is read and not judged; a failed write means the line is gone.
     if (!port.sendFrame(kBeginTransferPayload, input.signId)) {
-        return PlainFailure(kSendMessageError);
+        return port.failure(kSendMessageError);
     }
     if (!broadcast) {
         port.waitReply();
     }
-    clock.delay(200);
+    port.delay(clock, 200);
     if (!SendPageStream(port, clock, transfer->pageStream, broadcast, progress)) {
-        return PlainFailure(kSendMessageError);
+        return port.failure(kSendMessageError);
     }
     if (!SendGraphicBlocks(port, clock, *transfer, broadcast, step)) {
-        return PlainFailure(kSendGraphicError);
+        return port.failure(kSendGraphicError);
     }
     Report(step, "End of transfer");
-    clock.delay(200);
+    port.delay(clock, 200);
     if (!port.sendFrame(kEndTransferPayload, input.signId)) {
-        return PlainFailure(kSendMessageError);
+        return port.failure(kSendMessageError);
     }
     if (!broadcast) {
         port.waitReply();

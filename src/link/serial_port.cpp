@@ -150,10 +150,14 @@ bool SerialPort::writeBytes(std::string_view bytes) {
 }
 
 bool SerialPort::readByte(std::uint8_t& byte) {
+    return readByteWithin(byte, kReadTimeoutMs);
+}
+
+bool SerialPort::readByteWithin(std::uint8_t& byte, int ms) {
     if (!m_port->isOpen()) {
         return false;
     }
-    if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(kReadTimeoutMs)) {
+    if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(ms)) {
         // A quiet line is not a broken one: forget the time-out so the next write and read
         // start clean.
         if (m_port->error() == QSerialPort::TimeoutError) {

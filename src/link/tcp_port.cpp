@@ -60,9 +60,13 @@ bool TcpPort::writeBytes(std::string_view bytes) {
 }
 
 bool TcpPort::readByte(std::uint8_t& byte) {
+    return readByteWithin(byte, kReadTimeoutMs);
+}
+
+bool TcpPort::readByteWithin(std::uint8_t& byte, int ms) {
     if (m_socket->bytesAvailable() == 0) {
         if (m_socket->state() != QAbstractSocket::ConnectedState ||
-            !m_socket->waitForReadyRead(kReadTimeoutMs)) {
+            !m_socket->waitForReadyRead(ms)) {
             return false;
         }
     }

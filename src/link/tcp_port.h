@@ -31,6 +31,7 @@ public:
     bool writeByte(std::uint8_t byte) override;
     bool writeBytes(std::string_view bytes) override;
     bool readByte(std::uint8_t& byte) override;
+    bool readByteWithin(std::uint8_t& byte, int ms) override;
     void close() override;
 
 private:

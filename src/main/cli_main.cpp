@@ -1,3 +1,4 @@
+#include "cli/cli_check.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_common.h"
 #include "cli/cli_graphic.h"
@@ -30,6 +31,8 @@ const char* const kUsage =
     "           or show the bytes (--dry-run)\n"
     "  signs    list the sign list with what each sign was last sent, add or remove a sign\n"
     "  ports    list the device each COM port setting reaches\n"
+    "  check    find out why a sign does not answer: the port, the permission, the sign's reply\n"
+    "  scan     list the sign IDs that answer on a line\n"
     "  graphic  import a picture file as a graphic, or export a graphic as a picture\n"
     "  render   draw the sign showing a line, at one moment or every frame, as PNG pictures\n"
     "\n"
@@ -66,6 +69,15 @@ int RunCommandLine(int argc, char** argv) {
     }
     if (args[0] == "ports") {
         return lumivo::cli::RunPortsCommand(rest, std::cout, std::cerr, lumivo::SettingsFilePath());
+    }
+    if (args[0] == "check") {
+        return lumivo::cli::RunCheckCommand(rest, std::cout, std::cerr,
+                                            lumivo::SettingsFilePath().string());
+    }
+    if (args[0] == "scan") {
+        return lumivo::cli::RunScanCommand(rest, std::cout, std::cerr,
+                                           lumivo::SettingsFilePath().string(),
+                                           isatty(STDERR_FILENO) != 0);
     }
     const bool signs = args[0] == "signs";
     if (signs || lumivo::cli::IsSignCommand(args[0])) {

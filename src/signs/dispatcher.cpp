@@ -106,6 +106,10 @@ bool CancellablePort::readByte(std::uint8_t& byte) {
     return m_inner->readByte(byte);
 }
 
+bool CancellablePort::readByteWithin(std::uint8_t& byte, int ms) {
+    return m_inner->readByteWithin(byte, ms);
+}
+
 void CancellablePort::close() {
     m_inner->close();
 }

@@ -54,7 +54,9 @@ void ShowOutcome(QWidget* parent, const link::Outcome& outcome) {
                                                      QString::fromStdString(outcome.details)});
         return;
     case link::BoxKind::Plain:
-        ShowBox(parent, MessageKind::Plain, text, QMessageBox::Ok);
+        // A reply failure: what happened on the line goes to the details.
+        CurrentPrompter().showBox(parent, BoxRequest{MessageKind::Plain, text, QMessageBox::Ok,
+                                                     QString::fromStdString(outcome.details)});
         return;
     }
 }

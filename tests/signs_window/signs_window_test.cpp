@@ -4,6 +4,7 @@
 
 #include "core/test_support.h"
 #include "link/path_text.h"
+#include "signs/service_runtime.h"
 #include "support/window_test_support.h"
 #include "widgets/preview_model.h"
 
@@ -19,6 +20,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <unistd.h>
 
 namespace lumivo::signs {
 namespace {
@@ -278,6 +280,65 @@ TEST_F(SignsWindowTest, ThePictureShowsTheUserCharactersTheSignWasSent) {
     ASSERT_EQ(window->shownSign(), QStringLiteral("Back"));
     const DotImage factory = window->picture().frame();
     EXPECT_NE(sent, factory);
+}
+
+// tests/data/signs_window/check_boxes.tsv
+TEST_F(SignsWindowTest, CheckShowsTheVerdictAndTheWholeReport) {
+    test::ForEachCase("signs_window/check_boxes.tsv", 6, [&](const test::CaseRow& c) {
+        const std::string& reach = c.fields[2];
+        m_front.setDefaultReply(c.fields[1] == "-" ? std::string() : test::Unescape(c.fields[1]));
+        m_front.setOpenFails(reach == "fails");
+        const std::filesystem::path settings = link::FileSystemPath(m_host.settings);
+        const std::filesystem::path runtime = ServiceRuntimePath(settings);
+        std::filesystem::remove(runtime);
+        if (reach == "lumivod") {
+            Sign front;
+            front.name = QStringLiteral("Front");
+            front.port = QStringLiteral("COM1");
+            ASSERT_TRUE(WriteServiceRuntime(
+                runtime, ServiceRuntime{getpid(), QStringLiteral("127.0.0.1:1"), {front}}));
+        }
+        m_prompts.clear();
+        const std::size_t framesBefore = m_front.frames().size();
+        auto window = Open(kSite);
+        window->show();
+        auto* button = window->findChild<QPushButton*>(QStringLiteral("checkButton"));
+        ASSERT_NE(button, nullptr);
+        QSignalSpy ended(window.get(), &SignsWindow::checkEnded);
+        button->click();
+        if (ended.isEmpty()) {
+            // The row and the button show the check under way.
+            EXPECT_TRUE(window->checking());
+            EXPECT_FALSE(button->isEnabled());
+            EXPECT_FALSE(window->model().progressText(QStringLiteral("Front")).isEmpty());
+            ASSERT_TRUE(ended.wait(20000));
+        }
+        EXPECT_FALSE(window->checking());
+        EXPECT_TRUE(button->isEnabled());
+        ASSERT_EQ(m_prompts.boxes().size(), 1u);
+        const ui::BoxRequest& box = m_prompts.boxes().front().request;
+        EXPECT_EQ(box.text.toStdString(), c.fields[3]);
+        std::string pieces = c.fields[4];
+        if (const auto at = pieces.find("{pid}"); at != std::string::npos) {
+            pieces.replace(at, 5, std::to_string(getpid()));
+        }
+        const std::string details = box.details.toStdString();
+        std::size_t from = 0;
+        for (std::size_t start = 0, at = 0; at != std::string::npos; start = at + 5) {
+            at = pieces.find(" ... ", start);
+            const std::string piece = pieces.substr(start, at - start);
+            from = details.find(piece, from);
+            ASSERT_NE(from, std::string::npos) << "no \"" << piece << "\" in:\n" << details;
+        }
+        EXPECT_TRUE(window->model()
+                        .progressText(QStringLiteral("Front"))
+                        .startsWith(QString::fromStdString(c.fields[5])))
+            << window->model().progressText(QStringLiteral("Front")).toStdString();
+        if (reach != "open") {
+            EXPECT_EQ(m_front.frames().size(), framesBefore); // nothing went out
+        }
+        std::filesystem::remove(runtime);
+    });
 }
 
 TEST_F(SignsWindowTest, MenuItemMakesTheWindowAtItsFirstUseOnly) {

@@ -151,6 +151,14 @@ QVariant SignTableModel::data(const QModelIndex& index, int role) const {
     if (sign == nullptr) {
         return {};
     }
+    if (role == Qt::ToolTipRole && index.column() == LastOutcomeColumn && m_states != nullptr) {
+        // What explains the last end: which frame got no answer, the check's report.
+        if (const auto last = m_states->record(sign->name).last;
+            last && !last->outcome.details.empty()) {
+            return LastOutcomeText(*last) + QStringLiteral("\n") +
+                   QString::fromStdString(last->outcome.details);
+        }
+    }
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         return cellText(*sign, index.column());
     }

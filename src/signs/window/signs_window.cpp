@@ -8,6 +8,7 @@
 #include "link/path_text.h"
 #include "signs/sent_graphics.h"
 #include "signs/service_runtime.h"
+#include "signs/sign_check.h"
 #include "signs/sign_commands.h"
 #include "signs/window/progress_delegate.h"
 #include "signs/window/sign_dialog.h"
@@ -42,7 +43,8 @@ const QString kWaitingForTheLine = QStringLiteral("Waiting for the line");
 // still queued when the window goes is dropped with it.
 class SignsWindow::Relay final : public DispatchObserver {
 public:
-    explicit Relay(SignsWindow& window) : m_window(&window) {}
+    using Finished = void (SignsWindow::*)(const DispatchResult&);
+    Relay(SignsWindow& window, Finished finished) : m_window(&window), m_finished(finished) {}
 
     void signStarted(const QString& sign) override {
         post([sign](SignsWindow& w) { w.signStarted(sign); });
@@ -57,7 +59,7 @@ public:
         post([outcome](SignsWindow& w) { w.signFinished(outcome); });
     }
     void finished(const DispatchResult& result) override {
-        post([result](SignsWindow& w) { w.jobFinished(result); });
+        post([result, finished = m_finished](SignsWindow& w) { (w.*finished)(result); });
     }
 
 private:
@@ -68,13 +70,15 @@ private:
     }
 
     SignsWindow* m_window;
+    Finished m_finished;
 };
 
 SignsWindow::SignsWindow(ui::EditorHost& host, Dispatcher::OpenerFor openerFor,
                          Dispatcher::ClockFor clockFor, QWidget* parent)
     : QWidget(parent), m_host(host), m_ui(std::make_unique<Ui::SignsWindow>()),
       m_state(SignStatePath(FileSystemPath(host.settingsPath()))),
-      m_relay(std::make_unique<Relay>(*this)),
+      m_relay(std::make_unique<Relay>(*this, &SignsWindow::jobFinished)),
+      m_checkRelay(std::make_unique<Relay>(*this, &SignsWindow::checkFinished)),
       m_dispatcher(std::make_unique<Dispatcher>(std::move(openerFor), host.settingsPath(),
                                                 std::move(clockFor), &m_state)) {
     // A sign whose line a running lumivod owns goes through it; its progress reads
@@ -146,6 +150,7 @@ void SignsWindow::connectControls() {
     connect(m_ui->RemoveButton, &QPushButton::clicked, this, &SignsWindow::removeSign);
     connect(m_ui->SendButton, &QPushButton::clicked, this, &SignsWindow::sendLine1);
     connect(m_ui->CancelButton, &QPushButton::clicked, this, &SignsWindow::cancelSend);
+    connect(m_ui->checkButton, &QPushButton::clicked, this, &SignsWindow::checkSign);
     connect(m_ui->SignTable, &QTableView::doubleClicked, this, &SignsWindow::editSign);
     connect(m_ui->GroupCombo, &QComboBox::activated, this, [this](int index) {
         if (index > 0) {
@@ -206,8 +211,12 @@ std::vector<Sign> SignsWindow::chosenSigns() const {
 void SignsWindow::updateButtons() {
     const bool chosen = m_ui->SignTable->selectionModel()->hasSelection();
     const bool current = m_model->signAt(m_ui->SignTable->currentIndex().row()) != nullptr;
-    m_ui->SendButton->setEnabled(!sending() && chosen);
+    // A check and a send do not run at once: the rows show one of them.
+    m_ui->SendButton->setEnabled(!sending() && !checking() && chosen);
     m_ui->CancelButton->setEnabled(sending());
+    m_ui->checkButton->setEnabled(!sending() && !checking() && current);
+    m_ui->checkButton->setText(checking() ? QStringLiteral("Checking...")
+                                          : QStringLiteral("Chec&k"));
     m_ui->EditButton->setEnabled(current);
     m_ui->RemoveButton->setEnabled(current);
 }
@@ -404,7 +413,11 @@ void SignsWindow::cancelSend() {
 
 void SignsWindow::closeEvent(QCloseEvent* event) {
     // A send does not outlive the user's wish to stop: it ends after the frame each sign is in.
+    // A check ends the same way, and its box is not shown.
     cancelSend();
+    if (m_checkJob != nullptr) {
+        m_checkJob->cancel();
+    }
     QWidget::closeEvent(event);
 }
 
@@ -444,6 +457,67 @@ void SignsWindow::jobFinished(const DispatchResult& result) {
     showSelectedSign();
     updateButtons();
     Q_EMIT sendFinished();
+}
+
+// --- Checking -------------------------------------------------------------------------------
+
+namespace {
+
+// The box of a check's end: the sign and the verdict, the whole report under it. A check that
+// did not run here (cancelled, or the command stopped) says so with what is known.
+ui::BoxRequest CheckBox(const SignOutcome& end) {
+    const QString verdict = QString::fromStdString(end.outcome.text);
+    const QString report = QString::fromStdString(end.outcome.details);
+    ui::BoxRequest box;
+    box.kind = end.outcome.success ? ui::MessageKind::Information : ui::MessageKind::Warning;
+    if (verdict.isEmpty() || report.isEmpty() || end.cancelled || !end.started) {
+        box.text = end.sign + QStringLiteral(": not checked");
+        box.details = report.isEmpty() ? verdict : report;
+        if (box.details.isEmpty()) {
+            box.details = QStringLiteral("The check was cancelled before it began.");
+        }
+        return box;
+    }
+    box.text = end.sign + QStringLiteral(": ") + verdict;
+    box.details = report;
+    return box;
+}
+
+} // namespace
+
+void SignsWindow::checkSign() {
+    const Sign* current = m_model->signAt(m_ui->SignTable->currentIndex().row());
+    if (current == nullptr || sending() || checking()) {
+        return;
+    }
+    const Sign sign = *current;
+    // The line of a running lumivod is not opened from here: our frames would mix with its own.
+    if (const auto owner = ServiceOwnsLine(sign, m_host.settingsPath(), "check")) {
+        m_model->setProgress(sign.name, QStringLiteral("not checked: lumivod owns the line"));
+        ui::CurrentPrompter().showBox(
+            this,
+            ui::BoxRequest{ui::MessageKind::Warning, sign.name + QStringLiteral(": not checked"),
+                           QMessageBox::Ok, QString::fromStdString(*owner)});
+        Q_EMIT checkEnded();
+        return;
+    }
+    m_model->clearProgress();
+    m_steps.clear();
+    m_cancelling = false;
+    m_model->setProgress(sign.name, kWaitingForTheLine);
+    m_checkJob = m_dispatcher->start({sign}, LineCheckCommand(), m_checkRelay.get());
+    updateButtons();
+}
+
+void SignsWindow::checkFinished(const DispatchResult& result) {
+    m_checkJob.reset();
+    m_model->statesChanged();
+    updateButtons();
+    if (!result.outcomes.empty() && isVisible()) {
+        const ui::BoxRequest box = CheckBox(result.outcomes.front());
+        ui::CurrentPrompter().showBox(this, box);
+    }
+    Q_EMIT checkEnded();
 }
 
 } // namespace lumivo::signs

@@ -30,8 +30,9 @@ class SignTableModel;
 // The site's signs: the list from the settings file with each sign's last outcome and a picture
 // of what it was last sent from here; adding, editing and removing signs; and Line 1 sent as a
 // page to the chosen signs and groups at once, with a progress row per sign, Cancel and the
-// summary. Sends run on the dispatcher's line workers; the window only hears of them, so it never
-// waits for a sign.
+// summary; the line check of the selected sign, whose answer is shown in a box. Sends and checks
+// run on the dispatcher's line workers; the window only hears of them, so it never waits for a
+// sign.
 class SignsWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -53,6 +54,7 @@ public:
     // Selects the rows of the signs of that group (without regard to case).
     void chooseGroup(const QString& group);
     bool sending() const { return m_job != nullptr; }
+    bool checking() const { return m_checkJob != nullptr; }
     QString summary() const;
     // The sign whose picture is shown, and the page letter shown (nothing: no page sent).
     QString shownSign() const { return m_shownSign; }
@@ -64,10 +66,14 @@ public:
     void removeSign();
     void sendLine1();
     void cancelSend();
+    // Checks the current sign's line on its worker; the box with the answer follows.
+    void checkSign();
 
 Q_SIGNALS:
     // A send ended and its summary is shown.
     void sendFinished();
+    // A check ended and its box was shown.
+    void checkEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -89,6 +95,7 @@ private:
     void signStep(const QString& sign, const QString& step);
     void signFinished(const SignOutcome& outcome);
     void jobFinished(const DispatchResult& result);
+    void checkFinished(const DispatchResult& result);
 
     ui::EditorHost& m_host;
     std::unique_ptr<Ui::SignsWindow> m_ui;
@@ -102,8 +109,10 @@ private:
     // state, ends first.
     SignStateStore m_state;
     std::unique_ptr<Relay> m_relay;
+    std::unique_ptr<Relay> m_checkRelay;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::shared_ptr<DispatchJob> m_job;
+    std::shared_ptr<DispatchJob> m_checkJob;
     // The step each sign under way is in ("Page A", "Graphic G01 2/3"), and whether Cancel was
     // pressed during this send.
     std::map<QString, QString> m_steps;
