@@ -1,6 +1,5 @@
 #!/bin/sh
-# CPU of an idle lumivod with 32 signs (eight virtual signs on TCP, four sign names on each)
-# and 10 fields, every sign holding a clock line with a field: runs it SECONDS (default 60) and
+# CPU of an idle lumivod with 32 signs (32 virtual signs on TCP) and 10 fields, every sign holding a clock line with a field: runs it SECONDS (default 60) and
 # prints the processor time it took from /proc/PID/stat (utime + stime) as a share of one core.
 # usage: bench/fields_idle.sh BUILD_DIR [SECONDS]
 set -eu
@@ -12,18 +11,14 @@ trap 'for p in $pids; do kill "$p" 2>/dev/null || true; done; rm -rf "$home"' EX
 export LUMIVO_HOME="$home"
 ini="$home/lumivo.INI"
 : >"$ini"
-for s in 1 2 3 4 5 6 7 8; do
+for s in $(seq 32); do
     "$bin/lumivo-sign" --listen 127.0.0.1:0 >"$home/sign$s.out" &
     pids="$pids $!"
 done
 sleep 1
-n=0
-for s in 1 2 3 4 5 6 7 8; do
+for s in $(seq 32); do
     port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\).*/\1/p' "$home/sign$s.out")
-    for k in 1 2 3 4; do
-        n=$((n + 1))
-        printf '[Sign S%s]\nPort=tcp://127.0.0.1:%s\nID=01\n\n' "$n" "$port" >>"$ini"
-    done
+    printf '[Sign S%s]\nPort=tcp://127.0.0.1:%s\nID=01\n\n' "$s" "$port" >>"$ini"
 done
 for f in 0 1 2 3 4 5 6 7 8 9; do
     echo "value $f" >"$home/field$f.txt"

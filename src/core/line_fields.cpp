@@ -166,7 +166,8 @@ Result<LineTemplate> LineTemplate::Parse(std::string_view line) {
 std::vector<std::string> LineTemplate::fieldNames() const {
     std::vector<std::string> names;
     for (const Piece& piece : m_pieces) {
-        if (piece.field && std::find(names.begin(), names.end(), piece.field->name) == names.end()) {
+        if (piece.field &&
+            std::find(names.begin(), names.end(), piece.field->name) == names.end()) {
             names.push_back(piece.field->name);
         }
     }
@@ -318,8 +319,8 @@ std::optional<std::size_t> SourceFieldWidth(std::string_view format) {
     if (format.empty()) {
         return std::numeric_limits<std::size_t>::max();
     }
-    if (format.size() > 4 || !std::all_of(format.begin(), format.end(),
-                                          [](char c) { return c >= '0' && c <= '9'; })) {
+    if (format.size() > 4 ||
+        !std::all_of(format.begin(), format.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return std::nullopt;
     }
     const std::size_t width = std::stoul(std::string(format));

@@ -220,17 +220,17 @@ SignService::SignService(ServiceSetup setup, QObject* parent)
                                                        m_setup.clockFor, &m_state);
     m_fields = std::make_unique<FieldService>(
         m_setup.now,
-        FieldPageHooks{
-            [this](const QString& sign) { return transferRuns(sign); },
-            [this](const QString& sign, char letter) -> std::optional<Bytes> {
-                const signs::SignRecord record = m_state.record(sign);
-                const auto page = record.pages.find(letter);
-                return page == record.pages.end() ? std::nullopt
-                                                  : std::optional<Bytes>(page->second.line);
-            },
-            [this](const QString& sign, char letter, Bytes line) {
-                startFieldSend(sign, letter, std::move(line));
-            }},
+        FieldPageHooks{[this](const QString& sign) { return transferRuns(sign); },
+                       [this](const QString& sign, char letter) -> std::optional<Bytes> {
+                           const signs::SignRecord record = m_state.record(sign);
+                           const auto page = record.pages.find(letter);
+                           return page == record.pages.end()
+                                      ? std::nullopt
+                                      : std::optional<Bytes>(page->second.line);
+                       },
+                       [this](const QString& sign, char letter, Bytes line) {
+                           startFieldSend(sign, letter, std::move(line));
+                       }},
         this);
     reloadSigns();
 }

@@ -119,15 +119,15 @@ QJsonObject FieldPages::fieldsJson(const QString& sign) const {
         for (const std::string& name : kept.sourceFields()) {
             const FieldValue* value = m_board.value(name);
             QJsonObject state{
-                {QStringLiteral("value"),
-                 value != nullptr && value->value ? QJsonValue(QString::fromLatin1(*value->value))
-                                                  : QJsonValue(QJsonValue::Null)},
+                {QStringLiteral("value"), value != nullptr && value->value
+                                              ? QJsonValue(QString::fromLatin1(*value->value))
+                                              : QJsonValue(QJsonValue::Null)},
                 {QStringLiteral("ok"), value != nullptr && value->ok},
-                {QStringLiteral("error"),
-                 value == nullptr  ? QStringLiteral("no such field in the settings")
-                 : value->ok       ? QString()
-                 : value->error.isEmpty() ? QStringLiteral("no value yet")
-                                          : value->error},
+                {QStringLiteral("error"), value == nullptr
+                                              ? QStringLiteral("no such field in the settings")
+                                          : value->ok              ? QString()
+                                          : value->error.isEmpty() ? QStringLiteral("no value yet")
+                                                                   : value->error},
                 {QStringLiteral("updated"),
                  value != nullptr && value->updated.isValid()
                      ? QJsonValue(value->updated.toUTC().toString(Qt::ISODateWithMs))
@@ -145,12 +145,11 @@ QJsonObject FieldPages::templatesJson(const QString& sign, const QDateTime& now)
             continue;
         }
         const std::optional<Bytes> filled = kept.fill(now);
-        pages.insert(QString(QLatin1Char(key.second)),
-                     QJsonObject{{QStringLiteral("template"),
-                                  QString::fromLatin1(kept.line().source())},
-                                 {QStringLiteral("filled"),
-                                  filled ? QJsonValue(QString::fromLatin1(*filled))
-                                         : QJsonValue(QJsonValue::Null)}});
+        pages.insert(
+            QString(QLatin1Char(key.second)),
+            QJsonObject{{QStringLiteral("template"), QString::fromLatin1(kept.line().source())},
+                        {QStringLiteral("filled"), filled ? QJsonValue(QString::fromLatin1(*filled))
+                                                          : QJsonValue(QJsonValue::Null)}});
     }
     return pages;
 }

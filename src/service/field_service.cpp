@@ -5,8 +5,7 @@
 namespace lumivo::service {
 
 FieldService::FieldService(FieldBoard::Now now, FieldPageHooks hooks, QObject* parent)
-    : QObject(parent),
-      m_now(now ? std::move(now) : [] { return QDateTime::currentDateTimeUtc(); }),
+    : QObject(parent), m_now(now ? std::move(now) : [] { return QDateTime::currentDateTimeUtc(); }),
       m_board(m_now), m_pages(m_board, std::move(hooks), 10000) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &FieldService::evaluate);

@@ -85,8 +85,8 @@ FetchOutcome JsonValueOutcome(const QByteArray& body, const QString& pointer) {
     if (error.error != QJsonParseError::NoError) {
         return Failed(QStringLiteral("the answer is not JSON: %1").arg(error.errorString()));
     }
-    const QJsonValue whole = document.isObject() ? QJsonValue(document.object())
-                                                 : QJsonValue(document.array());
+    const QJsonValue whole =
+        document.isObject() ? QJsonValue(document.object()) : QJsonValue(document.array());
     const std::optional<QJsonValue> value = AtPointer(whole, pointer);
     if (!value) {
         return Failed(QStringLiteral("the answer holds nothing at %1").arg(pointer));
@@ -114,9 +114,8 @@ FieldSettings ReadFieldSettings(const QString& settingsFile) {
     const SettingsFile file(settingsFile.toStdString());
     FieldSettings settings;
     QStringList& problems = settings.problems;
-    if (const std::optional<int> interval =
-            ReadBounded(file, "Service", "min_interval", 10, 1, 86400,
-                        QStringLiteral("[Service]"), problems)) {
+    if (const std::optional<int> interval = ReadBounded(
+            file, "Service", "min_interval", 10, 1, 86400, QStringLiteral("[Service]"), problems)) {
         settings.minIntervalMs = *interval * 1000;
     }
     for (const std::string& section : file.sectionNames()) {
@@ -127,9 +126,9 @@ FieldSettings ReadFieldSettings(const QString& settingsFile) {
         FieldDefinition field;
         field.name = QString::fromStdString(section.substr(sizeof(kFieldSection) - 1)).trimmed();
         const std::string name = field.name.toStdString();
-        const bool named = !name.empty() &&
-                           LineTemplate::Parse("{" + name + "}").value().fieldNames() ==
-                               std::vector<std::string>{name};
+        const bool named =
+            !name.empty() && LineTemplate::Parse("{" + name + "}").value().fieldNames() ==
+                                 std::vector<std::string>{name};
         if (!named || IsClockField(name)) {
             problems.append(QStringLiteral("[%1]: a field's name is letters, digits, '_' and "
                                            "'-', starting with a letter, and not time or date")
@@ -174,17 +173,17 @@ FieldSettings ReadFieldSettings(const QString& settingsFile) {
                                 .arg(field.name));
             continue;
         } else {
-            problems.append(QStringLiteral("field \"%1\": source takes file, command or http")
-                                .arg(field.name));
+            problems.append(
+                QStringLiteral("field \"%1\": source takes file, command or http").arg(field.name));
             continue;
         }
-        const auto refresh = ReadBounded(file, section, "refresh", 60, 1, 86400, field.name,
-                                         problems);
+        const auto refresh =
+            ReadBounded(file, section, "refresh", 60, 1, 86400, field.name, problems);
         const auto timeout = ReadBounded(file, section, "timeout", 5, 1, 300, field.name, problems);
-        const auto bytes = ReadBounded(file, section, "max_bytes", 65536, 1, 1024 * 1024,
-                                       field.name, problems);
-        const auto chars = ReadBounded(file, section, "max_length", 100, 1, 1000, field.name,
-                                       problems);
+        const auto bytes =
+            ReadBounded(file, section, "max_bytes", 65536, 1, 1024 * 1024, field.name, problems);
+        const auto chars =
+            ReadBounded(file, section, "max_length", 100, 1, 1000, field.name, problems);
         if (!good || !refresh || !timeout || !bytes || !chars) {
             continue;
         }
@@ -352,8 +351,8 @@ void FieldBoard::fetchCommand(Entry& entry) {
                 } else if (status != QProcess::NormalExit) {
                     record(name, Failed(QStringLiteral("the command crashed")));
                 } else if (code != 0) {
-                    record(name, Failed(QStringLiteral("the command ended with status %1")
-                                            .arg(code)));
+                    record(name,
+                           Failed(QStringLiteral("the command ended with status %1").arg(code)));
                 } else {
                     record(name, FetchOutcome{true, output->toStdString(), {}});
                 }
@@ -389,35 +388,34 @@ void FieldBoard::fetchHttp(Entry& entry) {
     };
     connect(reply, &QNetworkReply::metaDataChanged, reply, checkSize);
     connect(reply, &QIODevice::readyRead, reply, checkSize);
-    connect(reply, &QNetworkReply::finished, this,
-            [this, reply, tooLarge, maxBytes, name = definition.name,
-             pointer = definition.pointer, timeoutMs = definition.timeoutMs] {
-                reply->deleteLater();
-                if (*tooLarge) {
-                    record(name, Failed(QStringLiteral("the answer is larger than %1 bytes")
-                                            .arg(maxBytes)));
-                    return;
-                }
-                if (reply->error() == QNetworkReply::OperationCanceledError) {
-                    record(name, Failed(QStringLiteral("no answer within %1 s")
-                                            .arg(timeoutMs / 1000)));
-                    return;
-                }
-                if (reply->error() != QNetworkReply::NoError) {
-                    record(name, Failed(reply->errorString()));
-                    return;
-                }
-                const QByteArray type =
-                    reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
-                const QByteArray media = type.split(';').front().trimmed().toLower();
-                if (media != "application/json" && !media.endsWith("+json")) {
-                    record(name, Failed(QStringLiteral("the answer is %1, not JSON")
-                                            .arg(media.isEmpty() ? QStringLiteral("untyped")
-                                                                 : QString::fromLatin1(media))));
-                    return;
-                }
-                record(name, JsonValueOutcome(reply->readAll(), pointer));
-            });
+    connect(
+        reply, &QNetworkReply::finished, this,
+        [this, reply, tooLarge, maxBytes, name = definition.name, pointer = definition.pointer,
+         timeoutMs = definition.timeoutMs] {
+            reply->deleteLater();
+            if (*tooLarge) {
+                record(name,
+                       Failed(QStringLiteral("the answer is larger than %1 bytes").arg(maxBytes)));
+                return;
+            }
+            if (reply->error() == QNetworkReply::OperationCanceledError) {
+                record(name, Failed(QStringLiteral("no answer within %1 s").arg(timeoutMs / 1000)));
+                return;
+            }
+            if (reply->error() != QNetworkReply::NoError) {
+                record(name, Failed(reply->errorString()));
+                return;
+            }
+            const QByteArray type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+            const QByteArray media = type.split(';').front().trimmed().toLower();
+            if (media != "application/json" && !media.endsWith("+json")) {
+                record(name, Failed(QStringLiteral("the answer is %1, not JSON")
+                                        .arg(media.isEmpty() ? QStringLiteral("untyped")
+                                                             : QString::fromLatin1(media))));
+                return;
+            }
+            record(name, JsonValueOutcome(reply->readAll(), pointer));
+        });
 }
 
 } // namespace lumivo::service

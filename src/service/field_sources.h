@@ -24,14 +24,14 @@ struct FieldDefinition {
     enum class Kind { File, Command, Http, Mqtt };
     QString name;
     Kind kind = Kind::File;
-    QString path;           // file: the file whose first line is the value
-    QString program;        // command: run without a shell
-    QStringList arguments;  // command: the argument list, split as the settings give it
-    QString url;            // http: http:// or https:// only
-    QString pointer;        // http: the JSON pointer of the value ("/main/temp"), "" the whole
-    int refreshMs = 60000;  // how often the value is fetched again
-    int timeoutMs = 5000;   // command and http: the time a fetch may take
-    int maxBytes = 65536;   // what a fetch may read at most
+    QString path;               // file: the file whose first line is the value
+    QString program;            // command: run without a shell
+    QStringList arguments;      // command: the argument list, split as the settings give it
+    QString url;                // http: http:// or https:// only
+    QString pointer;            // http: the JSON pointer of the value ("/main/temp"), "" the whole
+    int refreshMs = 60000;      // how often the value is fetched again
+    int timeoutMs = 5000;       // command and http: the time a fetch may take
+    int maxBytes = 65536;       // what a fetch may read at most
     std::size_t maxChars = 100; // the value's characters after the value rule
 };
 

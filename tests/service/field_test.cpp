@@ -207,9 +207,9 @@ TEST(FieldPages, TenChangesInOneSecondSendOnceWithinTheIntervalAndTheLastValueWi
 TEST(FieldPages, AClockLineIsSentOncePerMinute) {
     SendRule rule;
     FieldPages pages = rule.pages(10000);
-    pages.keep(QStringLiteral("Front"), 'A',
-               LineTemplate::Parse("{time:%H:%M@Europe/Berlin} {date:%d.%m.@Europe/Berlin}")
-                   .value());
+    pages.keep(
+        QStringLiteral("Front"), 'A',
+        LineTemplate::Parse("{time:%H:%M@Europe/Berlin} {date:%d.%m.@Europe/Berlin}").value());
     const QDateTime end = rule.now.addSecs(3600);
     std::optional<qint64> wake;
     while (rule.now < end) {

@@ -190,7 +190,8 @@ TEST(ServiceEndToEnd, KeepsAFieldPageCurrentFromAFile) {
     const Reply kept = client.send("POST", QStringLiteral("/api/signs/Front/pages/A"), token,
                                    "{\"text\":\"Menu: {menu}\"}");
     EXPECT_EQ(kept.status, 202) << kept.body.toStdString();
-    EXPECT_TRUE(WaitForText(dir + "/front.json", "Menu: soup", 5000)) << FileText(dir + "/front.json");
+    EXPECT_TRUE(WaitForText(dir + "/front.json", "Menu: soup", 5000))
+        << FileText(dir + "/front.json");
     std::ofstream(dir + "/menu.txt") << "fish <Red>\n";
     EXPECT_TRUE(WaitForText(dir + "/front.json", "Menu: fish (Red)", 5000))
         << FileText(dir + "/front.json");
