@@ -16,13 +16,13 @@ bool IsNameChar(char c) {
     return IsLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == '-';
 }
 
-FieldRef FieldOf(std::string name, std::string_view spec) {
-    FieldRef field{std::move(name), std::string(spec), {}};
+FieldRef FieldOf(std::string name, std::string_view detail) {
+    FieldRef field{std::move(name), std::string(detail), {}};
     if (IsClockField(field.name)) {
-        const std::size_t at = spec.rfind('@');
+        const std::size_t at = detail.rfind('@');
         if (at != std::string_view::npos) {
-            field.format = std::string(spec.substr(0, at));
-            field.zone = std::string(spec.substr(at + 1));
+            field.format = std::string(detail.substr(0, at));
+            field.zone = std::string(detail.substr(at + 1));
         }
     }
     return field;
@@ -140,20 +140,20 @@ Result<LineTemplate> LineTemplate::Parse(std::string_view line) {
             continue;
         }
         std::string name(line.substr(i + 1, end - i - 1));
-        std::string_view spec;
+        std::string_view detail;
         if (line[end] == ':') {
             const std::size_t close = line.find('}', end + 1);
             if (close == std::string_view::npos) {
                 return Error{"the field {" + name + ": is not closed with '}'"};
             }
-            spec = line.substr(end + 1, close - end - 1);
+            detail = line.substr(end + 1, close - end - 1);
             end = close;
         }
         if (!text.empty()) {
             parsed.m_pieces.push_back(Piece{std::move(text), std::nullopt});
             text.clear();
         }
-        parsed.m_pieces.push_back(Piece{{}, FieldOf(std::move(name), spec)});
+        parsed.m_pieces.push_back(Piece{{}, FieldOf(std::move(name), detail)});
         parsed.m_hasFields = true;
         i = end + 1;
     }
