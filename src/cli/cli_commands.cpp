@@ -18,7 +18,8 @@ namespace {
 constexpr OptionSpec kSendOptions[] = {{"--page", OptionKind::Value},
                                        {"--graphics", OptionKind::Value},
                                        {"--text-file", OptionKind::Value},
-                                       {"--document", OptionKind::Value}};
+                                       {"--document", OptionKind::Value},
+                                       {"--fields", OptionKind::Value}};
 constexpr OptionSpec kClockOptions[] = {{"--time", OptionKind::Value}};
 constexpr OptionSpec kRunPageOptions[] = {{"--page", OptionKind::Value}};
 constexpr OptionSpec kBrightnessOptions[] = {{"--level", OptionKind::Value}};
@@ -41,7 +42,9 @@ const SignCommandEntry kSignCommands[] = {
     {"send",
      "--page L (default A), --graphics DIR (default: the editor's Graphdata\n"
      "                   folder), then --text-file FILE (raw 8-bit line), --document FILE.lmv,\n"
-     "                   or TEXT (UTF-8, characters up to U+00FF)\n",
+     "                   or TEXT (UTF-8, characters up to U+00FF); --fields FILE fills\n"
+     "                   {name} from FILE's name=value lines, {time:FMT} and {date:FMT}\n"
+     "                   from the clock (a dry run tells the filled line on standard error)\n",
      kSendOptions, BuildSendCommand, true, true, true},
     {"clock", "--time \"YYYY-MM-DD hh:mm:ss\" (default: now)\n", kClockOptions, BuildClockCommand},
     {"run-page", "--page L\n", kRunPageOptions, BuildRunPageCommand},

@@ -1,6 +1,7 @@
 #include "service/api.h"
 
 #include "service/api_validation.h"
+#include "service/field_service.h"
 #include "service/openapi.h"
 #include "service/sign_picture.h"
 #include "service/token.h"
@@ -217,6 +218,20 @@ SignService::SignService(ServiceSetup setup, QObject* parent)
         m_setup.openerFor ? m_setup.openerFor : signs::PortOpenerForSigns(m_setup.settingsFile);
     m_dispatcher = std::make_unique<signs::Dispatcher>(std::move(openerFor), m_setup.settingsFile,
                                                        m_setup.clockFor, &m_state);
+    m_fields = std::make_unique<FieldService>(
+        m_setup.now,
+        FieldPageHooks{[this](const QString& sign) { return transferRuns(sign); },
+                       [this](const QString& sign, char letter) -> std::optional<Bytes> {
+                           const signs::SignRecord record = m_state.record(sign);
+                           const auto page = record.pages.find(letter);
+                           return page == record.pages.end()
+                                      ? std::nullopt
+                                      : std::optional<Bytes>(page->second.line);
+                       },
+                       [this](const QString& sign, char letter, Bytes line) {
+                           startFieldSend(sign, letter, std::move(line));
+                       }},
+        this);
     reloadSigns();
 }
 
@@ -276,6 +291,10 @@ QStringList SignService::reloadSigns() {
     QStringList problems;
     for (const signs::SignListProblem& problem : m_list.problems) {
         problems.append(problem.text());
+    }
+    if (m_fields) {
+        m_fields->forgetSignsBut([this](const QString& sign) { return m_list.find(sign); });
+        problems.append(m_fields->reload(m_setup.settingsFile));
     }
     return problems;
 }
@@ -351,7 +370,10 @@ ApiAnswer SignService::signsAnswer() const {
     QJsonArray list;
     for (const signs::Sign& sign : m_list.signs) {
         QJsonObject object = SignJson(sign);
-        object.insert(QStringLiteral("state"), StateJson(m_state.record(sign.name)));
+        QJsonObject state = StateJson(m_state.record(sign.name));
+        state.insert(QStringLiteral("fields"), m_fields->fieldsJson(sign.name));
+        state.insert(QStringLiteral("templates"), m_fields->templatesJson(sign.name));
+        object.insert(QStringLiteral("state"), state);
         list.append(object);
     }
     QJsonArray problems;
@@ -371,7 +393,10 @@ ApiAnswer SignService::signAnswer(const QString& name) const {
                            QStringLiteral("sign"));
     }
     QJsonObject object = SignJson(*sign);
-    object.insert(QStringLiteral("state"), StateJson(m_state.record(sign->name)));
+    QJsonObject state = StateJson(m_state.record(sign->name));
+    state.insert(QStringLiteral("fields"), m_fields->fieldsJson(sign->name));
+    state.insert(QStringLiteral("templates"), m_fields->templatesJson(sign->name));
+    object.insert(QStringLiteral("state"), state);
     return JsonAnswer(200, object);
 }
 
@@ -453,6 +478,11 @@ ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& r
             if (!refused) {
                 refused = BuildPageCommand(body, letter, m_setup.graphicsFolder, command);
             }
+            if (!refused) {
+                if (std::optional<ApiAnswer> kept = keepFieldPage(chosen, letter, body)) {
+                    return *kept;
+                }
+            }
         }
     } else if (action == QStringLiteral("brightness") && path.size() == 4) {
         refused = ReadBodyObject(request.body, {QStringLiteral("level")}, false, body);
@@ -524,6 +554,16 @@ ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& r
                                     .arg(running));
     }
 
+    const std::shared_ptr<Job> job = startJob(std::move(chosen), std::move(command));
+    if (wait) {
+        job->waiting.push_back(answer);
+        started = true;
+    }
+    return JsonAnswer(202, jobJson(*job));
+}
+
+std::shared_ptr<SignService::Job> SignService::startJob(std::vector<signs::Sign> chosen,
+                                                        signs::SignCommand command) {
     auto job = std::make_shared<Job>();
     job->id = m_nextJob++;
     job->command = command.label;
@@ -532,14 +572,54 @@ ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& r
         job->signs.append(sign.name);
     }
     job->observer = std::make_unique<JobObserver>(*this, job->id, command.label);
-    if (wait) {
-        job->waiting.push_back(answer);
-        started = true;
-    }
     m_jobs[job->id] = job;
     job->run = m_dispatcher->start(std::move(chosen), std::move(command), job->observer.get());
     forgetOldJobs();
-    return JsonAnswer(202, jobJson(*job));
+    return job;
+}
+
+// A page whose line has fields is kept as the template of the sign's page and sent by the
+// send-on-change rule, so the answer says it was kept; a page without fields clears the
+// template and is sent as before (nothing is answered here).
+std::optional<ApiAnswer> SignService::keepFieldPage(const std::vector<signs::Sign>& chosen,
+                                                    char letter, const QJsonObject& body) {
+    std::string line;
+    if (LineOfText(body.value(QStringLiteral("text")).toString(), line)) {
+        return std::nullopt; // refused before, by BuildPageCommand
+    }
+    QStringList names;
+    for (const signs::Sign& sign : chosen) {
+        names.append(sign.name);
+    }
+    bool kept = false;
+    if (std::optional<Refusal> refused = m_fields->takePage(names, letter, line, kept)) {
+        return RefusalAnswer(*refused);
+    }
+    if (!kept) {
+        return std::nullopt;
+    }
+    QJsonObject pages;
+    for (const QString& name : names) {
+        pages.insert(name, m_fields->templatesJson(name).value(QString(QLatin1Char(letter))));
+    }
+    return JsonAnswer(202, QJsonObject{{QStringLiteral("kept"), true},
+                                       {QStringLiteral("page"), QString(QLatin1Char(letter))},
+                                       {QStringLiteral("signs"), pages}});
+}
+
+void SignService::startFieldSend(const QString& sign, char letter, Bytes line) {
+    const signs::Sign* target = m_list.find(sign);
+    if (target == nullptr) {
+        return;
+    }
+    auto graphics = std::make_shared<const FolderGraphicSource>(m_setup.graphicsFolder);
+    startJob({*target}, signs::SendPageCommand(std::move(line), letter, std::move(graphics)));
+}
+
+bool SignService::transferRuns(const QString& sign) const {
+    return std::any_of(m_jobs.begin(), m_jobs.end(), [&](const auto& entry) {
+        return !entry.second->result && entry.second->signs.contains(sign);
+    });
 }
 
 void SignService::jobEnded(std::uint64_t id, const signs::DispatchResult& result) {
@@ -554,6 +634,7 @@ void SignService::jobEnded(std::uint64_t id, const signs::DispatchResult& result
     for (const Answer& send : waiting) {
         send(answer);
     }
+    m_fields->poke(); // a page that waited for this sign's transfer may go now
 }
 
 void SignService::forgetOldJobs() {

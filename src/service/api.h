@@ -5,6 +5,7 @@
 #include "signs/sign_state.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -18,6 +19,8 @@
 #include <optional>
 
 namespace lumivo::service {
+
+class FieldService;
 
 // A request as the HTTP layer hands it over: nothing of the server library shows through.
 struct ApiRequest {
@@ -52,6 +55,9 @@ struct ServiceSetup {
     // Told one line per sign of every job and per refused request; called from the line
     // workers too, so it must be safe to call from any thread.
     std::function<void(const QString& line)> log;
+    // The time fields are filled at and the send-on-change rule counts with; empty: the real
+    // clock.
+    std::function<QDateTime()> now;
 };
 
 // The sign service: the sign list, the dispatcher that owns the lines and the state of every
@@ -98,6 +104,11 @@ private:
     ApiAnswer signsAnswer() const;
     ApiAnswer jobAnswer(const QString& id) const;
     ApiAnswer pictureAnswer(const QString& name, const QByteArray& query, bool animated) const;
+    std::shared_ptr<Job> startJob(std::vector<signs::Sign> chosen, signs::SignCommand command);
+    std::optional<ApiAnswer> keepFieldPage(const std::vector<signs::Sign>& chosen, char letter,
+                                           const QJsonObject& body);
+    void startFieldSend(const QString& sign, char letter, Bytes line);
+    bool transferRuns(const QString& sign) const;
     void jobEnded(std::uint64_t id, const signs::DispatchResult& result);
     void forgetOldJobs();
     static QJsonObject jobJson(const Job& job);
@@ -107,6 +118,7 @@ private:
     signs::SignStateStore m_state;
     std::uint64_t m_nextJob = 1;
     std::map<std::uint64_t, std::shared_ptr<Job>> m_jobs;
+    std::unique_ptr<FieldService> m_fields;
     // Last: destroyed first, so the line workers are stopped while the jobs they report to live.
     std::unique_ptr<signs::Dispatcher> m_dispatcher;
 };

@@ -187,4 +187,55 @@ TEST(ServiceEndToEnd, SendsAGroupPageToTwoVirtualSignsAndStaysOpenToOthers) {
     ::unsetenv("LUMIVO_HOME");
 }
 
+// Waits up to `ms` for the file to hold the text.
+bool WaitForText(const std::string& path, const std::string& text, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (FileText(path).find(text) == std::string::npos && timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return FileText(path).find(text) != std::string::npos;
+}
+
+// A page with a field from a file is kept and sent again when the file changes; when the file
+// goes, the sign keeps its last value and its state says why.
+TEST(ServiceEndToEnd, KeepsAFieldPageCurrentFromAFile) {
+    EnsureApplication();
+    QTemporaryDir home;
+    const std::string dir = home.path().toStdString();
+    SignProcess front({"--listen", "127.0.0.1:0", "--state", dir + "/front.json"});
+    const std::string frontPort = PortOf(front.firstLine());
+    std::ofstream(dir + "/menu.txt") << "soup\n";
+    std::ofstream(dir + "/lumivo.INI")
+        << "[Service]\nmin_interval=1\n\n[Sign Front]\nPort=tcp://127.0.0.1:" << frontPort
+        << "\nID=01\n\n[Field menu]\nsource=file\npath=" << dir << "/menu.txt\nrefresh=1\n";
+    ::setenv("LUMIVO_HOME", dir.c_str(), 1);
+    SignProcess service({"--listen", "127.0.0.1:0"}, LUMIVOD_PATH);
+    const std::string listening = service.firstLine();
+    const QByteArray token = QByteArray::fromStdString(FileText(dir + "/lumivod.token")).trimmed();
+    Client client(PortOf(listening));
+
+    const Reply kept = client.send("POST", QStringLiteral("/api/signs/Front/pages/A"), token,
+                                   "{\"text\":\"Menu: {menu}\"}");
+    EXPECT_EQ(kept.status, 202) << kept.body.toStdString();
+    EXPECT_TRUE(WaitForText(dir + "/front.json", "Menu: soup", 5000))
+        << FileText(dir + "/front.json");
+    std::ofstream(dir + "/menu.txt") << "fish <Red>\n";
+    EXPECT_TRUE(WaitForText(dir + "/front.json", "Menu: fish (Red)", 5000))
+        << FileText(dir + "/front.json");
+    std::remove((dir + "/menu.txt").c_str());
+    QElapsedTimer timer;
+    timer.start();
+    Reply state;
+    while (timer.elapsed() < 5000 &&
+           (state = client.send("GET", QStringLiteral("/api/signs/Front"), token))
+                   .body.indexOf("\"ok\":false") == -1) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    }
+    EXPECT_NE(state.body.indexOf("\"menu\":{\"error\":\"Cannot"), -1) << state.body.toStdString();
+    EXPECT_NE(state.body.indexOf("\"value\":\"fish (Red)\""), -1) << state.body.toStdString();
+    EXPECT_EQ(service.stop(SIGTERM, 1000), std::optional<int>(0));
+    ::unsetenv("LUMIVO_HOME");
+}
+
 } // namespace
