@@ -3,6 +3,7 @@
 #include "service/api_validation.h"
 #include "service/field_service.h"
 #include "service/openapi.h"
+#include "service/programme_runner.h"
 #include "service/sign_picture.h"
 #include "service/token.h"
 #include "signs/sign_commands.h"
@@ -153,7 +154,8 @@ struct SignService::Job {
     std::shared_ptr<signs::DispatchJob> run;
     std::unique_ptr<JobObserver> observer;
     std::optional<signs::DispatchResult> result;
-    std::vector<Answer> waiting; // requests answered when the job ends
+    std::vector<Answer> waiting;                             // requests answered when the job ends
+    std::function<void(const signs::DispatchResult&)> ended; // the service's own use; may be empty
 };
 
 // Logs each sign's end on the line worker and hands the job's end to the service's thread.
@@ -232,6 +234,12 @@ SignService::SignService(ServiceSetup setup, QObject* parent)
                            startFieldSend(sign, letter, std::move(line));
                        }},
         this);
+    m_programmes = std::make_unique<ProgrammeRunner>(
+        [this](const signs::Sign& sign, signs::SignCommand command, ProgrammeRunner::Ended ended) {
+            startJob({sign}, std::move(command), {}, std::move(ended));
+        },
+        m_setup.now, [this](const QString& sign) { return m_state.record(sign); },
+        m_setup.graphicsFolder);
     reloadSigns();
 }
 
@@ -241,6 +249,10 @@ SignService::~SignService() {
 
 void SignService::shutDown() {
     m_dispatcher.reset();
+    for (const auto& [id, job] : m_jobs) {
+        job->ended = nullptr;
+    }
+    m_programmes.reset();
 }
 
 bool SignService::stopTransfers(int boundMs) {
@@ -295,6 +307,10 @@ QStringList SignService::reloadSigns() {
     if (m_fields) {
         m_fields->forgetSignsBut([this](const QString& sign) { return m_list.find(sign); });
         problems.append(m_fields->reload(m_setup.settingsFile));
+    }
+    if (m_programmes) {
+        problems.append(
+            m_programmes->reload(SettingsFile(m_setup.settingsFile.toStdString()), m_list));
     }
     return problems;
 }
@@ -359,6 +375,10 @@ ApiAnswer SignService::answerNow(const ApiRequest& request, const QStringList& p
         const bool animated = path[3] == QStringLiteral("picture.gif");
         return get ? pictureAnswer(path[2], request.query, animated) : wrongMethod("GET");
     }
+    if (path.size() >= 4 && path[3] == QStringLiteral("alerts") &&
+        (what == QStringLiteral("signs") || what == QStringLiteral("groups"))) {
+        return alertAnswer(path, request);
+    }
     if (path.size() >= 4 && (what == QStringLiteral("signs") || what == QStringLiteral("groups"))) {
         return post ? startCommand(path, request, answer, started) : wrongMethod("POST");
     }
@@ -373,6 +393,9 @@ ApiAnswer SignService::signsAnswer() const {
         QJsonObject state = StateJson(m_state.record(sign.name));
         state.insert(QStringLiteral("fields"), m_fields->fieldsJson(sign.name));
         state.insert(QStringLiteral("templates"), m_fields->templatesJson(sign.name));
+        if (m_programmes) {
+            state.insert(QStringLiteral("programme"), m_programmes->stateJson(sign.name));
+        }
         object.insert(QStringLiteral("state"), state);
         list.append(object);
     }
@@ -396,6 +419,9 @@ ApiAnswer SignService::signAnswer(const QString& name) const {
     QJsonObject state = StateJson(m_state.record(sign->name));
     state.insert(QStringLiteral("fields"), m_fields->fieldsJson(sign->name));
     state.insert(QStringLiteral("templates"), m_fields->templatesJson(sign->name));
+    if (m_programmes) {
+        state.insert(QStringLiteral("programme"), m_programmes->stateJson(sign->name));
+    }
     object.insert(QStringLiteral("state"), state);
     return JsonAnswer(200, object);
 }
@@ -437,11 +463,10 @@ ApiAnswer SignService::pictureAnswer(const QString& name, const QByteArray& quer
         200, animated ? QByteArrayLiteral("image/gif") : QByteArrayLiteral("image/png"), *picture};
 }
 
-ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& request,
-                                    const Answer& answer, bool& started) {
+std::optional<ApiAnswer> SignService::chooseSigns(const QStringList& path,
+                                                  std::vector<signs::Sign>& chosen) const {
     const bool group = path[1] == QStringLiteral("groups");
     const QString& target = path[2];
-    std::vector<signs::Sign> chosen;
     if (group) {
         for (const signs::Sign& sign : m_list.signs) {
             if (sign.inGroup(target)) {
@@ -458,6 +483,53 @@ ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& r
     } else {
         return ErrorAnswer(404, QStringLiteral("no sign is called \"%1\"").arg(target),
                            QStringLiteral("sign"));
+    }
+    return std::nullopt;
+}
+
+ApiAnswer SignService::alertAnswer(const QStringList& path, const ApiRequest& request) {
+    std::vector<signs::Sign> chosen;
+    if (std::optional<ApiAnswer> none = chooseSigns(path, chosen)) {
+        return *none;
+    }
+    if (path.size() == 4) {
+        if (request.method != "POST") {
+            return ErrorAnswer(405, QStringLiteral("%1 takes POST, not %2")
+                                        .arg(QString::fromUtf8(request.path),
+                                             QString::fromLatin1(request.method)));
+        }
+        std::variant<Refusal, QJsonObject> added = m_programmes->addAlert(chosen, request.body);
+        if (const Refusal* refused = std::get_if<Refusal>(&added)) {
+            return RefusalAnswer(*refused);
+        }
+        return JsonAnswer(201, std::get<QJsonObject>(added));
+    }
+    const bool end =
+        (path.size() == 5 && request.method == "DELETE") ||
+        (path.size() == 6 && path[5] == QStringLiteral("end") && request.method == "POST");
+    if (!end) {
+        return ErrorAnswer(404, QStringLiteral("no such resource: %1; an alert ends with POST "
+                                               ".../alerts/{id}/end or DELETE .../alerts/{id}")
+                                    .arg(QString::fromUtf8(request.path)));
+    }
+    if (path.size() == 6) {
+        QJsonObject body;
+        if (std::optional<Refusal> refused = ReadBodyObject(request.body, {}, true, body)) {
+            return RefusalAnswer(*refused);
+        }
+    }
+    if (std::optional<Refusal> refused = m_programmes->endAlert(chosen, path[4])) {
+        return RefusalAnswer(*refused);
+    }
+    return JsonAnswer(
+        200, QJsonObject{{QStringLiteral("alert"), path[4]}, {QStringLiteral("ended"), true}});
+}
+
+ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& request,
+                                    const Answer& answer, bool& started) {
+    std::vector<signs::Sign> chosen;
+    if (std::optional<ApiAnswer> none = chooseSigns(path, chosen)) {
+        return *none;
     }
 
     const QString& action = path[3];
@@ -554,16 +626,16 @@ ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& r
                                     .arg(running));
     }
 
-    const std::shared_ptr<Job> job = startJob(std::move(chosen), std::move(command));
-    if (wait) {
-        job->waiting.push_back(answer);
-        started = true;
-    }
+    const std::shared_ptr<Job> job =
+        startJob(std::move(chosen), std::move(command), wait ? answer : Answer(), {});
+    started = wait;
     return JsonAnswer(202, jobJson(*job));
 }
 
-std::shared_ptr<SignService::Job> SignService::startJob(std::vector<signs::Sign> chosen,
-                                                        signs::SignCommand command) {
+std::shared_ptr<SignService::Job>
+SignService::startJob(std::vector<signs::Sign> chosen, signs::SignCommand command,
+                      const Answer& answer,
+                      std::function<void(const signs::DispatchResult&)> ended) {
     auto job = std::make_shared<Job>();
     job->id = m_nextJob++;
     job->command = command.label;
@@ -572,6 +644,10 @@ std::shared_ptr<SignService::Job> SignService::startJob(std::vector<signs::Sign>
         job->signs.append(sign.name);
     }
     job->observer = std::make_unique<JobObserver>(*this, job->id, command.label);
+    if (answer) {
+        job->waiting.push_back(answer);
+    }
+    job->ended = std::move(ended);
     m_jobs[job->id] = job;
     job->run = m_dispatcher->start(std::move(chosen), std::move(command), job->observer.get());
     forgetOldJobs();
@@ -613,7 +689,8 @@ void SignService::startFieldSend(const QString& sign, char letter, Bytes line) {
         return;
     }
     auto graphics = std::make_shared<const FolderGraphicSource>(m_setup.graphicsFolder);
-    startJob({*target}, signs::SendPageCommand(std::move(line), letter, std::move(graphics)));
+    startJob({*target}, signs::SendPageCommand(std::move(line), letter, std::move(graphics)), {},
+             {});
 }
 
 bool SignService::transferRuns(const QString& sign) const {
@@ -635,6 +712,9 @@ void SignService::jobEnded(std::uint64_t id, const signs::DispatchResult& result
         send(answer);
     }
     m_fields->poke(); // a page that waited for this sign's transfer may go now
+    if (const auto ended = std::move(job.ended)) {
+        ended(result);
+    }
 }
 
 void SignService::forgetOldJobs() {

@@ -55,10 +55,12 @@ struct ServiceSetup {
     // Told one line per sign of every job and per refused request; called from the line
     // workers too, so it must be safe to call from any thread.
     std::function<void(const QString& line)> log;
-    // The time fields are filled at and the send-on-change rule counts with; empty: the real
-    // clock.
+    // The time fields are filled at, the send-on-change rule counts with and the programmes
+    // are read at; empty: the real clock.
     std::function<QDateTime()> now;
 };
+
+class ProgrammeRunner;
 
 // The sign service: the sign list, the dispatcher that owns the lines and the state of every
 // sign, answering API requests. Transfers run on the dispatcher's line workers; a request that
@@ -100,11 +102,18 @@ private:
                         const Answer& answer);
     ApiAnswer startCommand(const QStringList& path, const ApiRequest& request, const Answer& answer,
                            bool& started);
+    // The signs of /api/signs/{name} or /api/groups/{group}; an answer when there are none.
+    std::optional<ApiAnswer> chooseSigns(const QStringList& path,
+                                         std::vector<signs::Sign>& chosen) const;
+    ApiAnswer alertAnswer(const QStringList& path, const ApiRequest& request);
+    // Starts a job on the dispatcher; `answer` (may be empty) is told its end, and so is `ended`.
+    std::shared_ptr<Job> startJob(std::vector<signs::Sign> chosen, signs::SignCommand command,
+                                  const Answer& answer,
+                                  std::function<void(const signs::DispatchResult&)> ended);
     ApiAnswer signAnswer(const QString& name) const;
     ApiAnswer signsAnswer() const;
     ApiAnswer jobAnswer(const QString& id) const;
     ApiAnswer pictureAnswer(const QString& name, const QByteArray& query, bool animated) const;
-    std::shared_ptr<Job> startJob(std::vector<signs::Sign> chosen, signs::SignCommand command);
     std::optional<ApiAnswer> keepFieldPage(const std::vector<signs::Sign>& chosen, char letter,
                                            const QJsonObject& body);
     void startFieldSend(const QString& sign, char letter, Bytes line);
@@ -119,6 +128,8 @@ private:
     std::uint64_t m_nextJob = 1;
     std::map<std::uint64_t, std::shared_ptr<Job>> m_jobs;
     std::unique_ptr<FieldService> m_fields;
+    // Puts each sign's programme on it through startJob.
+    std::unique_ptr<ProgrammeRunner> m_programmes;
     // Last: destroyed first, so the line workers are stopped while the jobs they report to live.
     std::unique_ptr<signs::Dispatcher> m_dispatcher;
 };

@@ -187,14 +187,19 @@ TEST(ServiceEndToEnd, SendsAGroupPageToTwoVirtualSignsAndStaysOpenToOthers) {
     ::unsetenv("LUMIVO_HOME");
 }
 
-// Waits up to `ms` for the file to hold the text.
-bool WaitForText(const std::string& path, const std::string& text, int ms) {
+// Waits (serving the loop) until the file holds `text`, at most `boundMs`.
+bool WaitForText(const std::string& path, const std::string& text, int boundMs) {
     QElapsedTimer timer;
     timer.start();
-    while (FileText(path).find(text) == std::string::npos && timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (timer.elapsed() < boundMs) {
+        if (FileText(path).find(text) != std::string::npos) {
+            return true;
+        }
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
     }
-    return FileText(path).find(text) != std::string::npos;
+    return false;
 }
 
 // A page with a field from a file is kept and sent again when the file changes; when the file
@@ -234,6 +239,44 @@ TEST(ServiceEndToEnd, KeepsAFieldPageCurrentFromAFile) {
     }
     EXPECT_NE(state.body.indexOf("\"menu\":{\"error\":\"Cannot"), -1) << state.body.toStdString();
     EXPECT_NE(state.body.indexOf("\"value\":\"fish (Red)\""), -1) << state.body.toStdString();
+    EXPECT_EQ(service.stop(SIGTERM, 1000), std::optional<int>(0));
+    ::unsetenv("LUMIVO_HOME");
+}
+
+TEST(ServiceEndToEnd, AnAlertPreEmptsTheFallbackWhichComesBackWhenItExpires) {
+    EnsureApplication();
+    QTemporaryDir home;
+    const std::string dir = home.path().toStdString();
+    SignProcess sign({"--listen", "127.0.0.1:0", "--state", dir + "/front.json"});
+    const std::string signPort = PortOf(sign.firstLine());
+    ASSERT_FALSE(signPort.empty());
+    std::ofstream(dir + "/lumivo.INI")
+        << "[Sign Front]\nPort=tcp://127.0.0.1:" << signPort << "\nID=01\n\n"
+        << "[Programme Front]\nFallback=A | Welcome\n";
+    ::setenv("LUMIVO_HOME", dir.c_str(), 1);
+    SignProcess service({"--listen", "127.0.0.1:0"}, LUMIVOD_PATH);
+    const std::string listening = service.firstLine();
+    ASSERT_EQ(listening.rfind("listening on 127.0.0.1:", 0), 0u) << listening;
+    const QByteArray token = QByteArray::fromStdString(FileText(dir + "/lumivod.token")).trimmed();
+    Client client(PortOf(listening));
+    const std::string state = dir + "/front.json";
+    ASSERT_TRUE(WaitForText(state, "\"running_page\":\"A\"", 5000)) << FileText(state);
+    EXPECT_NE(FileText(state).find("Welcome"), std::string::npos) << FileText(state);
+
+    const Reply added = client.send("POST", QStringLiteral("/api/signs/Front/alerts"), token,
+                                    R"({"text":"Fire drill","expires":2})");
+    ASSERT_EQ(added.status, 201) << added.body.toStdString();
+    ASSERT_TRUE(WaitForText(state, "\"running_page\":\"Z\"", 3000)) << FileText(state);
+    EXPECT_NE(FileText(state).find("Fire drill"), std::string::npos) << FileText(state);
+    const Reply during = client.send("GET", QStringLiteral("/api/signs/Front"), token);
+    EXPECT_NE(during.body.indexOf(R"("why":"alert")"), -1) << during.body.toStdString();
+
+    // Two seconds on, the fallback's page is put back and run.
+    EXPECT_TRUE(WaitForText(state, "\"running_page\":\"A\"", 5000)) << FileText(state);
+    const Reply after = client.send("GET", QStringLiteral("/api/signs/Front"), token);
+    EXPECT_NE(after.body.indexOf(R"("why":"fallback")"), -1) << after.body.toStdString();
+    const std::string log = service.errorOutput();
+    EXPECT_NE(log.find("programme alert 1 page Z: Run page Error OK"), std::string::npos) << log;
     EXPECT_EQ(service.stop(SIGTERM, 1000), std::optional<int>(0));
     ::unsetenv("LUMIVO_HOME");
 }
