@@ -516,6 +516,7 @@ void SignService::jobEnded(std::uint64_t id, const signs::DispatchResult& result
     for (const Answer& send : waiting) {
         send(answer);
     }
+    Q_EMIT jobFinished(job.signs);
 }
 
 void SignService::forgetOldJobs() {
