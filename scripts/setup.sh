@@ -17,7 +17,7 @@ PACKAGES=(
     qt6-httpserver-dev qt6-websockets-dev
     libpaho-mqttpp-dev libpaho-mqtt-dev mosquitto mosquitto-clients
     libgtest-dev libgmock-dev libbenchmark-dev
-    libcups2-dev cups-daemon cups-client zlib1g-dev
+    libcups2-dev cups-daemon cups-client zlib1g-dev libgif-dev
     xvfb xauth time
     appstream desktop-file-utils groff-base lintian
 )
