@@ -132,7 +132,7 @@ QByteArray MqttBridge::availabilityTopic() const {
 
 ApiAnswer MqttBridge::ask(const QByteArray& method, const QString& path, const QByteArray& body) {
     ApiAnswer got;
-    ApiRequest request{method, path.toUtf8(), {}, "Bearer " + m_token, body};
+    ApiRequest request{method, path.toUtf8(), {}, "Bearer " + m_token, {}, body};
     m_service.handle(request, [&got](ApiAnswer answer) { got = std::move(answer); });
     return got;
 }
@@ -258,6 +258,7 @@ void MqttBridge::run(const QueuedCommand& command) {
                            command.action.toUtf8(),
                        {},
                        "Bearer " + m_token,
+                       {},
                        command.body};
     QPointer<MqttBridge> self(this);
     m_service.handle(request, [self, command](ApiAnswer answer) {
