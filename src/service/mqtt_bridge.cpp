@@ -253,13 +253,13 @@ void MqttBridge::messageArrived(const QByteArray& topic, const QByteArray& paylo
 }
 
 void MqttBridge::run(const QueuedCommand& command) {
-    ApiRequest request{"POST",
-                       "/api/signs/" + QUrl::toPercentEncoding(command.sign) + "/" +
-                           command.action.toUtf8(),
-                       {},
-                       "Bearer " + m_token,
-                       {},
-                       command.body};
+    ApiRequest request{
+        "POST",
+        "/api/signs/" + QUrl::toPercentEncoding(command.sign) + "/" + command.action.toUtf8(),
+        {},
+        "Bearer " + m_token,
+        {},
+        command.body};
     QPointer<MqttBridge> self(this);
     m_service.handle(request, [self, command](ApiAnswer answer) {
         if (self) {
@@ -321,19 +321,21 @@ void MqttBridge::publishDiscovery(const QString& sign, bool clear) {
         config.insert(QStringLiteral("qos"), 1);
         m_client->publish(topic, Compact(config), true);
     };
+    // Home Assistant's text entity holds at most 255 characters: a longer page shows cut. A select
+    // reads "None" as no option known yet; the attributes of the sensor must be an object.
     entity("text", "message", QStringLiteral("Message"),
            QJsonObject{{QStringLiteral("command_topic"), base + QStringLiteral("/page/A/set")},
                        {QStringLiteral("state_topic"), stateTopic},
                        {QStringLiteral("value_template"),
-                        QStringLiteral("{{ value_json.pages.A.text if value_json.pages.A is "
-                                       "defined else '' }}")},
+                        QStringLiteral("{{ value_json.pages.A.text[:255] if value_json.pages.A "
+                                       "is defined else '' }}")},
                        {QStringLiteral("max"), 255}});
     entity("select", "brightness", QStringLiteral("Brightness"),
            QJsonObject{{QStringLiteral("command_topic"), base + QStringLiteral("/brightness/set")},
                        {QStringLiteral("state_topic"), stateTopic},
                        {QStringLiteral("value_template"),
-                        QStringLiteral("{{ value_json.brightness | string if "
-                                       "value_json.brightness is not none else '' }}")},
+                        QStringLiteral("{{ value_json.brightness if value_json.brightness is "
+                                       "not none else 'None' }}")},
                        {QStringLiteral("options"),
                         QJsonArray{QStringLiteral("100"), QStringLiteral("75"),
                                    QStringLiteral("50"), QStringLiteral("25")}}});
@@ -348,7 +350,7 @@ void MqttBridge::publishDiscovery(const QString& sign, bool clear) {
                                        "%}")},
                        {QStringLiteral("json_attributes_topic"), stateTopic},
                        {QStringLiteral("json_attributes_template"),
-                        QStringLiteral("{{ value_json.last | tojson }}")}});
+                        QStringLiteral("{{ (value_json.last or {}) | tojson }}")}});
 }
 
 std::unique_ptr<MqttBridge> StartMqtt(SignService& service, const ServiceSetup& setup,
