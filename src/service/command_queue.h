@@ -42,6 +42,7 @@ public:
     bool busy(const QString& sign) const { return m_signs.count(sign) != 0; }
     std::size_t waiting(const QString& sign) const;
     std::size_t perSign() const { return m_perSign; }
+    bool empty() const { return m_signs.empty(); }
 
     // Forgets the waiting commands of a sign no longer listed; they are given back, for the log.
     std::deque<QueuedCommand> forget(const QString& sign);

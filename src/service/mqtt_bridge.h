@@ -45,6 +45,11 @@ public:
     void signsReloaded();
     // Publishes "offline" and disconnects, waiting at most `boundMs`.
     void stop(int boundMs);
+    // One message as the client hands it over, on the service's thread: read, checked, then run
+    // or queued for each sign it names.
+    void messageArrived(const QByteArray& topic, const QByteArray& payload);
+    // No command runs or waits for any sign.
+    bool idle() const { return m_queue.empty(); }
 
 private:
     struct Target {
@@ -55,7 +60,6 @@ private:
 
     void readSigns();
     void connected();
-    void messageArrived(const QByteArray& topic, const QByteArray& payload);
     void run(const QueuedCommand& command);
     void commandEnded(const QueuedCommand& command, const ApiAnswer& answer);
     void refuse(const QString& level, const QString& origin, const QString& field,
