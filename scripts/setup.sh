@@ -15,6 +15,7 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
     qt6-httpserver-dev qt6-websockets-dev
+    libpaho-mqttpp-dev libpaho-mqtt-dev mosquitto mosquitto-clients
     libgtest-dev libgmock-dev libbenchmark-dev
     libcups2-dev cups-daemon cups-client zlib1g-dev libgif-dev
     xvfb xauth time

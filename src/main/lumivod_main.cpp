@@ -2,6 +2,7 @@
 #include "core/version.h"
 #include "service/api.h"
 #include "service/http_adapter.h"
+#include "service/mqtt_bridge.h"
 #include "service/stop_signals.h"
 #include "service/token.h"
 #include "signs/service_runtime.h"
@@ -25,7 +26,7 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 const char* const kUsage =
-    "usage: lumivod [--listen HOST:PORT] [--show-token]\n"
+    "usage: lumivod [--listen HOST:PORT] [--mqtt HOST:PORT] [--show-token]\n"
     "\n"
     "The sign service: owns the lines of the signs in the sign list and takes their commands\n"
     "over HTTP (JSON), each request with the header \"Authorization: Bearer TOKEN\".\n"
@@ -34,6 +35,7 @@ const char* const kUsage =
     "\n"
     "  --listen HOST:PORT  the address to listen on (default 127.0.0.1:8686); port 0 picks a\n"
     "                      free port\n"
+    "  --mqtt HOST:PORT    the MQTT broker (instead of [MQTT] host and port of the settings)\n"
     "  --show-token        print the token (made on first start) and exit\n"
     "  -h, --help          show this help\n"
     "  --version           show the version\n";
@@ -83,6 +85,7 @@ int Usage(const std::string& problem) {
 int main(int argc, char** argv) {
     Listen listen;
     bool showToken = false;
+    std::optional<std::pair<QString, int>> mqttBroker;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
@@ -101,6 +104,11 @@ int main(int argc, char** argv) {
                 return Usage("--listen takes HOST:PORT, such as 127.0.0.1:8686");
             }
             listen = *given;
+        } else if (arg == "--mqtt" && i + 1 < argc) {
+            mqttBroker = lumivo::service::ParseBrokerAddress(QString::fromLocal8Bit(argv[++i]));
+            if (!mqttBroker) {
+                return Usage("--mqtt takes HOST:PORT, such as 127.0.0.1:1883");
+            }
         } else {
             return Usage("unknown option " + arg);
         }
@@ -149,6 +157,12 @@ int main(int argc, char** argv) {
         setup.log(QStringLiteral("lumivod: sign list read again: %1")
                       .arg(SignCount(service.signCount())));
     });
+    std::unique_ptr<lumivo::service::MqttBridge> mqtt;
+    QObject::connect(&signals, &lumivo::service::StopSignals::reloadAsked, &service, [&] {
+        if (mqtt) {
+            mqtt->signsReloaded();
+        }
+    });
     QObject::connect(&signals, &lumivo::service::StopSignals::stopAsked, &application,
                      &QCoreApplication::quit);
 
@@ -188,7 +202,12 @@ int main(int argc, char** argv) {
     setup.log(QStringLiteral("lumivod: %1; token in %2")
                   .arg(SignCount(service.signCount()), QString::fromStdString(tokenFile.string())));
 
+    mqtt = lumivo::service::StartMqtt(service, setup, mqttBroker);
+
     const int status = application.exec();
+    if (mqtt) {
+        mqtt->stop(200);
+    }
     lumivo::signs::RemoveServiceRuntime(runtimeFile, pid);
     // Every transfer stops after the frame it is in; what was cut is recorded as cancelled. A
     // line still waiting for a slow sign's reply is not waited for: the stop takes under a second.

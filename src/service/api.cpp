@@ -715,6 +715,7 @@ void SignService::jobEnded(std::uint64_t id, const signs::DispatchResult& result
     if (const auto ended = std::move(job.ended)) {
         ended(result);
     }
+    Q_EMIT jobFinished(job.signs);
 }
 
 void SignService::forgetOldJobs() {

@@ -94,6 +94,10 @@ public:
     // returned: the caller ends without waiting for its line.
     bool stopTransfers(int boundMs);
 
+Q_SIGNALS:
+    // A job ended: the state of these signs has changed.
+    void jobFinished(const QStringList& signs);
+
 private:
     struct Job;
     class JobObserver;

@@ -1,0 +1,170 @@
+// lumivod over MQTT end to end: Debian's mosquitto on a free loopback port, lumivod with two
+// virtual signs on TCP, pages published with mosquitto_pub and retained topics read with
+// mosquitto_sub. The broker is stopped and started again while lumivod runs, and lumivod is
+// stopped while a page for it waits in its session.
+
+#include "support/sign_process.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+using lumivo::test::ReadLines;
+using lumivo::test::SignProcess;
+
+const char* const kBroker = "/usr/sbin/mosquitto";
+
+int FreeLoopbackPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+// What a shell command printed on its standard output.
+std::string Output(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            text.append(buffer, n);
+        }
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+// Waits until `done` holds, looking again every 20 ms, at most `ms`.
+template <typename Done> bool WaitUntil(Done done, int ms = 5000) {
+    const auto deadline = lumivo::test::Clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (lumivo::test::Clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// The page frames of a virtual sign's log that carry `text`.
+std::size_t PagesWith(const std::string& log, const std::string& text) {
+    const std::vector<std::string> lines = ReadLines(log);
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const auto& l) {
+        return l.find("\"kind\":\"page\"") != std::string::npos &&
+               l.find(text) != std::string::npos;
+    }));
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(MqttEndToEnd, GroupPageStateDiscoveryAndCommandsAcrossABrokerRestart) {
+    if (::access(kBroker, X_OK) != 0) {
+        GTEST_SKIP() << kBroker << " is missing (Debian package mosquitto): no broker to test with";
+    }
+    char pattern[] = "/tmp/lumivo-mqtt-XXXXXX";
+    const std::string dir = ::mkdtemp(pattern);
+    const std::string port = std::to_string(FreeLoopbackPort());
+    std::ofstream(dir + "/mosquitto.conf") << "listener " << port << " 127.0.0.1\n"
+                                           << "allow_anonymous true\npersistence false\n";
+    auto broker = std::make_unique<SignProcess>(
+        std::vector<std::string>{"-c", dir + "/mosquitto.conf"}, kBroker);
+    const std::string client = " -h 127.0.0.1 -p " + port + " ";
+    const auto publish = [&](const std::string& topic, const std::string& payload) {
+        return std::system(("mosquitto_pub" + client + "-q 1 -t '" + topic + "' -m '" + payload +
+                            "' 2>/dev/null")
+                               .c_str()) == 0;
+    };
+    const auto retained = [&](const std::string& filter, int count) {
+        return Output("mosquitto_sub" + client + "-v -C " + std::to_string(count) + " -W 2 -t '" +
+                      filter + "' 2>/dev/null");
+    };
+    ASSERT_TRUE(WaitUntil([&] { return publish("probe", "up"); })) << "the broker did not start";
+
+    SignProcess front({"--listen", "127.0.0.1:0", "--log", dir + "/front.jsonl"});
+    SignProcess back({"--listen", "127.0.0.1:0", "--id", "02", "--log", dir + "/back.jsonl"});
+    const auto portOf = [](SignProcess& sign) {
+        const std::string line = sign.firstLine();
+        return line.substr(line.rfind(':') + 1);
+    };
+    std::ofstream(dir + "/lumivo.INI")
+        << "[MQTT]\nclient_id=lumivod-e2e\n\n"
+        << "[Sign Front]\nPort=tcp://127.0.0.1:" << portOf(front) << "\nID=01\nGroups=shop\n\n"
+        << "[Sign Back Door]\nPort=tcp://127.0.0.1:" << portOf(back) << "\nID=02\nGroups=shop\n";
+    ::setenv("LUMIVO_HOME", dir.c_str(), 1);
+    const std::vector<std::string> args{"--listen", "127.0.0.1:0", "--mqtt", "127.0.0.1:" + port};
+    auto service = std::make_unique<SignProcess>(args, LUMIVOD_PATH);
+    ASSERT_EQ(service->firstLine().rfind("listening on", 0), 0u);
+    std::string log;
+    const auto logged = [&](const std::string& part, std::size_t times) {
+        return WaitUntil([&] {
+            log += service->errorOutput();
+            return Count(log, part) >= times;
+        });
+    };
+    ASSERT_TRUE(logged("MQTT: connected to", 1)) << log;
+
+    // A page for the group reaches each sign once; the states and the discovery are retained.
+    ASSERT_TRUE(publish("lumivo/shop/page/A/set", "Hello <CR>group"));
+    EXPECT_TRUE(WaitUntil([&] {
+        return retained("lumivo/Back%20Door/state", 1).find("Hello <CR>group") != std::string::npos;
+    })) << log;
+    EXPECT_EQ(PagesWith(dir + "/front.jsonl", "Hello <CR>group"), 1u);
+    EXPECT_EQ(PagesWith(dir + "/back.jsonl", "Hello <CR>group"), 1u);
+    EXPECT_NE(retained("lumivo/Front/state", 1).find("\"ok\":true"), std::string::npos);
+    const std::string discovery = retained("homeassistant/#", 8);
+    EXPECT_EQ(
+        Count(discovery, "\"availability_topic\":\"lumivo/lumivod/lumivod-e2e/availability\""), 8u)
+        << discovery;
+    EXPECT_NE(discovery.find("homeassistant/text/lumivo_lumivod_2de2e/back_20door_message/config"),
+              std::string::npos)
+        << discovery;
+    EXPECT_NE(retained("lumivo/lumivod/+/availability", 1).find("online"), std::string::npos);
+
+    // A brightness the sign cannot take is refused and never sent.
+    ASSERT_TRUE(publish("lumivo/Front/brightness/set", "60"));
+    EXPECT_TRUE(logged("MQTT refused lumivo/Front/brightness/set", 1)) << log;
+
+    // The broker stops and starts again on the same port: lumivod connects again by itself and
+    // takes the next page.
+    EXPECT_EQ(broker->stop(SIGTERM, 3000), std::optional<int>(0));
+    EXPECT_TRUE(logged("MQTT: no connection to", 1)) << log;
+    broker = std::make_unique<SignProcess>(std::vector<std::string>{"-c", dir + "/mosquitto.conf"},
+                                           kBroker);
+    ASSERT_TRUE(logged("MQTT: connected to", 2)) << log;
+    ASSERT_TRUE(publish("lumivo/Front/page/B/set", "After the restart"));
+    EXPECT_TRUE(WaitUntil([&] {
+        return PagesWith(dir + "/front.jsonl", "After the restart") == 1;
+    })) << log;
+
+    // lumivod away: a page published meanwhile waits in its session and is sent when it is back.
+    EXPECT_EQ(service->stop(SIGTERM, 3000), std::optional<int>(0));
+    EXPECT_NE(retained("lumivo/lumivod/+/availability", 1).find("offline"), std::string::npos);
+    ASSERT_TRUE(publish("lumivo/Back%20Door/page/C/set", "While away"));
+    service = std::make_unique<SignProcess>(args, LUMIVOD_PATH);
+    log.clear();
+    EXPECT_TRUE(WaitUntil([&] { return PagesWith(dir + "/back.jsonl", "While away") == 1; }))
+        << log;
+    EXPECT_EQ(PagesWith(dir + "/front.jsonl", "While away"), 0u);
+    ::unsetenv("LUMIVO_HOME");
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace
