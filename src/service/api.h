@@ -54,6 +54,8 @@ struct ServiceSetup {
     std::function<void(const QString& line)> log;
 };
 
+class PreviewDrawer;
+
 // The sign service: the sign list, the dispatcher that owns the lines and the state of every
 // sign, answering API requests. Transfers run on the dispatcher's line workers; a request that
 // waits for one is answered when it ends, and everything else is answered at once, so no
@@ -98,6 +100,10 @@ private:
     ApiAnswer signsAnswer() const;
     ApiAnswer jobAnswer(const QString& id) const;
     ApiAnswer pictureAnswer(const QString& name, const QByteArray& query, bool animated) const;
+    // The routes the web page uses beyond the commands (web_routes.cpp): the tag list, the
+    // length and first problem of a line, and its animated preview. Empty status: not one.
+    ApiAnswer webAnswer(const ApiRequest& request, const QString& what, bool& started,
+                        const Answer& answer);
     void jobEnded(std::uint64_t id, const signs::DispatchResult& result);
     void forgetOldJobs();
     static QJsonObject jobJson(const Job& job);
@@ -107,6 +113,7 @@ private:
     signs::SignStateStore m_state;
     std::uint64_t m_nextJob = 1;
     std::map<std::uint64_t, std::shared_ptr<Job>> m_jobs;
+    std::unique_ptr<PreviewDrawer> m_previews;
     // Last: destroyed first, so the line workers are stopped while the jobs they report to live.
     std::unique_ptr<signs::Dispatcher> m_dispatcher;
 };
