@@ -17,7 +17,7 @@ PACKAGES=(
     qt6-httpserver-dev qt6-websockets-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcups2-dev cups-daemon cups-client zlib1g-dev libgif-dev
-    xvfb xauth time
+    xvfb xauth time chromium
     appstream desktop-file-utils groff-base lintian
 )
 # shellcheck disable=SC2206

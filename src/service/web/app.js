@@ -245,7 +245,8 @@
         for (const o of answer.outcomes) {
           lineMs = Math.max(lineMs, o.milliseconds || 0);
           const said = o.text || (o.ok ? 'sent' : 'not sent');
-          lines.push([o.sign + ': ' + said + ' (' + o.kind + ')' + (o.details && !o.ok ? ': ' + o.details : ''), !o.ok]);
+          const kind = o.kind === 'none' ? '' : ' (' + o.kind + ')';
+          lines.push([o.sign + ': ' + said + kind + (o.details && !o.ok ? ': ' + o.details : ''), !o.ok]);
         }
       } else {
         lines.push(['Not sent: ' + (answer.error || 'status ' + reply.status), true]);
