@@ -258,8 +258,10 @@ TEST(WebPage, LogsInWritesALineWithTagButtonsAndSendsItToAGroup) {
     page.typeText(QStringLiteral("Sale "));
     pressTag("<Green>");
     page.typeText(QStringLiteral("today"));
-    EXPECT_EQ(page.evaluate(QStringLiteral("document.getElementById('line').value")).toString(),
-              QStringLiteral("<snow>Sale <Green>today"));
+    EXPECT_EQ(page.evaluate(QStringLiteral("document.getElementById('line').value"))
+                  .toString()
+                  .toStdString(),
+              "<snow>Sale <Green>today");
     EXPECT_TRUE(page.waitFor(
         QStringLiteral("document.getElementById('count').textContent === 'Length 23 of 210' && "
                        "document.getElementById('preview').src.startsWith('blob:') && "
