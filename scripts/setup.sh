@@ -18,7 +18,7 @@ PACKAGES=(
     libpaho-mqttpp-dev libpaho-mqtt-dev mosquitto mosquitto-clients
     libgtest-dev libgmock-dev libbenchmark-dev
     libcups2-dev cups-daemon cups-client zlib1g-dev libgif-dev
-    xvfb xauth time
+    xvfb xauth time chromium
     appstream desktop-file-utils groff-base lintian
 )
 # shellcheck disable=SC2206

@@ -37,7 +37,8 @@ namespace lumivo::ui {
 
 namespace {
 
-const QString kMaxLengthText = QStringLiteral("Max length is 210 chars");
+const QString kMaxLengthText =
+    QString::fromLatin1(kMaxLengthMessage.data(), static_cast<qsizetype>(kMaxLengthMessage.size()));
 
 QString Text(const char* latin1) {
     return QString::fromLatin1(latin1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/settings_path.h"
+#include "core/line_length.h"
 #include "widgets/editor_host.h"
 
 #include <QMainWindow>
@@ -27,8 +28,8 @@ class LineEditor;
 class PreviewModel;
 class PreviewStrip;
 
-// The longest line the sign takes, in characters (a line break counts two).
-inline constexpr int kMaxLineLength = 210;
+// The longest line the sign takes (core/line_length.h), as the editor's length count says.
+using lumivo::kMaxLineLength;
 
 // The main window: the two line editors (Line 2 behind a hidden tab), the menus, the toolbar and
 // the status bar with the character count. It is the only holder of the line text; every other

@@ -6,6 +6,7 @@
 #include "service/programme_runner.h"
 #include "service/sign_picture.h"
 #include "service/token.h"
+#include "service/web_routes.h"
 #include "signs/sign_commands.h"
 
 #include <QDateTime>
@@ -215,7 +216,8 @@ private:
 // --- The service --------------------------------------------------------------------------------
 
 SignService::SignService(ServiceSetup setup, QObject* parent)
-    : QObject(parent), m_setup(std::move(setup)), m_state(m_setup.stateFile) {
+    : QObject(parent), m_setup(std::move(setup)), m_state(m_setup.stateFile),
+      m_previews(std::make_unique<PreviewDrawer>()) {
     signs::Dispatcher::OpenerFor openerFor =
         m_setup.openerFor ? m_setup.openerFor : signs::PortOpenerForSigns(m_setup.settingsFile);
     m_dispatcher = std::make_unique<signs::Dispatcher>(std::move(openerFor), m_setup.settingsFile,
@@ -316,6 +318,10 @@ QStringList SignService::reloadSigns() {
 }
 
 void SignService::handle(const ApiRequest& request, Answer answer) {
+    if (std::optional<ApiAnswer> file = WebFileAnswer(request)) {
+        answer(std::move(*file));
+        return;
+    }
     if (!BearerMatches(request.authorization, m_setup.token)) {
         if (m_setup.log) {
             m_setup.log(QStringLiteral("%1 refused %2 %3: %4")
@@ -363,6 +369,11 @@ ApiAnswer SignService::answerNow(const ApiRequest& request, const QStringList& p
     }
     if (path.size() == 2 && what == QStringLiteral("signs")) {
         return get ? signsAnswer() : wrongMethod("GET");
+    }
+    if (path.size() == 2) {
+        if (ApiAnswer web = webAnswer(request, what, started, answer); web.status != 0) {
+            return web;
+        }
     }
     if (path.size() == 3 && what == QStringLiteral("jobs")) {
         return get ? jobAnswer(path[2]) : wrongMethod("GET");

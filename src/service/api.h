@@ -61,6 +61,7 @@ struct ServiceSetup {
 };
 
 class ProgrammeRunner;
+class PreviewDrawer;
 
 // The sign service: the sign list, the dispatcher that owns the lines and the state of every
 // sign, answering API requests. Transfers run on the dispatcher's line workers; a request that
@@ -122,6 +123,10 @@ private:
                                            const QJsonObject& body);
     void startFieldSend(const QString& sign, char letter, Bytes line);
     bool transferRuns(const QString& sign) const;
+    // The routes the web page uses beyond the commands (web_routes.cpp): the tag list, the
+    // length and first problem of a line, and its animated preview. Empty status: not one.
+    ApiAnswer webAnswer(const ApiRequest& request, const QString& what, bool& started,
+                        const Answer& answer);
     void jobEnded(std::uint64_t id, const signs::DispatchResult& result);
     void forgetOldJobs();
     static QJsonObject jobJson(const Job& job);
@@ -134,6 +139,7 @@ private:
     std::unique_ptr<FieldService> m_fields;
     // Puts each sign's programme on it through startJob.
     std::unique_ptr<ProgrammeRunner> m_programmes;
+    std::unique_ptr<PreviewDrawer> m_previews;
     // Last: destroyed first, so the line workers are stopped while the jobs they report to live.
     std::unique_ptr<signs::Dispatcher> m_dispatcher;
 };

@@ -1,5 +1,7 @@
 #include "service/http_adapter.h"
 
+#include "service/web_routes.h"
+
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
@@ -174,21 +176,21 @@ ApiRequest ToApiRequest(const QHttpServerRequest& request) {
 }
 
 void Write(QHttpServerResponder& responder, const ApiAnswer& answer) {
-    const auto status = static_cast<QHttpServerResponder::StatusCode>(answer.status);
-    const QByteArray noStore = QByteArrayLiteral("no-store");
-    if (answer.status == 401) {
-        responder.write(answer.body,
-                        {{QByteArrayLiteral("Content-Type"), answer.contentType},
-                         {QByteArrayLiteral("Cache-Control"), noStore},
-                         {QByteArrayLiteral("WWW-Authenticate"),
-                          QByteArrayLiteral("Bearer realm=\"lumivod\"")}},
-                        status);
-        return;
+    // Written piece by piece: the headers are a list built here, which the one-call write does
+    // not take.
+    responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(answer.status));
+    responder.writeHeader(QByteArrayLiteral("Content-Type"), answer.contentType);
+    responder.writeHeader(QByteArrayLiteral("Content-Length"),
+                          QByteArray::number(answer.body.size()));
+    responder.writeHeader(QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-store"));
+    for (const auto& [name, value] : SecurityHeaders()) {
+        responder.writeHeader(name, value);
     }
-    responder.write(answer.body,
-                    {{QByteArrayLiteral("Content-Type"), answer.contentType},
-                     {QByteArrayLiteral("Cache-Control"), noStore}},
-                    status);
+    if (answer.status == 401) {
+        responder.writeHeader(QByteArrayLiteral("WWW-Authenticate"),
+                              QByteArrayLiteral("Bearer realm=\"lumivod\""));
+    }
+    responder.writeBody(answer.body);
 }
 
 } // namespace
