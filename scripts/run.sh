@@ -4,7 +4,8 @@
 # pseudo-terminal, and COM1 points at the first for this run, so a message can be sent at once
 # without hardware. When the sign list is empty as well, the two are put in it as "Virtual 1"
 # and "Virtual 2" of the group "virtual" for this run: they are taken out again when the editor
-# ends, so the list the user keeps never names a pseudo-terminal that is gone.
+# ends (or, when the run was killed, at the next run), so the list the user keeps never names a
+# pseudo-terminal that is gone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR="${BUILD_DIR:-build}"
@@ -65,6 +66,25 @@ start_sign() {
     return 1
 }
 
+# A run ended by SIGKILL had no chance to take its virtual signs out of the list: its folder
+# still names them and the run's process. When that process is gone and the run used the same
+# program folder, the signs it listed are taken out now.
+remove_signs_of_killed_runs() {
+    local owner pid home name
+    for owner in "${TMPDIR:-/tmp}"/lumivo-run.*/owner; do
+        [ -f "$owner" ] || continue
+        { IFS= read -r pid && IFS= read -r home; } <"$owner" || continue
+        if kill -0 "$pid" 2>/dev/null || [ "$home" != "${LUMIVO_HOME:-}" ]; then
+            continue
+        fi
+        tail -n +3 "$owner" | while IFS= read -r name; do
+            "$BIN/lumivo-cli" signs remove "$name" >/dev/null 2>&1 || true
+        done
+        rm -rf "$(dirname "$owner")"
+    done
+}
+remove_signs_of_killed_runs
+
 if ! com1_mapped && [ -x "$BIN/lumivo-sign" ]; then
     run_dir="$(mktemp -d "${TMPDIR:-/tmp}/lumivo-run.XXXXXX")"
     log1="${TMPDIR:-/tmp}/lumivo-sign.log"
@@ -86,6 +106,7 @@ if ! com1_mapped && [ -x "$BIN/lumivo-sign" ]; then
     echo "Virtual sign (ID 01) on $device1 as COM1 for this run; its log: $log1" >&2
     echo "Virtual sign (ID 02) on $device2 for this run; its log: $log2" >&2
     if sign_list_empty; then
+        printf '%s\n' "$$" "${LUMIVO_HOME:-}" "Virtual 1" "Virtual 2" >"$run_dir/owner"
         "$BIN/lumivo-cli" signs add "Virtual 1" --port "$device1" --id 01 --group virtual >/dev/null
         listed_signs+=("Virtual 1")
         "$BIN/lumivo-cli" signs add "Virtual 2" --port "$device2" --id 02 --group virtual >/dev/null

@@ -16,7 +16,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
     qt6-httpserver-dev qt6-websockets-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libcups2-dev cups-daemon cups-client zlib1g-dev
+    libcups2-dev cups-daemon cups-client zlib1g-dev libgif-dev
     xvfb xauth time
     appstream desktop-file-utils groff-base lintian
 )

@@ -5,6 +5,8 @@
 #include "cli/sign_command.h"
 #include "core/frame.h"
 #include "link/fake_port.h"
+#include "signs/service_client.h"
+#include "signs/service_runtime.h"
 
 #include <algorithm>
 #include <array>
@@ -228,6 +230,34 @@ int ReportOutcome(const std::string& name, const link::Outcome& outcome, const S
     return outcome.success ? kExitOk : kExitFailure;
 }
 
+// A command for one port that a running lumivod owns goes through it, to its sign of that port
+// and ID; nothing when no lumivod owns the port or it did not answer (then told on `err`, and
+// the port is opened here).
+std::optional<link::Outcome> ThroughService(const std::string& name, const signs::Sign& sign,
+                                            const signs::SignCommand& command,
+                                            const SignTarget& target, const CommandContext& context,
+                                            std::ostream& err) {
+    if (target.dryRun || !target.port) {
+        return std::nullopt;
+    }
+    const std::optional<signs::ServiceRoute> route =
+        signs::ServiceForSigns(QString::fromStdString(context.settingsFile))(sign);
+    if (!route) {
+        return std::nullopt;
+    }
+    std::string note;
+    const std::optional<signs::SignOutcome> end =
+        signs::SendThroughService(sign, command, *route, nullptr, {}, note);
+    if (!end) {
+        err << "lumivo-cli " << name << ": " << note << "\n";
+        return std::nullopt;
+    }
+    if (!end->serviceNote.empty()) {
+        err << "lumivo-cli " << name << ": " << end->serviceNote << "\n";
+    }
+    return end->outcome;
+}
+
 } // namespace
 
 const std::string& SignCommandsUsage() {
@@ -266,6 +296,13 @@ int RunSignCommand(const std::string& name, const std::vector<std::string>& args
         const signs::SignCommand built = command->build(call);
         signs::Sign sign;
         sign.id = target.sign;
+        if (target.port) {
+            sign.port = QString::fromStdString(*target.port);
+        }
+        if (const std::optional<link::Outcome> through =
+                ThroughService(name, sign, built, target, context, err)) {
+            return ReportOutcome(name, *through, line, out, err);
+        }
         const link::Outcome outcome = built.run(sign, line.opener, line.clock(), line.progress);
         if (command->showsProgress && line.progress) {
             err << "\n";

@@ -4,6 +4,7 @@
 #include "cli/sign_command.h"
 #include "core/bytes.h"
 #include "core/payloads.h"
+#include "signs/schedule_entry.h"
 #include "signs/sign_commands.h"
 
 #include <array>
@@ -12,22 +13,11 @@
 namespace lumivo::cli {
 namespace {
 
-// "mm/dd/yy hh:nn" as the entry dialog stores it (the time corrected the dialog's way).
-std::string ScheduleMoment(const std::string& part) {
-    const bool shaped =
-        part.size() == 14 && part[2] == '/' && part[5] == '/' && part[8] == ' ' && part[11] == ':';
-    if (!shaped) {
-        throw UsageError{"a schedule date and time is \"mm/dd/yy hh:nn\", not \"" + part + "\""};
+template <class T> T OrUsageError(Result<T> result) {
+    if (!result) {
+        throw UsageError{result.error().message};
     }
-    for (std::size_t i : {0u, 1u, 3u, 4u, 6u, 7u, 9u, 10u, 12u, 13u}) {
-        if (part[i] != ' ' && (part[i] < '0' || part[i] > '9')) {
-            throw UsageError{"a schedule date and time holds digits or blanks: \"" + part + "\""};
-        }
-    }
-    if (!ScheduleDateInRange(part.substr(0, 8))) {
-        throw UsageError{"Date is out of Range"};
-    }
-    return part.substr(0, 9) + CorrectScheduleTime(part.substr(9));
+    return std::move(result).value();
 }
 
 // One schedule entry, "start,end,PAGES", as the entry dialog would store it.
@@ -37,14 +27,9 @@ ScheduleEntry ParseScheduleEntry(const std::string& text) {
     if (second == std::string::npos || text.find(',', second + 1) != std::string::npos) {
         throw UsageError{"--entry takes \"mm/dd/yy hh:nn,mm/dd/yy hh:nn,PAGES\""};
     }
-    const std::string pages = text.substr(second + 1);
-    if (!AllLetters(pages) || pages.size() > 26) {
-        throw UsageError{"schedule pages are up to 26 letters, not \"" + pages + "\""};
-    }
-    // Braces read the start before the end, so a mistake in the start is the one reported.
-    return ScheduleEntry{ScheduleMoment(text.substr(0, first)),
-                         ScheduleMoment(text.substr(first + 1, second - first - 1)),
-                         AsciiUpper(pages)};
+    return OrUsageError(signs::MakeScheduleEntry(text.substr(0, first),
+                                                 text.substr(first + 1, second - first - 1),
+                                                 text.substr(second + 1)));
 }
 
 } // namespace
@@ -62,9 +47,7 @@ signs::SignCommand BuildSchedulesCommand(const SignCommandCall& call) {
     for (const std::string& entry : call.options.all("--entry")) {
         entries.push_back(ParseScheduleEntry(entry));
     }
-    if (entries.size() > static_cast<std::size_t>(kMaxScheduleEntries)) {
-        throw UsageError{" Max only items 5 "};
-    }
+    (void)OrUsageError(signs::ScheduleCountFits(entries.size()));
     return signs::SendSchedulesCommand(std::move(entries));
 }
 

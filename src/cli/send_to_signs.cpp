@@ -5,6 +5,7 @@
 #include "cli/sign_command.h"
 #include "core/settings_file.h"
 #include "link/clock.h"
+#include "signs/service_runtime.h"
 #include "signs/sign_list.h"
 #include "signs/sign_state.h"
 
@@ -83,9 +84,17 @@ int SendToSigns(const std::string& name, std::vector<signs::Sign> chosen,
     signs::Dispatcher dispatcher(OpenerForSigns(context),
                                  QString::fromStdString(context.settingsFile),
                                  ClockForSigns(context), &state);
+    // A sign whose line a running lumivod owns goes through it.
+    dispatcher.routeThroughService(
+        signs::ServiceForSigns(QString::fromStdString(context.settingsFile)));
     const signs::DispatchResult result = dispatcher.run(std::move(chosen), command);
     for (const signs::SignOutcome& outcome : result.outcomes) {
         out << Text(outcome.sign) << ": " << OutcomeLineText(result.label, outcome) << "\n";
+        if (!outcome.serviceNote.empty() &&
+            (outcome.outcome.success || outcome.outcome.details.empty())) {
+            err << "lumivo-cli " << name << ": " << Text(outcome.sign) << ": "
+                << outcome.serviceNote << "\n";
+        }
         if (!outcome.outcome.success && !outcome.outcome.details.empty()) {
             err << "lumivo-cli " << name << ": " << Text(outcome.sign) << ": "
                 << outcome.outcome.details << "\n";

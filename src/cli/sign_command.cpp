@@ -1,8 +1,7 @@
 #include "cli/sign_command.h"
 
 #include "core/bytes.h"
-
-#include <algorithm>
+#include "signs/schedule_entry.h"
 
 namespace lumivo::cli {
 
@@ -34,8 +33,7 @@ std::unique_ptr<link::FakeLine> DryRunLine() {
 }
 
 bool AllLetters(const std::string& text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+    return signs::AllLetters(text);
 }
 
 } // namespace lumivo::cli

@@ -18,10 +18,10 @@ DocumentFailure FailureOf(ReadStep step) {
     return DocumentFailure::CannotLoad;
 }
 
-DocumentRead CannotLoad(const std::filesystem::path& path, const std::string& why) {
+DocumentRead CannotLoad(const std::string& name, const std::string& why) {
     DocumentRead failed;
     failed.failure = DocumentFailure::CannotLoad;
-    failed.message = "Cannot read " + path.string() + ": " + why;
+    failed.message = "Cannot read " + name + ": " + why;
     return failed;
 }
 
@@ -50,9 +50,17 @@ DocumentRead ReadMessageDocument(const std::filesystem::path& path, RtfColour pl
         failed.message = file.error().message;
         return failed;
     }
-    const Bytes& bytes = *file;
-    if (bytes.find('\0') != Bytes::npos) {
-        return CannotLoad(path, "it holds NUL bytes, so it is not a message document");
+    return ReadMessageDocumentBytes(*file, path.string(), plainColour, plainBold, maxBytes);
+}
+
+DocumentRead ReadMessageDocumentBytes(std::string_view bytes, const std::string& name,
+                                      RtfColour plainColour, bool plainBold, std::size_t maxBytes) {
+    if (bytes.size() > maxBytes) {
+        return CannotLoad(name, "it is " + std::to_string(bytes.size()) + " bytes, more than the " +
+                                    std::to_string(maxBytes) + " a message document holds");
+    }
+    if (bytes.find('\0') != std::string_view::npos) {
+        return CannotLoad(name, "it holds NUL bytes, so it is not a message document");
     }
 
     DocumentRead read;
@@ -67,7 +75,7 @@ DocumentRead ReadMessageDocument(const std::filesystem::path& path, RtfColour pl
         read.document = RtfDocument::fromText(bytes, plainColour, plainBold);
     }
     if (const std::size_t count = LineCharacters(read.document); count > kMaxLineCharacters) {
-        return CannotLoad(path, "its line has " + std::to_string(count) +
+        return CannotLoad(name, "its line has " + std::to_string(count) +
                                     " characters, more than the " +
                                     std::to_string(kMaxLineCharacters) + " a line holds");
     }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace lumivo {
 
@@ -51,5 +52,11 @@ std::size_t LineCharacters(const RtfDocument& document);
 // is returned, so a bad file never half-replaces a line.
 DocumentRead ReadMessageDocument(const std::filesystem::path& path, RtfColour plainColour = {},
                                  bool plainBold = false, std::size_t maxBytes = kMaxDocumentBytes);
+
+// Reads a message document held in memory (a document that came over the network) with the same
+// checks and the same fallback to plain text as a file. `name` is what the messages call it.
+DocumentRead ReadMessageDocumentBytes(std::string_view bytes, const std::string& name,
+                                      RtfColour plainColour = {}, bool plainBold = false,
+                                      std::size_t maxBytes = kMaxDocumentBytes);
 
 } // namespace lumivo

@@ -4,6 +4,7 @@
 #include "service/http_adapter.h"
 #include "service/stop_signals.h"
 #include "service/token.h"
+#include "signs/service_runtime.h"
 #include "signs/sign_state.h"
 
 #include <QCoreApplication>
@@ -36,6 +37,11 @@ const char* const kUsage =
     "  --show-token        print the token (made on first start) and exit\n"
     "  -h, --help          show this help\n"
     "  --version           show the version\n";
+
+// "1 sign", "2 signs": the count of the sign list as the log says it.
+QString SignCount(std::size_t count) {
+    return count == 1 ? QStringLiteral("1 sign") : QStringLiteral("%1 signs").arg(count);
+}
 
 struct Listen {
     QHostAddress address{QHostAddress::LocalHost};
@@ -140,8 +146,8 @@ int main(int argc, char** argv) {
     tellProblems(service.reloadSigns());
     QObject::connect(&signals, &lumivo::service::StopSignals::reloadAsked, &service, [&] {
         tellProblems(service.reloadSigns());
-        setup.log(
-            QStringLiteral("lumivod: sign list read again: %1 sign(s)").arg(service.signCount()));
+        setup.log(QStringLiteral("lumivod: sign list read again: %1")
+                      .arg(SignCount(service.signCount())));
     });
     QObject::connect(&signals, &lumivo::service::StopSignals::stopAsked, &application,
                      &QCoreApplication::quit);
@@ -156,12 +162,34 @@ int main(int argc, char** argv) {
     const QString where = listen.address.protocol() == QAbstractSocket::IPv6Protocol
                               ? QStringLiteral("[%1]").arg(listen.address.toString())
                               : listen.address.toString();
+    // The lines this process owns, for the editor and lumivo-cli to send through it; written
+    // before the line that says where it listens, so whoever read that line finds it.
+    const std::filesystem::path runtimeFile =
+        lumivo::signs::ServiceRuntimePath(lumivo::SettingsFilePath());
+    const qint64 pid = QCoreApplication::applicationPid();
+    // Listening on every address, it is reached on this machine's loopback.
+    const QString reach = listen.address == QHostAddress(QHostAddress::AnyIPv6)
+                              ? QStringLiteral("[::1]")
+                          : listen.address.isEqual(QHostAddress(QHostAddress::AnyIPv4),
+                                                   QHostAddress::TolerantConversion)
+                              ? QStringLiteral("127.0.0.1")
+                              : where;
+    const auto announce = [&] {
+        const lumivo::Status written = lumivo::signs::WriteServiceRuntime(
+            runtimeFile, {pid, QStringLiteral("%1:%2").arg(reach).arg(port), service.signList()});
+        if (!written) {
+            setup.log(QStringLiteral("lumivod: ") +
+                      QString::fromStdString(written.error().message));
+        }
+    };
+    announce();
+    QObject::connect(&signals, &lumivo::service::StopSignals::reloadAsked, &service, announce);
     std::cout << "listening on " << where.toStdString() << ":" << port << std::endl;
-    setup.log(QStringLiteral("lumivod: %1 sign(s); token in %2")
-                  .arg(service.signCount())
-                  .arg(QString::fromStdString(tokenFile.string())));
+    setup.log(QStringLiteral("lumivod: %1; token in %2")
+                  .arg(SignCount(service.signCount()), QString::fromStdString(tokenFile.string())));
 
     const int status = application.exec();
+    lumivo::signs::RemoveServiceRuntime(runtimeFile, pid);
     // Every transfer stops after the frame it is in; what was cut is recorded as cancelled. A
     // line still waiting for a slow sign's reply is not waited for: the stop takes under a second.
     if (!service.stopTransfers(700)) {

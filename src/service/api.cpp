@@ -336,8 +336,9 @@ ApiAnswer SignService::answerNow(const ApiRequest& request, const QStringList& p
         return get ? signAnswer(path[2]) : wrongMethod("GET");
     }
     if (path.size() == 4 && what == QStringLiteral("signs") &&
-        path[3] == QStringLiteral("picture.png")) {
-        return get ? pictureAnswer(path[2], request.query) : wrongMethod("GET");
+        (path[3] == QStringLiteral("picture.png") || path[3] == QStringLiteral("picture.gif"))) {
+        const bool animated = path[3] == QStringLiteral("picture.gif");
+        return get ? pictureAnswer(path[2], request.query, animated) : wrongMethod("GET");
     }
     if (path.size() >= 4 && (what == QStringLiteral("signs") || what == QStringLiteral("groups"))) {
         return post ? startCommand(path, request, answer, started) : wrongMethod("POST");
@@ -374,7 +375,8 @@ ApiAnswer SignService::signAnswer(const QString& name) const {
     return JsonAnswer(200, object);
 }
 
-ApiAnswer SignService::pictureAnswer(const QString& name, const QByteArray& query) const {
+ApiAnswer SignService::pictureAnswer(const QString& name, const QByteArray& query,
+                                     bool animated) const {
     const signs::Sign* sign = m_list.find(name);
     if (sign == nullptr) {
         return ErrorAnswer(404, QStringLiteral("no sign is called \"%1\"").arg(name),
@@ -401,11 +403,13 @@ ApiAnswer SignService::pictureAnswer(const QString& name, const QByteArray& quer
                   : QStringLiteral("nothing was sent to \"%1\" from here").arg(sign->name),
             asked ? QStringLiteral("page") : QString());
     }
-    Result<QByteArray> png = DrawSentPagePng(*sign, record, *page);
-    if (!png) {
-        return ErrorAnswer(500, QString::fromStdString(png.error().message));
+    Result<QByteArray> picture =
+        animated ? DrawSentPageGif(*sign, record, *page) : DrawSentPagePng(*sign, record, *page);
+    if (!picture) {
+        return ErrorAnswer(500, QString::fromStdString(picture.error().message));
     }
-    return ApiAnswer{200, QByteArrayLiteral("image/png"), *png};
+    return ApiAnswer{
+        200, animated ? QByteArrayLiteral("image/gif") : QByteArrayLiteral("image/png"), *picture};
 }
 
 ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& request,
@@ -436,13 +440,19 @@ ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& r
     QJsonObject body;
     std::optional<Refusal> refused;
     char letter = 0;
+    const QString sub = path.size() == 5 ? path[4] : QString();
+    // The body of a command that takes none: empty, or an object without fields.
+    const auto noFields = [&] { return ReadBodyObject(request.body, {}, true, body); };
     if (action == QStringLiteral("pages") && path.size() == 5) {
         refused = ReadPageLetter(path[4], letter);
-        if (!refused) {
+        if (!refused && IsDocumentMediaType(request.contentType)) {
+            refused =
+                BuildDocumentPageCommand(request.body, letter, m_setup.graphicsFolder, command);
+        } else if (!refused) {
             refused = ReadBodyObject(request.body, {QStringLiteral("text")}, false, body);
-        }
-        if (!refused) {
-            refused = BuildPageCommand(body, letter, m_setup.graphicsFolder, command);
+            if (!refused) {
+                refused = BuildPageCommand(body, letter, m_setup.graphicsFolder, command);
+            }
         }
     } else if (action == QStringLiteral("brightness") && path.size() == 4) {
         refused = ReadBodyObject(request.body, {QStringLiteral("level")}, false, body);
@@ -457,14 +467,42 @@ ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& r
     } else if (action == QStringLiteral("run") && path.size() == 5) {
         refused = ReadPageLetter(path[4], letter);
         if (!refused) {
-            refused = ReadBodyObject(request.body, {}, true, body);
+            refused = noFields();
         }
         if (!refused) {
             command = signs::RunPageCommand(letter);
         }
+    } else if (action == QStringLiteral("link") && path.size() == 4) {
+        refused = ReadBodyObject(request.body, {QStringLiteral("pages")}, false, body);
+        if (!refused) {
+            refused = BuildLinkCommand(body, command);
+        }
+    } else if (action == QStringLiteral("schedules") && path.size() == 4) {
+        refused = ReadBodyObject(request.body, {QStringLiteral("entries")}, false, body);
+        if (!refused) {
+            refused = BuildSchedulesCommand(body, command);
+        }
+    } else if (action == QStringLiteral("schedules") && sub == QStringLiteral("delete")) {
+        refused = ReadBodyObject(request.body, {QStringLiteral("slots")}, false, body);
+        if (!refused) {
+            refused = BuildDeleteSchedulesCommand(body, command);
+        }
+    } else if (action == QStringLiteral("lines") && sub == QStringLiteral("delete")) {
+        refused = ReadBodyObject(request.body, {QStringLiteral("lines")}, false, body);
+        if (!refused) {
+            refused = BuildDeleteLinesCommand(body, command);
+        }
+    } else if (action == QStringLiteral("delete-all") && path.size() == 4) {
+        refused = noFields();
+        command = signs::DeleteAllCommand();
+    } else if (action == QStringLiteral("characters") && sub == QStringLiteral("default")) {
+        refused = noFields();
+        command = signs::RecallDefaultFontCommand();
     } else {
         return ErrorAnswer(404, QStringLiteral("no such command: %1; a sign or group takes "
-                                               "pages/{letter}, brightness, clock and run/{letter}")
+                                               "pages/{letter}, brightness, clock, run/{letter}, "
+                                               "link, schedules, schedules/delete, lines/delete, "
+                                               "delete-all and characters/default")
                                     .arg(QString::fromUtf8(request.path)));
     }
     if (refused) {

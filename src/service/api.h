@@ -25,6 +25,7 @@ struct ApiRequest {
     QByteArray path;          // as sent, percent-encoded, without the query
     QByteArray query;         // after the '?', percent-encoded; empty when none
     QByteArray authorization; // the Authorization header
+    QByteArray contentType;   // the Content-Type header; empty when none
     QByteArray body;
 };
 
@@ -74,6 +75,7 @@ public:
     QStringList reloadSigns();
     std::optional<std::string> stateProblem() const { return m_state.loadProblem(); }
     std::size_t signCount() const { return m_list.signs.size(); }
+    const std::vector<signs::Sign>& signList() const { return m_list.signs; }
 
     // Stops every transfer after the frame it is in and waits for the lines; what was cut short
     // is recorded in the sign's state as cancelled. Answers still owed are dropped.
@@ -95,7 +97,7 @@ private:
     ApiAnswer signAnswer(const QString& name) const;
     ApiAnswer signsAnswer() const;
     ApiAnswer jobAnswer(const QString& id) const;
-    ApiAnswer pictureAnswer(const QString& name, const QByteArray& query) const;
+    ApiAnswer pictureAnswer(const QString& name, const QByteArray& query, bool animated) const;
     void jobEnded(std::uint64_t id, const signs::DispatchResult& result);
     void forgetOldJobs();
     static QJsonObject jobJson(const Job& job);

@@ -36,6 +36,23 @@ std::optional<Refusal> BuildPageCommand(const QJsonObject& body, char letter,
                                         signs::SignCommand& command);
 std::optional<Refusal> BuildBrightnessCommand(const QJsonObject& body, signs::SignCommand& command);
 std::optional<Refusal> BuildClockCommand(const QJsonObject& body, signs::SignCommand& command);
+std::optional<Refusal> BuildLinkCommand(const QJsonObject& body, signs::SignCommand& command);
+std::optional<Refusal> BuildSchedulesCommand(const QJsonObject& body, signs::SignCommand& command);
+std::optional<Refusal> BuildDeleteSchedulesCommand(const QJsonObject& body,
+                                                   signs::SignCommand& command);
+std::optional<Refusal> BuildDeleteLinesCommand(const QJsonObject& body,
+                                               signs::SignCommand& command);
+
+// The media type of a page body that is a message document, as the editor saves it, rather than
+// JSON. Only the Content-Type header chooses it: a body is never guessed to be a document.
+inline constexpr char kDocumentMediaType[] = "application/x-lumivo";
+bool IsDocumentMediaType(const QByteArray& contentType);
+
+// The page command of a message document body: its line, read the way the editor opens the
+// document, and checked as a JSON page's text is.
+std::optional<Refusal> BuildDocumentPageCommand(const QByteArray& body, char letter,
+                                                const std::filesystem::path& graphicsFolder,
+                                                signs::SignCommand& command);
 
 // The 8-bit line of a text given as UTF-8: each character at most U+00FF and none a control
 // character, so a line from outside never carries bytes that frame a transfer.

@@ -40,6 +40,8 @@ ApiRequest ToApiRequest(const QHttpServerRequest& request) {
     for (const auto& [name, value] : request.headers()) {
         if (name.compare("authorization", Qt::CaseInsensitive) == 0) {
             api.authorization = value;
+        } else if (name.compare("content-type", Qt::CaseInsensitive) == 0) {
+            api.contentType = value;
         }
     }
     api.body = request.body();

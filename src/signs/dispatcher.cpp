@@ -2,6 +2,7 @@
 
 #include "link/port_factory.h"
 #include "link/port_names.h"
+#include "signs/service_client.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -187,6 +188,7 @@ struct JobState {
     SignCommand command;
     DispatchObserver* observer = nullptr;
     Dispatcher::ClockFor clockFor;
+    Dispatcher::ServiceFor serviceFor;
     SignStateStore* state = nullptr;
 
     std::atomic<bool> cancel{false};
@@ -280,7 +282,18 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
         });
     QElapsedTimer timer;
     timer.start();
+    std::string serviceNote; // why lumivod, owner of the line, was not used
     try {
+        const std::optional<ServiceRoute> route =
+            job.serviceFor ? job.serviceFor(sign) : std::nullopt;
+        if (route) {
+            if (std::optional<SignOutcome> through = SendThroughService(
+                    sign, job.command, *route, &job.cancel, progress.step, serviceNote)) {
+                through->milliseconds = timer.elapsed();
+                Record(job, sign, *through);
+                return *through;
+            }
+        }
         std::unique_ptr<link::Clock> clock = job.clockFor ? job.clockFor(sign) : nullptr;
         if (clock == nullptr) {
             clock = std::make_unique<link::RealClock>();
@@ -308,6 +321,11 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
     }
     end.milliseconds = timer.elapsed();
     end.cancelled = refused;
+    if (!serviceNote.empty()) {
+        end.outcome.details =
+            end.outcome.details.empty() ? serviceNote : serviceNote + "; " + end.outcome.details;
+    }
+    end.serviceNote = std::move(serviceNote);
     Record(job, sign, end);
     return end;
 }
@@ -366,6 +384,7 @@ struct Dispatcher::Impl {
     OpenerFor openerFor;
     QString settingsFile;
     ClockFor clockFor;
+    ServiceFor serviceFor;
     SignStateStore* state = nullptr;
 
     std::mutex mutex;
@@ -407,6 +426,10 @@ std::shared_ptr<DispatchJob> Dispatcher::start(std::vector<Sign> signs, SignComm
     job->command = std::move(command);
     job->observer = observer;
     job->clockFor = m_impl->clockFor;
+    {
+        std::lock_guard lock(m_impl->mutex);
+        job->serviceFor = m_impl->serviceFor;
+    }
     job->state = m_impl->state;
     job->result.label = job->command.label;
     job->result.outcomes.resize(signs.size());
@@ -432,6 +455,11 @@ std::shared_ptr<DispatchJob> Dispatcher::start(std::vector<Sign> signs, SignComm
         m_impl->workerFor(LineKey(job->signs[i], m_impl->settingsFile)).post(Task{job, i});
     }
     return handle;
+}
+
+void Dispatcher::routeThroughService(ServiceFor serviceFor) {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->serviceFor = std::move(serviceFor);
 }
 
 DispatchResult Dispatcher::run(std::vector<Sign> signs, SignCommand command) {

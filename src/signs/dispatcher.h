@@ -8,12 +8,15 @@
 #include "signs/sign_list.h"
 #include "signs/sign_state.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -30,6 +33,15 @@ struct SignProgress : link::Progress {
     link::StepReport step;
 };
 
+// What asks lumivod for the same thing a command's runner does: the route after
+// "/api/signs/{name}/" and its JSON body. An empty route: lumivod takes no such command, and
+// `refusal` says so for a sign whose line lumivod owns.
+struct ServiceRequest {
+    QString route; // "pages/A", "brightness", ...
+    QByteArray body = QByteArrayLiteral("{}");
+    QString refusal;
+};
+
 // A command for many signs: the runner it calls for each sign, and what a success leaves on the
 // sign, recorded in its state.
 struct SignCommand {
@@ -38,6 +50,17 @@ struct SignCommand {
                                 const SignProgress& progress)>
         run;
     std::function<void(SignRecord& record)> recordSuccess; // may be empty
+    ServiceRequest service;
+};
+
+// A running lumivod that owns a sign's line: where it listens, its token, and its name for the
+// sign (empty when it owns the line but serves no sign of that ID on it).
+struct ServiceRoute {
+    QString address; // "127.0.0.1:8686"
+    QByteArray token;
+    qint64 pid = 0;
+    QString signName;
+    QStringList signsOnLine; // "Front (ID 01)": every sign it serves on that line
 };
 
 // How one sign ended.
@@ -47,6 +70,10 @@ struct SignOutcome {
     bool started = false;   // false: cancelled before its turn came
     bool cancelled = false; // ended early by Cancel (after the frame that ran)
     qint64 milliseconds = 0;
+    // "through lumivod at ..." when lumivod sent it, or why lumivod, owner of the line, was not
+    // used; empty for a sign whose line no lumivod owns.
+    std::string serviceNote;
+    bool throughService = false; // lumivod, owner of the line, sent it
 };
 
 struct DispatchResult {
@@ -104,6 +131,12 @@ public:
                                        DispatchObserver* observer = nullptr);
     // Starts and waits.
     DispatchResult run(std::vector<Sign> signs, SignCommand command);
+
+    // Where a sign's line is owned by a running lumivod, asked on the line's worker before the
+    // sign's turn: such a sign's command goes to lumivod instead of opening the port. Unset (as
+    // in lumivod itself), every sign's port is opened here.
+    using ServiceFor = std::function<std::optional<ServiceRoute>(const Sign& sign)>;
+    void routeThroughService(ServiceFor serviceFor);
 
 private:
     struct Impl;

@@ -4,6 +4,9 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTime>
 
 #include <algorithm>
@@ -57,6 +60,19 @@ std::optional<QDateTime> ClockTime(const CivilDate& date, const std::string& tim
     return QDateTime(day, time.isValid() ? time : QTime(0, 0));
 }
 
+QByteArray Json(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+ServiceRequest Request(QString route, const QJsonObject& body = {}) {
+    return ServiceRequest{std::move(route), Json(body), QString()};
+}
+
+// lumivod takes the 8-bit text of the sign as the characters U+0000..U+00FF.
+QString EightBit(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 } // namespace
 
 SignCommand SendPageCommand(std::string line, char page,
@@ -65,6 +81,8 @@ SignCommand SendPageCommand(std::string line, char page,
     auto used = std::make_shared<PageGraphics>();
     SignCommand command;
     command.label = QStringLiteral("page %1").arg(QLatin1Char(letter));
+    command.service = Request(QStringLiteral("pages/%1").arg(QLatin1Char(letter)),
+                              {{QStringLiteral("text"), EightBit(line)}});
     command.run = [line, page, graphics](const Sign& sign, const link::PortOpener& open,
                                          link::Clock& clock, const SignProgress& progress) {
         return link::RunSendMessage(open, clock, {line, sign.id, page, graphics.get()}, progress,
@@ -86,6 +104,17 @@ SignCommand SendPageCommand(std::string line, char page,
 SignCommand SetClockCommand(CivilDate date, std::string timeText) {
     SignCommand command;
     command.label = QStringLiteral("clock");
+    // A time with blank or out-of-range digits has no form lumivod takes.
+    const QDate day(date.year, date.month, date.day);
+    const QTime time =
+        QTime::fromString(QString::fromLatin1(timeText.substr(0, 8)), QStringLiteral("hh:mm:ss"));
+    if (!TimeTextHasBlanks(timeText) && day.isValid() && time.isValid()) {
+        command.service =
+            Request(QStringLiteral("clock"),
+                    {{QStringLiteral("time"),
+                      QDateTime(day, time).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))}});
+    }
+    command.service.refusal = QStringLiteral("clock time of that form");
     command.run = [date, timeText](const Sign& sign, const link::PortOpener& open,
                                    link::Clock& clock, const link::Progress&) {
         return link::RunSetClock(open, clock, sign.id, date, timeText);
@@ -99,6 +128,7 @@ SignCommand RunPageCommand(char page) {
     const char letter = Upper(page);
     SignCommand command;
     command.label = QStringLiteral("run page %1").arg(QLatin1Char(letter));
+    command.service = Request(QStringLiteral("run/%1").arg(QLatin1Char(letter)));
     command.run = [page](const Sign& sign, const link::PortOpener& open, link::Clock& clock,
                          const link::Progress&) {
         return link::RunRunPage(open, clock, sign.id, page);
@@ -112,6 +142,7 @@ SignCommand SetBrightnessCommand(int levelIndex) {
     const int percent = kPercent[std::clamp(levelIndex, 0, 3)];
     SignCommand command;
     command.label = QStringLiteral("brightness %1%").arg(percent);
+    command.service = Request(QStringLiteral("brightness"), {{QStringLiteral("level"), percent}});
     command.run = [levelIndex](const Sign& sign, const link::PortOpener& open, link::Clock& clock,
                                const link::Progress&) {
         return link::RunSetBrightness(open, clock, sign.id, levelIndex);
@@ -123,6 +154,7 @@ SignCommand SetBrightnessCommand(int levelIndex) {
 SignCommand LinkPagesCommand(std::string pages) {
     SignCommand command;
     command.label = QStringLiteral("linked pages");
+    command.service = Request(QStringLiteral("link"), {{QStringLiteral("pages"), EightBit(pages)}});
     command.run = [pages](const Sign& sign, const link::PortOpener& open, link::Clock& clock,
                           const link::Progress&) {
         return link::RunLinkPages(open, clock, sign.id, pages);
@@ -136,6 +168,13 @@ SignCommand LinkPagesCommand(std::string pages) {
 SignCommand SendSchedulesCommand(std::vector<ScheduleEntry> entries) {
     SignCommand command;
     command.label = QStringLiteral("schedules");
+    QJsonArray list;
+    for (const ScheduleEntry& entry : entries) {
+        list.append(QJsonObject{{QStringLiteral("start"), EightBit(entry.start)},
+                                {QStringLiteral("end"), EightBit(entry.end)},
+                                {QStringLiteral("pages"), EightBit(entry.pages)}});
+    }
+    command.service = Request(QStringLiteral("schedules"), {{QStringLiteral("entries"), list}});
     command.run = [entries](const Sign& sign, const link::PortOpener& open, link::Clock& clock,
                             const link::Progress&) {
         return link::RunSendSchedules(open, clock, sign.id, entries);
@@ -155,6 +194,14 @@ SignCommand SendSchedulesCommand(std::vector<ScheduleEntry> entries) {
 SignCommand DeleteSchedulesCommand(std::array<bool, kMaxScheduleEntries> checked) {
     SignCommand command;
     command.label = QStringLiteral("schedule deletion");
+    QJsonArray slots;
+    for (std::size_t k = 0; k < checked.size(); ++k) {
+        if (checked[k]) {
+            slots.append(static_cast<int>(k) + 1);
+        }
+    }
+    command.service =
+        Request(QStringLiteral("schedules/delete"), {{QStringLiteral("slots"), slots}});
     command.run = [checked](const Sign& sign, const link::PortOpener& open, link::Clock& clock,
                             const link::Progress&) {
         return link::RunDeleteSchedules(open, clock, sign.id, checked);
@@ -176,6 +223,17 @@ SignCommand DeleteSchedulesCommand(std::array<bool, kMaxScheduleEntries> checked
 SignCommand DeletePageLinesCommand(link::PageLineMarks lines) {
     SignCommand command;
     command.label = QStringLiteral("page line deletion");
+    QJsonArray marked;
+    for (std::size_t page = 0; page < lines.size(); ++page) {
+        for (std::size_t n = 0; n < lines[page].size(); ++n) {
+            if (lines[page][n]) {
+                marked.append(QStringLiteral("%1%2")
+                                  .arg(QLatin1Char(static_cast<char>('A' + page)))
+                                  .arg(n + 1));
+            }
+        }
+    }
+    command.service = Request(QStringLiteral("lines/delete"), {{QStringLiteral("lines"), marked}});
     command.run = [lines](const Sign& sign, const link::PortOpener& open, link::Clock& clock,
                           const link::Progress&) {
         return link::RunDeletePageLines(open, clock, sign.id, lines);
@@ -194,6 +252,7 @@ SignCommand DeletePageLinesCommand(link::PageLineMarks lines) {
 SignCommand DeleteAllCommand() {
     SignCommand command;
     command.label = QStringLiteral("delete all");
+    command.service = Request(QStringLiteral("delete-all"));
     command.run = [](const Sign& sign, const link::PortOpener& open, link::Clock& clock,
                      const link::Progress&) { return link::RunDeleteAll(open, clock, sign.id); };
     // Everything stored goes: pages, schedules, the linked and the running page. Brightness and
@@ -210,6 +269,7 @@ SignCommand DeleteAllCommand() {
 SignCommand FontTransferCommand(std::vector<UserCharRecord> records) {
     SignCommand command;
     command.label = QStringLiteral("user characters");
+    command.service.refusal = QStringLiteral("user characters");
     command.run = [records](const Sign& sign, const link::PortOpener& open, link::Clock& clock,
                             const link::Progress& progress) {
         return link::RunFontTransfer(open, clock, sign.id, records, progress).outcome;
@@ -223,6 +283,7 @@ SignCommand FontTransferCommand(std::vector<UserCharRecord> records) {
 SignCommand RecallDefaultFontCommand() {
     SignCommand command;
     command.label = QStringLiteral("default font");
+    command.service = Request(QStringLiteral("characters/default"));
     command.run = [](const Sign& sign, const link::PortOpener& open, link::Clock& clock,
                      const link::Progress&) {
         return link::RunRecallDefaultFont(open, clock, sign.id);

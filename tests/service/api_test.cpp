@@ -81,6 +81,39 @@ public:
 
     link::FakeLine& line(const char* port) { return *m_lines.at(QString::fromLatin1(port)); }
 
+    // Bytes each line has taken so far, the line's number (1..3) first.
+    std::map<int, std::size_t> writtenSoFar() const {
+        std::map<int, std::size_t> sizes;
+        int number = 1;
+        for (const auto& [port, line] : m_lines) {
+            sizes[number++] = line->written().size();
+        }
+        return sizes;
+    }
+    std::string writtenSince(int number, const std::map<int, std::size_t>& before) const {
+        auto it = m_lines.begin();
+        std::advance(it, number - 1);
+        return it->second->written().substr(before.at(number));
+    }
+
+    // Waits for a job answered with 202 to end, so its frames are not taken for a later case's.
+    void waitForJob(const ApiAnswer& accepted) {
+        const QString href = QJsonDocument::fromJson(accepted.body)
+                                 .object()
+                                 .value(QStringLiteral("href"))
+                                 .toString();
+        ApiRequest poll;
+        poll.method = "GET";
+        poll.path = href.toUtf8();
+        poll.authorization = "Bearer " + kToken;
+        QElapsedTimer timer;
+        timer.start();
+        while (!href.isEmpty() && !ask(poll).body.contains("\"done\":true") &&
+               timer.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+    }
+
 private:
     QTemporaryDir m_dir;
     std::map<QString, std::unique_ptr<link::FakeLine>> m_lines;
@@ -103,6 +136,12 @@ ApiRequest Request(const std::string& method, const std::string& target, const s
     }
     if (body == "@big") {
         request.body = QByteArray(kMaxBodyBytes + 1, 'x');
+    } else if (body == "@lmvbig") {
+        request.contentType = "application/x-lumivo";
+        request.body = QByteArray(6001, 'x');
+    } else if (body.rfind("@lmv:", 0) == 0) {
+        request.contentType = "Application/X-Lumivo; charset=windows-1252";
+        request.body = QByteArray::fromStdString(body.substr(5));
     } else if (body != "-") {
         request.body = QByteArray::fromStdString(body);
     }
@@ -130,10 +169,28 @@ TEST(ServiceApi, AnswersEveryCaseOfTheTable) {
             continue;
         }
         const std::vector<std::string> f = Split(row, "\t");
-        ASSERT_EQ(f.size(), 6u) << row;
+        ASSERT_TRUE(f.size() == 6u || f.size() == 7u) << row;
         ++count;
+        const std::map<int, std::size_t> before = service.writtenSoFar();
         const ApiAnswer answer = service.ask(Request(f[0], f[1], f[2], f[3]));
+        if (answer.status == 202) {
+            service.waitForJob(answer);
+        }
         const std::string body = answer.body.toStdString();
+        // The frames the lines took: "none" for no byte on any line, else pieces "N:bytes" that
+        // line N must have taken for this request.
+        if (f.size() == 7u && f[6] == "none") {
+            for (int number = 1; number <= 3; ++number) {
+                EXPECT_EQ(service.writtenSince(number, before), "") << row << "\nline " << number;
+            }
+        } else if (f.size() == 7u) {
+            for (const std::string& piece : Split(f[6], " ;; ")) {
+                const std::string sent =
+                    service.writtenSince(std::stoi(piece.substr(0, 1)), before);
+                EXPECT_NE(sent.find(piece.substr(2)), std::string::npos)
+                    << row << "\nwanted frame: " << piece << "\nline took: " << sent;
+            }
+        }
         EXPECT_EQ(answer.status, std::stoi(f[4])) << row << "\n" << body;
         if (answer.contentType == "application/json") {
             EXPECT_TRUE(QJsonDocument::fromJson(answer.body).isObject()) << row << "\n" << body;
@@ -147,7 +204,7 @@ TEST(ServiceApi, AnswersEveryCaseOfTheTable) {
 }
 
 // A refused request sends nothing; a page to a group reaches each of its signs once, and the
-// sign's picture then draws what it was sent.
+// sign's picture, still and animated, then draws what it was sent.
 TEST(ServiceApi, SendsOnlyWhatPassedAndDrawsWhatWasSent) {
     ServiceHarness service;
     service.ask(Request("POST", "/api/signs/Front/pages/A", "good", "{\"text\":\"\\u20ac\"}"));
@@ -168,6 +225,11 @@ TEST(ServiceApi, SendsOnlyWhatPassedAndDrawsWhatWasSent) {
     EXPECT_EQ(picture.status, 200) << picture.body.toStdString();
     EXPECT_EQ(picture.contentType, "image/png");
     EXPECT_TRUE(picture.body.startsWith("\x89PNG\r\n\x1a\n"));
+    const ApiAnswer animated =
+        service.ask(Request("GET", "/api/signs/Back/picture.gif?page=C", "good", "-"));
+    EXPECT_EQ(animated.status, 200) << animated.body.toStdString();
+    EXPECT_EQ(animated.contentType, "image/gif");
+    EXPECT_TRUE(animated.body.startsWith("GIF89a"));
 }
 
 } // namespace

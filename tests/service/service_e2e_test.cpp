@@ -57,10 +57,10 @@ public:
         : m_base(QStringLiteral("http://127.0.0.1:%1").arg(QString::fromStdString(port))) {}
 
     Reply send(const QByteArray& method, const QString& path, const QByteArray& token,
-               const QByteArray& body = {}) {
+               const QByteArray& body = {},
+               const QByteArray& contentType = QByteArrayLiteral("application/json")) {
         QNetworkRequest request(QUrl(m_base + path));
-        request.setHeader(QNetworkRequest::ContentTypeHeader,
-                          QByteArrayLiteral("application/json"));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
         if (!token.isEmpty()) {
             request.setRawHeader("Authorization", "Bearer " + token);
         }
@@ -113,6 +113,13 @@ TEST(ServiceEndToEnd, SendsAGroupPageToTwoVirtualSignsAndStaysOpenToOthers) {
     EXPECT_NE(FileText(dir + "/back.json").find("Caf\\u00E9 open"), std::string::npos)
         << FileText(dir + "/back.json");
 
+    // A message document as the body, told by its Content-Type.
+    const Reply document = client.send("POST", QStringLiteral("/api/signs/Front/pages/C"), token,
+                                       "{\\rtf1\\ansi Doc \\'e9 here}", "application/x-lumivo");
+    EXPECT_EQ(document.status, 200) << document.body.toStdString();
+    EXPECT_NE(FileText(dir + "/front.json").find("Doc \\u00E9 here"), std::string::npos)
+        << FileText(dir + "/front.json");
+
     EXPECT_EQ(client.send("GET", QStringLiteral("/api/signs"), {}).status, 401);
     EXPECT_EQ(client
                   .send("GET", QStringLiteral("/api/signs"),
@@ -144,6 +151,7 @@ TEST(ServiceEndToEnd, SendsAGroupPageToTwoVirtualSignsAndStaysOpenToOthers) {
     const std::string log = service.errorOutput();
     EXPECT_NE(log.find("sign \"Front\" page B: sent"), std::string::npos) << log;
     EXPECT_NE(log.find("refused GET /api/signs: no token"), std::string::npos) << log;
+    EXPECT_NE(log.find("lumivod: 2 signs; token in"), std::string::npos) << log;
 
     timer.restart();
     EXPECT_EQ(service.stop(SIGTERM, 1000), std::optional<int>(0));

@@ -15,14 +15,15 @@ QString Q(const std::string& text) {
 // outcome show it.
 TEST(SignTableModel, ShowsEachEndOfASign) {
     const std::vector<test::CaseRow> cases = test::ReadCases("signs_window/row_texts.tsv");
-    EXPECT_EQ(cases.size(), 12u);
+    EXPECT_EQ(cases.size(), 14u);
     for (const test::CaseRow& c : cases) {
         ASSERT_EQ(c.fields.size(), 7u) << "line " << c.line;
         SCOPED_TRACE("row_texts.tsv line " + std::to_string(c.line));
         const link::Outcome outcome(link::BoxKind::Plain, c.fields[4], c.fields[3] == "1");
-        if (c.fields[0] == "end") {
+        if (c.fields[0] == "end" || c.fields[0] == "through") {
             SignOutcome end{QStringLiteral("front"), outcome, c.fields[1] == "1",
-                            c.fields[2] == "1", std::stoll(c.fields[5])};
+                            c.fields[2] == "1", std::stoll(c.fields[5]), std::string(),
+                            c.fields[0] == "through"};
             EXPECT_EQ(SignEndText(end), Q(c.fields[6]));
         } else {
             const LastOutcome last{Q(c.fields[5]), outcome, QDateTime(), c.fields[2] == "1"};

@@ -23,8 +23,11 @@ QString SignEndText(const SignOutcome& end) {
     if (!end.started) {
         return QStringLiteral("not started");
     }
-    const QString seconds =
+    QString seconds =
         QStringLiteral(" (%1 s)").arg(static_cast<double>(end.milliseconds) / 1000.0, 0, 'f', 1);
+    if (end.throughService) {
+        seconds.prepend(QStringLiteral(" through lumivod"));
+    }
     if (end.cancelled) {
         return QStringLiteral("cancelled") + seconds;
     }

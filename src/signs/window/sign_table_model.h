@@ -17,7 +17,8 @@ namespace lumivo::signs {
 QString LastOutcomeText(const LastOutcome& last);
 
 // A sign's progress cell when its run in a send ended: "not started", "cancelled (0.4 s)", the
-// trimmed box text of a failure, or "done" with the seconds it took.
+// trimmed box text of a failure, or "done" with the seconds it took ("done through lumivod (0.7 s)"
+// for one that lumivod sent).
 QString SignEndText(const SignOutcome& end);
 
 // The signs of the list as a table: name, line, ID, groups, the last outcome with its time, and

@@ -7,6 +7,7 @@
 #include "core/program_folder.h"
 #include "link/path_text.h"
 #include "signs/sent_graphics.h"
+#include "signs/service_runtime.h"
 #include "signs/sign_commands.h"
 #include "signs/window/progress_delegate.h"
 #include "signs/window/sign_dialog.h"
@@ -76,6 +77,9 @@ SignsWindow::SignsWindow(ui::EditorHost& host, Dispatcher::OpenerFor openerFor,
       m_relay(std::make_unique<Relay>(*this)),
       m_dispatcher(std::make_unique<Dispatcher>(std::move(openerFor), host.settingsPath(),
                                                 std::move(clockFor), &m_state)) {
+    // A sign whose line a running lumivod owns goes through it; its progress reads
+    // "through lumivod".
+    m_dispatcher->routeThroughService(ServiceForSigns(host.settingsPath()));
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_QuitOnClose, false);
     m_ui->setupUi(this);
