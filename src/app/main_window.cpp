@@ -655,7 +655,9 @@ void TForm1::createSignLog() {
     m_signLogDock->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea |
                                    Qt::RightDockWidgetArea);
     m_signLogDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    // Under the preview, across the window: its lines are long.
     addDockWidget(Qt::BottomDockWidgetArea, m_signLogDock);
+    splitDockWidget(m_previewDock, m_signLogDock, Qt::Vertical);
     const bool shown = m_settings.readInt("SignLog", "show", 0) != 0;
     m_signLogDock->setVisible(shown);
 

@@ -79,12 +79,17 @@ void SignLogDock::takeNew() {
     for (const std::string& line : lines) {
         joined += (joined.empty() ? "" : "\n") + line;
     }
-    QScrollBar* bar = m_text->verticalScrollBar();
-    const bool atBottom = bar->value() == bar->maximum();
+    // A view scrolled to the bottom follows the new lines; one scrolled back (or with a
+    // selection) stays where it is.
+    const QScrollBar* bar = m_text->verticalScrollBar();
+    const bool follow = bar->value() >= bar->maximum() && !m_text->textCursor().hasSelection();
     m_text->appendPlainText(
         QString::fromUtf8(joined.data(), static_cast<qsizetype>(joined.size())));
-    if (atBottom) {
-        bar->setValue(bar->maximum());
+    if (follow) {
+        // The bar's range grows once the new lines are laid out, after this call.
+        QTimer::singleShot(0, m_text, [this] {
+            m_text->verticalScrollBar()->setValue(m_text->verticalScrollBar()->maximum());
+        });
     }
 }
 
