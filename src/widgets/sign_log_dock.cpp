@@ -37,6 +37,7 @@ SignLogDock::SignLogDock(std::shared_ptr<link::FrameLogQueue> queue, QWidget* pa
     m_text = new QPlainTextEdit(area);
     m_text->setObjectName(QStringLiteral("signLogText"));
     m_text->setReadOnly(true);
+    m_text->setAccessibleName(QStringLiteral("Sign Log"));
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setMaximumBlockCount(kMaxLines);
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
