@@ -8,10 +8,12 @@
 #include "core/document.h"
 #include "core/file_io.h"
 #include "core/program_folder.h"
+#include "link/frame_log.h"
 #include "widgets/placement.h"
 #include "widgets/preview_model.h"
 #include "widgets/preview_strip.h"
 #include "widgets/prompter.h"
+#include "widgets/sign_log_dock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -195,6 +197,10 @@ TForm1::TForm1(QString settingsPath, QWidget* parent)
 TForm1::~TForm1() {
     // The other windows may use the main window while they go.
     m_windows.clear();
+    // Commands that still run keep the queue they took; new ones log nowhere.
+    if (link::FrameLogQueueInUse() == m_frameLog) {
+        link::SetFrameLogQueue(nullptr);
+    }
 }
 
 void TForm1::FormCreate() {
@@ -208,6 +214,7 @@ void TForm1::FormCreate() {
     createToolBar();
     createStatusBar();
     createPreview();
+    createSignLog();
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -610,7 +617,7 @@ void TForm1::createPreview() {
     m_previewDock->setVisible(shown);
 
     // "View" comes after the menus the program has always had, just before "Help".
-    auto* view = new QMenu(QStringLiteral("&View"), menuBar());
+    auto* view = m_viewMenu = new QMenu(QStringLiteral("&View"), menuBar());
     view->setObjectName(QStringLiteral("View1"));
     view->menuAction()->setObjectName(QStringLiteral("View1"));
     QAction* show = NewItem(this, view, "ShowPreview1", QStringLiteral("&Preview"));
@@ -640,6 +647,31 @@ void TForm1::createPreview() {
                     [this](bool single) { m_previewModel->setSingleColor(single); });
     m_previewModel->setSingleColor(m_singleColor);
     m_previewModel->setText(lineText(1));
+}
+
+void TForm1::createSignLog() {
+    m_frameLog = std::make_shared<link::FrameLogQueue>();
+    link::SetFrameLogQueue(m_frameLog);
+    m_signLogDock = new SignLogDock(m_frameLog, this);
+    m_signLogDock->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea |
+                                   Qt::RightDockWidgetArea);
+    m_signLogDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    // Under the preview, across the window: its lines are long.
+    addDockWidget(Qt::BottomDockWidgetArea, m_signLogDock);
+    splitDockWidget(m_previewDock, m_signLogDock, Qt::Vertical);
+    const bool shown = m_settings.readInt("SignLog", "show", 0) != 0;
+    m_signLogDock->setVisible(shown);
+
+    QAction* show = m_viewMenu->addAction(QStringLiteral("Sign &Log"));
+    show->setObjectName(QStringLiteral("actionSignLog"));
+    show->setCheckable(true);
+    show->setChecked(shown);
+    connect(show, &QAction::triggered, this, [this](bool shown) {
+        m_signLogDock->setVisible(shown);
+        if (Status saved = m_settings.writeInt("SignLog", "show", shown ? 1 : 0); !saved) {
+            reportStatus(QString::fromStdString(saved.error().message));
+        }
+    });
 }
 
 void TForm1::reportStatus(const QString& message) {

@@ -22,11 +22,16 @@ class QMenu;
 class QTabWidget;
 class QToolBar;
 
+namespace lumivo::link {
+class FrameLogQueue;
+}
+
 namespace lumivo::ui {
 
 class LineEditor;
 class PreviewModel;
 class PreviewStrip;
+class SignLogDock;
 
 // The longest line the sign takes (core/line_length.h), as the editor's length count says.
 using lumivo::kMaxLineLength;
@@ -96,6 +101,8 @@ public:
     QString statusMessage() const;
     // The preview of Line 1 (under the line editors, shown or hidden from the View menu).
     PreviewModel& preview() const { return *m_previewModel; }
+    // The Sign Log dock (View > Sign Log).
+    SignLogDock& signLog() const { return *m_signLogDock; }
 
 Q_SIGNALS:
     void colorModeChanged(bool single);
@@ -115,6 +122,8 @@ private:
     void createStatusBar();
     // The preview strip under the line editors and the View menu that shows or hides it.
     void createPreview();
+    // The Sign Log dock (hidden unless the settings say otherwise) and its View menu item.
+    void createSignLog();
 
     // Handlers.
     void NewClick();
@@ -142,6 +151,9 @@ private:
     QLabel* m_statusMessage = nullptr;
     PreviewModel* m_previewModel = nullptr;
     QDockWidget* m_previewDock = nullptr;
+    QMenu* m_viewMenu = nullptr;
+    std::shared_ptr<link::FrameLogQueue> m_frameLog;
+    SignLogDock* m_signLogDock = nullptr;
     bool m_singleColor = false;
     bool m_shownOnce = false;
     std::vector<std::pair<QString, std::unique_ptr<QWidget>>> m_windows;

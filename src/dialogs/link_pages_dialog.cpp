@@ -53,11 +53,12 @@ void TLinkpagefrm::OKClick() {
     link::PortOpener opener = m_connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_connection.makeClock();
     m_ui->OK->setEnabled(false);
-    m_command->start([opener = std::move(opener), clock = std::move(clock),
-                      signId = SignIdOf(*m_ui->ComboBox1),
-                      pages = m_ui->Edit1->text().toStdString()](const link::Progress&) {
-        return link::RunLinkPages(opener, *clock, signId, pages);
-    });
+    m_command->start(
+        [opener = std::move(opener), clock = std::move(clock), signId = SignIdOf(*m_ui->ComboBox1),
+         pages = m_ui->Edit1->text().toStdString()](const link::Progress&) {
+            return link::RunLinkPages(opener, *clock, signId, pages);
+        },
+        "Link Pages");
 }
 
 void TLinkpagefrm::commandFinished(const link::Outcome& outcome) {

@@ -210,7 +210,27 @@ void TSetID::run(Running what, link::CommandThread::Command command) {
     }
     m_running = what;
     updateButtons();
-    m_command->start(std::move(command));
+    m_command->start(std::move(command), logName(what));
+}
+
+std::string TSetID::logName(Running what) {
+    switch (what) {
+    case Running::None:
+        break;
+    case Running::SetId:
+        return "Set ID";
+    case Running::Clock:
+        return "Set Clock";
+    case Running::RunPage:
+        return "Run Page";
+    case Running::SendMessage:
+        return "Send Message";
+    case Running::Brightness:
+        return "Set Brightness";
+    case Running::Network:
+        return "Send via Network";
+    }
+    return "Command";
 }
 
 void TSetID::updateButtons() {

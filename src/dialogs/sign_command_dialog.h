@@ -109,6 +109,8 @@ private:
     void sendViaNetwork(const QString& printerName);
 
     void run(Running what, link::CommandThread::Command command);
+    // The command's name in the frame log.
+    static std::string logName(Running what);
     void commandFinished(const link::Outcome& outcome);
     void commandProgressed(int value, int maximum);
     void updateButtons();

@@ -1,5 +1,7 @@
 #include "link/command_thread.h"
 
+#include "link/frame_log.h"
+
 #include <QMetaObject>
 
 namespace lumivo::link {
@@ -14,17 +16,19 @@ CommandThread::~CommandThread() {
     delete m_thread;
 }
 
-bool CommandThread::start(Command command) {
+bool CommandThread::start(Command command, std::string logName) {
     if (m_thread != nullptr) {
         return false;
     }
-    m_thread = QThread::create([this, command = std::move(command)] {
+    m_thread = QThread::create([this, command = std::move(command), logName = std::move(logName)] {
+        LoggedCommand logged(logName);
         const Progress progress = [this](int value, int maximum) {
             QMetaObject::invokeMethod(
                 this, [this, value, maximum] { Q_EMIT progressed(value, maximum); },
                 Qt::QueuedConnection);
         };
         const Outcome outcome = command(progress);
+        logged.ended(outcome);
         QMetaObject::invokeMethod(
             this,
             [this, outcome] {

@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <functional>
+#include <string>
 
 namespace lumivo::link {
 
@@ -24,8 +25,9 @@ public:
 
     bool isRunning() const { return m_thread != nullptr; }
 
-    // Starts the command; false (and nothing started) while another command runs.
-    bool start(Command command);
+    // Starts the command; false (and nothing started) while another command runs. `logName`
+    // names it in the frame log ("Send Message"), which hears its frames and its outcome.
+    bool start(Command command, std::string logName = "Command");
 
     // Blocks until the running command has ended (tests and shutdown only).
     void wait();

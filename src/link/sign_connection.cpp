@@ -1,6 +1,8 @@
 #include "link/sign_connection.h"
 
+#include "link/frame_log.h"
 #include "link/port_factory.h"
+#include "link/port_names.h"
 
 namespace lumivo::link {
 
@@ -8,7 +10,8 @@ SignConnection MakeSignConnection(std::function<int()> comPortSetting, QString s
     SignConnection connection;
     connection.portOpener = [comPortSetting = std::move(comPortSetting),
                              settingsFile = std::move(settingsFile)] {
-        return OpenerForComPort(comPortSetting(), settingsFile);
+        const int n = comPortSetting();
+        return LoggedOpener(OpenerForComPort(n, settingsFile), ComPortName(n).toStdString());
     };
     connection.makeClock = [] { return std::make_unique<RealClock>(); };
     return connection;

@@ -199,14 +199,14 @@ void TDeletefrm::refreshMarks(int page) {
 }
 
 void TDeletefrm::run(QPushButton* button, link::CommandThread::Command command,
-                     bool boxBeforeEnable) {
+                     bool boxBeforeEnable, std::string logName) {
     if (m_command->isRunning()) {
         return;
     }
     m_runningButton = button;
     m_failureBoxBeforeEnable = boxBeforeEnable;
     button->setEnabled(false);
-    m_command->start(std::move(command));
+    m_command->start(std::move(command), std::move(logName));
 }
 
 void TDeletefrm::commandFinished(const link::Outcome& outcome) {
@@ -236,7 +236,7 @@ void TDeletefrm::ScheduleOkClick() {
          signId = ui::SignIdOf(*m_ui->ComboBox1), checked = taskChecks()](const link::Progress&) {
             return link::RunDeleteSchedules(opener, *clock, signId, checked);
         },
-        false);
+        false, "Delete Schedules");
 }
 
 void TDeletefrm::DelPageOKClick() {
@@ -249,7 +249,7 @@ void TDeletefrm::DelPageOKClick() {
          lines = m_marks.lineMarks()](const link::Progress&) {
             return link::RunDeletePageLines(opener, *clock, signId, lines);
         },
-        true);
+        true, "Delete Page Lines");
 }
 
 void TDeletefrm::DeleteOkClick() {
@@ -261,7 +261,7 @@ void TDeletefrm::DeleteOkClick() {
          signId = ui::SignIdOf(*m_ui->ComboBox3)](const link::Progress&) {
             return link::RunDeleteAll(opener, *clock, signId);
         },
-        false);
+        false, "Delete All");
 }
 
 void TDeletefrm::TransFontClick() {
@@ -269,7 +269,7 @@ void TDeletefrm::TransFontClick() {
         return;
     }
     if (std::optional<link::CommandThread::Command> command = m_fontPanel.transferCommand()) {
-        run(m_ui->TransFont, std::move(*command), false);
+        run(m_ui->TransFont, std::move(*command), false, "Font Transfer");
     }
 }
 

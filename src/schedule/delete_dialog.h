@@ -13,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 class QPushButton;
 class QTreeWidgetItem;
@@ -80,7 +81,9 @@ private:
 
     // Starts a command with `button` disabled; `boxBeforeEnable` on failure keeps the button
     // disabled until the failure box was dismissed.
-    void run(QPushButton* button, link::CommandThread::Command command, bool boxBeforeEnable);
+    // `logName` names the command in the frame log.
+    void run(QPushButton* button, link::CommandThread::Command command, bool boxBeforeEnable,
+             std::string logName);
     void commandFinished(const link::Outcome& outcome);
 
     link::SignConnection m_connection;

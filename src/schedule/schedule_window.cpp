@@ -163,10 +163,12 @@ void TSchedule::SendClick() {
     const std::string signId = ui::SignIdOf(*m_ui->ComboBox1);
     std::vector<ScheduleEntry> entries = m_list.snapshot();
     m_ui->Send->setEnabled(false);
-    m_command->start([opener = std::move(opener), clock = std::move(clock), signId,
-                      entries = std::move(entries)](const link::Progress&) {
-        return link::RunSendSchedules(opener, *clock, signId, entries);
-    });
+    m_command->start(
+        [opener = std::move(opener), clock = std::move(clock), signId,
+         entries = std::move(entries)](const link::Progress&) {
+            return link::RunSendSchedules(opener, *clock, signId, entries);
+        },
+        "Send Schedules");
 }
 
 void TSchedule::sendFinished(const link::Outcome& outcome) {

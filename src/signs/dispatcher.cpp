@@ -1,5 +1,6 @@
 #include "signs/dispatcher.h"
 
+#include "link/frame_log.h"
 #include "link/port_factory.h"
 #include "link/port_names.h"
 #include "signs/service_client.h"
@@ -286,6 +287,11 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
         });
     QElapsedTimer timer;
     timer.start();
+    // "page A to Front (ID 01)" in the frame log, when the program keeps one.
+    link::LoggedCommand logged((job.command.label + QStringLiteral(" to ") + sign.name +
+                                QStringLiteral(" (ID ") + QString::fromStdString(sign.id) +
+                                QLatin1Char(')'))
+                                   .toStdString());
     std::string serviceNote; // why lumivod, owner of the line, was not used
     try {
         const std::optional<ServiceRoute> route =
@@ -294,6 +300,7 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
             if (std::optional<SignOutcome> through = SendThroughService(
                     sign, job.command, *route, &job.cancel, progress.step, serviceNote)) {
                 through->milliseconds = timer.elapsed();
+                logged.ended(through->outcome);
                 Record(job, sign, *through);
                 return *through;
             }
@@ -305,9 +312,11 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
         // A port held by another program is waited for on the sign's clock; Cancel ends the
         // wait at the next step, as it ends a send between frames.
         const link::PortOpener& inner = job.openers[index];
-        const link::PortOpener waiting = RetryWhileBusy(
-            inner ? inner : link::PortOpener([] { return std::unique_ptr<link::Port>(); }),
-            kBusyWaitMs, kBusyStepMs, *clock, &job.cancel, &refused);
+        const link::PortOpener waiting = link::LoggedOpener(
+            RetryWhileBusy(inner ? inner
+                                 : link::PortOpener([] { return std::unique_ptr<link::Port>(); }),
+                           kBusyWaitMs, kBusyStepMs, *clock, &job.cancel, &refused),
+            sign.port.toStdString());
         const link::PortOpener open = [&]() -> std::unique_ptr<link::Port> {
             std::unique_ptr<link::Port> port = waiting();
             if (port == nullptr) {
@@ -330,6 +339,7 @@ SignOutcome RunOne(JobState& job, std::size_t index) {
             end.outcome.details.empty() ? serviceNote : serviceNote + "; " + end.outcome.details;
     }
     end.serviceNote = std::move(serviceNote);
+    logged.ended(end.outcome);
     Record(job, sign, end);
     return end;
 }

@@ -69,10 +69,12 @@ void TDeleteFontfrm::Button1Click() {
     m_ui->Button1->setEnabled(false);
     link::PortOpener opener = m_context.connection.portOpener();
     std::shared_ptr<link::Clock> clock = m_context.connection.makeClock();
-    m_command->start([opener = std::move(opener), clock = std::move(clock),
-                      signId = ui::SignIdOf(*m_ui->ComboBox1)](const link::Progress&) {
-        return link::RunRecallDefaultFont(opener, *clock, signId);
-    });
+    m_command->start(
+        [opener = std::move(opener), clock = std::move(clock),
+         signId = ui::SignIdOf(*m_ui->ComboBox1)](const link::Progress&) {
+            return link::RunRecallDefaultFont(opener, *clock, signId);
+        },
+        "Recall Default Font");
 }
 
 void TDeleteFontfrm::recallFinished(const link::Outcome& outcome) {

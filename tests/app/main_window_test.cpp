@@ -214,6 +214,7 @@ Signs1 "Signs"
   ShowSigns1 "Signs..."
 View1 "View"
   ShowPreview1 "Preview" ticked
+  actionSignLog "Sign Log"
 Help1 "Help"
   ReadMe1 "Read Me"
   About1 "About..."
