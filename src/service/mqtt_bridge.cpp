@@ -100,10 +100,10 @@ MqttBridge::MqttBridge(SignService& service, QByteArray token, MqttConnection co
       m_client(std::make_unique<MqttClient>(m_connection)) {
     connect(m_client.get(), &MqttClient::connected, this, &MqttBridge::connected);
     connect(m_client.get(), &MqttClient::disconnected, this,
-            [this](const QString& reason, int retrySeconds) {
+            [this](const QString& reason, int retryMs) {
                 m_log(QStringLiteral("lumivod: MQTT: no connection to %1 (%2); next try in %3 s")
                           .arg(m_client->where(), reason)
-                          .arg(retrySeconds));
+                          .arg(retryMs / 1000.0, 0, 'g', 3));
             });
     connect(m_client.get(), &MqttClient::messageArrived, this, &MqttBridge::messageArrived);
     connect(&m_service, &SignService::jobFinished, this, [this](const QStringList& signs) {

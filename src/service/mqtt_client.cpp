@@ -12,7 +12,10 @@ namespace lumivo::service {
 
 namespace {
 
-constexpr int kMaxPauseSeconds = 60;
+// The first try after a lost connection comes soon, as a broker that restarts is back within
+// a moment; then the pause doubles.
+constexpr int kFirstPauseMs = 250;
+constexpr int kMaxPauseMs = 60000;
 constexpr int kQos = 1;
 
 } // namespace
@@ -128,7 +131,7 @@ void MqttClient::tryConnect() {
 }
 
 void MqttClient::wasConnected() {
-    m_pauseSeconds = 1;
+    m_pauseMs = kFirstPauseMs;
     try {
         for (const QByteArray& filter : m_connection.subscribe.split(',')) {
             m_library->m_client.subscribe(filter.toStdString(), kQos);
@@ -144,9 +147,9 @@ void MqttClient::connectFailed(const QString& reason) {
     if (m_stopping || m_retry.isActive()) {
         return;
     }
-    const int pause = m_pauseSeconds;
-    m_pauseSeconds = std::min(m_pauseSeconds * 2, kMaxPauseSeconds);
-    m_retry.start(pause * 1000);
+    const int pause = m_pauseMs;
+    m_pauseMs = std::min(m_pauseMs * 2, kMaxPauseMs);
+    m_retry.start(pause);
     Q_EMIT disconnected(reason, pause);
 }
 

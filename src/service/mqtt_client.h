@@ -23,7 +23,7 @@ struct MqttConnection {
 // The MQTT connection: the one file that knows the client library. The library's callbacks run
 // on its own threads; each is handed to this object's thread as a queued call and returns at
 // once, so the signals below are always emitted on this object's thread. A connection that
-// cannot be made or is lost is tried again after a pause that doubles from 1 s up to 60 s.
+// cannot be made or is lost is tried again after a pause that doubles from 0.25 s up to 60 s.
 // The session is persistent (clean session off), so messages at QoS 1 published while the
 // client was away are delivered when it is back.
 class MqttClient final : public QObject {
@@ -42,7 +42,7 @@ public:
 
 Q_SIGNALS:
     void connected();
-    void disconnected(const QString& reason, int retrySeconds);
+    void disconnected(const QString& reason, int retryMs);
     void messageArrived(const QByteArray& topic, const QByteArray& payload);
 
 private:
@@ -53,7 +53,7 @@ private:
 
     MqttConnection m_connection;
     QTimer m_retry;
-    int m_pauseSeconds = 1;
+    int m_pauseMs = 250;
     bool m_stopping = false;
     std::unique_ptr<Library> m_library;
 };
