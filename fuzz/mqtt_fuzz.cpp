@@ -5,7 +5,7 @@
 // and a clock that never waits; the broker connection is never opened.
 //
 // Input: topic, payload, topic, payload ... separated by NUL bytes, at most eight messages.
-#include "link/fake_port.h"
+#include "scripted_service.h"
 #include "service/api.h"
 #include "service/mqtt_bridge.h"
 #include "service/mqtt_topics.h"
@@ -27,67 +27,28 @@ namespace {
 
 using namespace lumivo;
 
-const QByteArray kToken = QByteArrayLiteral("fuzzfuzzfuzzfuzzfuzzfuzzfuzzfuzz");
+using fuzz::Check;
+using fuzz::kToken;
+
 constexpr int kBoundMs = 5000; // commands still running after this are a hang
 constexpr std::size_t kMessages = 8;
 
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
-
-// Forwards to a line's clock, which the line owns.
-class BorrowedClock final : public link::Clock {
-public:
-    explicit BorrowedClock(link::Clock& clock) : m_clock(clock) {}
-    void delay(int ms) override { m_clock.delay(ms); }
-
-private:
-    link::Clock& m_clock;
-};
-
 // Two signs in a group and one alone, each on its own scripted line, and the MQTT side of the
-// service over them. Made once and kept to the end of the run: the line workers outlive any input.
+// service over them.
 class Harness {
 public:
-    Harness() {
-        static int argc = 1;
-        static char name[] = "mqtt_fuzz";
-        static char* argv[] = {name, nullptr};
-        m_application = std::make_unique<QCoreApplication>(argc, argv);
-        Check(m_dir.isValid());
-        const std::string folder = m_dir.path().toStdString() + "/";
-        std::ofstream(folder + "lumivo.INI")
-            << "[Sign Front]\nPort=tcp://127.0.0.1:1\nID=01\nGroups=shop\n\n[Sign Back Door]\n"
-               "Port=tcp://127.0.0.1:2\nID=02\nGroups=shop\n\n[Sign Lone]\n"
-               "Port=tcp://127.0.0.1:3\nID=03\n";
-        for (const char* port : {"tcp://127.0.0.1:1", "tcp://127.0.0.1:2", "tcp://127.0.0.1:3"}) {
-            auto line = std::make_unique<link::FakeLine>();
-            line->setResponder([](const std::string& frame) -> std::string {
-                return frame.rfind("<ID><", 0) == 0 ? frame.substr(5, 2) : "ACK";
-            });
-            m_lines[QString::fromLatin1(port)] = std::move(line);
-        }
-        service::ServiceSetup setup;
-        setup.settingsFile = QString::fromStdString(folder + "lumivo.INI");
-        setup.stateFile = folder + "signs-state.json";
-        setup.graphicsFolder = LUMIVO_FUZZ_GRAPHICS;
-        setup.token = kToken;
-        setup.openerFor = [this](const signs::Sign& sign) {
-            return m_lines.at(sign.port)->opener();
-        };
-        setup.clockFor = [this](const signs::Sign& sign) -> std::unique_ptr<link::Clock> {
-            return std::make_unique<BorrowedClock>(m_lines.at(sign.port)->clock());
-        };
-        m_service = std::make_unique<service::SignService>(std::move(setup));
-        m_service->reloadSigns();
+    Harness()
+        : m_signs("mqtt_fuzz",
+                  "[Sign Front]\nPort=tcp://127.0.0.1:1\nID=01\nGroups=shop\n\n[Sign Back Door]\n"
+                  "Port=tcp://127.0.0.1:2\nID=02\nGroups=shop\n\n[Sign Lone]\n"
+                  "Port=tcp://127.0.0.1:3\nID=03\n",
+                  {"tcp://127.0.0.1:1", "tcp://127.0.0.1:2", "tcp://127.0.0.1:3"}) {
         service::MqttConnection connection;
         connection.host = QStringLiteral("127.0.0.1");
         connection.port = 1;
         connection.clientId = QStringLiteral("lumivod-fuzz");
         connection.willTopic = "lumivo/lumivod/lumivod-fuzz/availability";
-        m_bridge = std::make_unique<service::MqttBridge>(*m_service, kToken, connection,
+        m_bridge = std::make_unique<service::MqttBridge>(m_signs.service(), kToken, connection,
                                                          [](const QString&) {});
     }
 
@@ -103,19 +64,10 @@ public:
         return m_bridge->idle();
     }
 
-    std::size_t writtenBytes() const {
-        std::size_t total = 0;
-        for (const auto& [port, line] : m_lines) {
-            total += line->written().size();
-        }
-        return total;
-    }
+    std::size_t writtenBytes() const { return m_signs.writtenBytes(); }
 
 private:
-    std::unique_ptr<QCoreApplication> m_application;
-    QTemporaryDir m_dir;
-    std::map<QString, std::unique_ptr<link::FakeLine>> m_lines;
-    std::unique_ptr<service::SignService> m_service;
+    fuzz::ScriptedService m_signs;
     std::unique_ptr<service::MqttBridge> m_bridge;
 };
 

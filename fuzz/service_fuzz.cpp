@@ -6,7 +6,7 @@
 // Input, split at the first four NUL bytes: the method, the target (path and query), the
 // Authorization header (empty: the right token), the Content-Type header, then the body, which
 // may hold NUL bytes itself.
-#include "link/fake_port.h"
+#include "scripted_service.h"
 #include "service/api.h"
 
 #include <QCoreApplication>
@@ -30,66 +30,26 @@ namespace {
 
 using namespace lumivo;
 
-const QByteArray kToken = QByteArrayLiteral("fuzzfuzzfuzzfuzzfuzzfuzzfuzzfuzz");
+using fuzz::Check;
+using fuzz::kToken;
+
 constexpr int kBoundMs = 5000; // an answer later than this is a hang
 
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
-
-// Forwards to a line's clock, which the line owns.
-class BorrowedClock final : public link::Clock {
-public:
-    explicit BorrowedClock(link::Clock& clock) : m_clock(clock) {}
-    void delay(int ms) override { m_clock.delay(ms); }
-
-private:
-    link::Clock& m_clock;
-};
-
-// Two signs in a group and one alone, each on its own scripted line. Made once and kept to the
-// end of the run: the service's line workers outlive any one input.
+// Two signs in a group and one alone, each on its own scripted line.
 class Harness {
 public:
-    Harness() {
-        static int argc = 1;
-        static char name[] = "service_fuzz";
-        static char* argv[] = {name, nullptr};
-        m_application = std::make_unique<QCoreApplication>(argc, argv);
-        Check(m_dir.isValid());
-        const std::string folder = m_dir.path().toStdString() + "/";
-        std::ofstream(folder + "lumivo.INI")
-            << "[Sign Front]\nPort=tcp://127.0.0.1:1\nID=01\nGroups=shop\n\n[Sign Back]\n"
-               "Port=tcp://127.0.0.1:2\nID=02\nGroups=shop\n\n[Sign Lone]\n"
-               "Port=tcp://127.0.0.1:3\nID=03\n";
-        for (const char* port : {"tcp://127.0.0.1:1", "tcp://127.0.0.1:2", "tcp://127.0.0.1:3"}) {
-            auto line = std::make_unique<link::FakeLine>();
-            line->setResponder([](const std::string& frame) -> std::string {
-                return frame.rfind("<ID><", 0) == 0 ? frame.substr(5, 2) : "ACK";
-            });
-            m_lines[QString::fromLatin1(port)] = std::move(line);
-        }
-        service::ServiceSetup setup;
-        setup.settingsFile = QString::fromStdString(folder + "lumivo.INI");
-        setup.stateFile = folder + "signs-state.json";
-        setup.graphicsFolder = LUMIVO_FUZZ_GRAPHICS;
-        setup.token = kToken;
-        setup.openerFor = [this](const signs::Sign& sign) {
-            return m_lines.at(sign.port)->opener();
-        };
-        setup.clockFor = [this](const signs::Sign& sign) -> std::unique_ptr<link::Clock> {
-            return std::make_unique<BorrowedClock>(m_lines.at(sign.port)->clock());
-        };
-        m_service = std::make_unique<service::SignService>(std::move(setup));
-    }
+    Harness()
+        : m_signs("service_fuzz",
+                  "[Sign Front]\nPort=tcp://127.0.0.1:1\nID=01\nGroups=shop\n\n[Sign Back]\n"
+                  "Port=tcp://127.0.0.1:2\nID=02\nGroups=shop\n\n[Sign Lone]\n"
+                  "Port=tcp://127.0.0.1:3\nID=03\n",
+                  {"tcp://127.0.0.1:1", "tcp://127.0.0.1:2", "tcp://127.0.0.1:3"}) {}
 
     // The one answer, or nothing when none came within the bound.
     std::optional<service::ApiAnswer> ask(const service::ApiRequest& request) {
         std::optional<service::ApiAnswer> answered;
         int answers = 0;
-        m_service->handle(request, [&](service::ApiAnswer answer) {
+        m_signs.service().handle(request, [&](service::ApiAnswer answer) {
             ++answers;
             answered = std::move(answer);
         });
@@ -102,10 +62,14 @@ public:
         return answered;
     }
 
-    // Waits for a job answered 202 to end, so every input leaves the lines idle.
+    // Waits for a job answered 202 to end, so every input leaves the lines idle. A page kept
+    // for its fields is answered 202 without a job: the service sends it on its own.
     void waitForJob(const QByteArray& accepted) {
-        const QString href =
-            QJsonDocument::fromJson(accepted).object().value(QStringLiteral("href")).toString();
+        const QJsonObject object = QJsonDocument::fromJson(accepted).object();
+        if (object.value(QStringLiteral("kept")).toBool()) {
+            return;
+        }
+        const QString href = object.value(QStringLiteral("href")).toString();
         Check(href.startsWith(QStringLiteral("/api/jobs/")));
         service::ApiRequest poll;
         poll.method = "GET";
@@ -124,19 +88,10 @@ public:
         }
     }
 
-    std::size_t writtenBytes() const {
-        std::size_t total = 0;
-        for (const auto& [port, line] : m_lines) {
-            total += line->written().size();
-        }
-        return total;
-    }
+    std::size_t writtenBytes() const { return m_signs.writtenBytes(); }
 
 private:
-    std::unique_ptr<QCoreApplication> m_application;
-    QTemporaryDir m_dir;
-    std::map<QString, std::unique_ptr<link::FakeLine>> m_lines;
-    std::unique_ptr<service::SignService> m_service;
+    fuzz::ScriptedService m_signs;
 };
 
 Harness& TheHarness() {
@@ -181,7 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t before = harness.writtenBytes();
     const std::optional<service::ApiAnswer> answer = harness.ask(request);
     Check(answer.has_value());
-    static const std::set<int> kStatuses{200, 202, 400, 401, 404, 405, 413, 500, 502, 503};
+    static const std::set<int> kStatuses{200, 201, 202, 400, 401, 404,
+                                         405, 409, 413, 500, 502, 503};
     Check(kStatuses.contains(answer->status));
     if (answer->contentType == "application/json") {
         Check(QJsonDocument::fromJson(answer->body).isObject());
