@@ -1,6 +1,7 @@
 #include "core/program_folder.h"
 #include "core/version.h"
 #include "service/api.h"
+#include "service/host_port.h"
 #include "service/http_adapter.h"
 #include "service/mqtt_bridge.h"
 #include "service/stop_signals.h"
@@ -52,26 +53,17 @@ struct Listen {
 
 // "HOST:PORT", "[v6]:PORT"; "localhost" is the loopback address.
 std::optional<Listen> ParseListen(const QString& text) {
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    if (colon <= 0) {
+    const auto split = lumivo::service::SplitHostPort(text);
+    if (!split) {
         return std::nullopt;
     }
-    QString host = text.left(colon);
-    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) {
-        host = host.mid(1, host.size() - 2);
-    }
-    bool number = false;
-    const uint port = text.mid(colon + 1).toUInt(&number);
     Listen listen;
-    if (host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0) {
+    if (split->first.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0) {
         listen.address = QHostAddress(QHostAddress::LocalHost);
-    } else if (!listen.address.setAddress(host)) {
+    } else if (!listen.address.setAddress(split->first)) {
         return std::nullopt;
     }
-    if (!number || port > 65535) {
-        return std::nullopt;
-    }
-    listen.port = static_cast<quint16>(port);
+    listen.port = static_cast<quint16>(split->second);
     return listen;
 }
 

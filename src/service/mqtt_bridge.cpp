@@ -2,6 +2,7 @@
 
 #include "core/settings_file.h"
 #include "core/version.h"
+#include "service/host_port.h"
 #include "service/mqtt_topics.h"
 
 #include <QDateTime>
@@ -45,20 +46,11 @@ QString DefaultClientId() {
 } // namespace
 
 std::optional<std::pair<QString, int>> ParseBrokerAddress(const QString& text) {
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    if (colon <= 0) {
+    const auto split = SplitHostPort(text);
+    if (!split || split->second < 1) {
         return std::nullopt;
     }
-    QString host = text.left(colon);
-    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) {
-        host = host.mid(1, host.size() - 2);
-    }
-    bool number = false;
-    const int port = text.mid(colon + 1).toInt(&number);
-    if (!number || port < 1 || port > 65535 || host.isEmpty()) {
-        return std::nullopt;
-    }
-    return std::make_pair(host, port);
+    return std::make_pair(split->first, static_cast<int>(split->second));
 }
 
 std::optional<MqttConnection>
