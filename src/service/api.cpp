@@ -242,6 +242,16 @@ SignService::SignService(ServiceSetup setup, QObject* parent)
         },
         m_setup.now, [this](const QString& sign) { return m_state.record(sign); },
         m_setup.graphicsFolder);
+    FieldService* fields = m_fields.get();
+    m_programmes->setFields(ProgrammeFields{
+        [fields](std::string_view name) { return fields->isSourceField(name); },
+        [fields](const LineTemplate& line) { return fields->fillNow(line); },
+        [fields](const QString& sign, char letter, const LineTemplate& line) {
+            fields->keep(sign, letter, line);
+        },
+        [fields](const QString& sign, char letter) { fields->forget(sign, letter); }});
+    // An entry that waits for a field's first value goes out when it comes.
+    connect(&m_fields->board(), &FieldBoard::changed, m_programmes.get(), &ProgrammeRunner::update);
     reloadSigns();
 }
 

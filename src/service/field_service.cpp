@@ -50,6 +50,15 @@ void FieldService::forgetSignsBut(const std::function<bool(const QString& sign)>
     m_pages.forgetSignsBut(kept);
 }
 
+std::optional<Bytes> FieldService::fillNow(const LineTemplate& line) const {
+    return KeptTemplate(line, &m_board).fill(m_now());
+}
+
+void FieldService::keep(const QString& sign, char letter, const LineTemplate& line) {
+    m_pages.keep(sign, letter, line);
+    poke();
+}
+
 void FieldService::poke() {
     m_timer.start(0);
 }

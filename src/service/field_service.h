@@ -30,6 +30,13 @@ public:
                                     bool& kept);
     void forgetSignsBut(const std::function<bool(const QString& sign)>& kept);
 
+    // What a programme's lines need: the same values and the same send-on-change rule as the
+    // kept pages.
+    bool isSourceField(std::string_view name) const { return m_board.has(std::string(name)); }
+    std::optional<Bytes> fillNow(const LineTemplate& line) const;
+    void keep(const QString& sign, char letter, const LineTemplate& line);
+    void forget(const QString& sign, char letter) { m_pages.forget(sign, letter); }
+
     // Fills and sends what may go, soon (a field changed, a transfer ended).
     void poke();
 

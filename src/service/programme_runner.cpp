@@ -26,7 +26,8 @@ Refusal Refused(int status, const QString& field, const QString& message) {
 
 // The sign's programme section: its time zone, fallback and entries.
 Programme ReadSignProgramme(const SettingsFile& settings, const QString& sign,
-                            const std::filesystem::path& graphicsFolder, QStringList& problems) {
+                            const std::filesystem::path& graphicsFolder,
+                            const ProgrammeFields& fields, QStringList& problems) {
     const std::string section = "Programme " + sign.toStdString();
     const auto problem = [&](const QString& where, const QString& what) {
         problems.append(QStringLiteral("Programme \"%1\", %2: %3").arg(sign, where, what));
@@ -52,8 +53,12 @@ Programme ReadSignProgramme(const SettingsFile& settings, const QString& sign,
         EntryRead entry = ReadProgrammeEntry(key, QString::fromStdString(*text), zone, fallback);
         signs::SignCommand command;
         if (entry.entry) {
-            if (const std::optional<Refusal> refused =
-                    BuildProgrammePage(*entry.entry, graphicsFolder, command)) {
+            // A field is checked here, not filled: its value may come later.
+            const QString problem = ProgrammeLineProblem(entry.entry->line, fields);
+            if (!problem.isEmpty()) {
+                entry = EntryRead{std::nullopt, QStringLiteral("the line: ") + problem};
+            } else if (const std::optional<Refusal> refused =
+                           BuildProgrammePage(*entry.entry, graphicsFolder, command)) {
                 entry = EntryRead{std::nullopt, QStringLiteral("the line: ") + refused->message};
             }
         }
@@ -108,13 +113,50 @@ std::variant<Refusal, std::optional<QDateTime>> ReadExpiry(const QJsonValue& val
     return std::optional<QDateTime>(time);
 }
 
+// The retry pause after `failures` failed transfers in a row.
+qint64 RetryPauseMs(int failures) {
+    return std::min(kLongestRetryMs, kFirstRetryMs << std::min(failures - 1, 10));
+}
+
 } // namespace
+
+QString ProgrammeLineProblem(const std::string& line, const ProgrammeFields& fields) {
+    Result<LineTemplate> parsed = LineTemplate::Parse(line);
+    if (!parsed) {
+        return QString::fromStdString(parsed.error().message);
+    }
+    if (!parsed->hasFields()) {
+        return QString();
+    }
+    const signs::IsSourceField none = [](std::string_view) { return false; };
+    return signs::TemplateProblem(*parsed, fields.isSourceField ? fields.isSourceField : none);
+}
 
 std::optional<Refusal> BuildProgrammePage(const ProgrammeEntry& entry,
                                           const std::filesystem::path& graphicsFolder,
-                                          signs::SignCommand& command) {
+                                          signs::SignCommand& command,
+                                          const ProgrammeFields& fields) {
+    Bytes line = entry.line;
+    if (fields.fill) {
+        Result<LineTemplate> parsed = LineTemplate::Parse(entry.line);
+        if (parsed && parsed->hasFields()) {
+            std::optional<Bytes> filled = fields.fill(*parsed);
+            if (!filled) {
+                QStringList names;
+                for (const std::string& name : parsed->fieldNames()) {
+                    if (!IsClockField(name)) {
+                        names.append(QString::fromStdString(name));
+                    }
+                }
+                return Refused(kWaitsForFieldStatus, QStringLiteral("text"),
+                               QStringLiteral("waits for a value of %1")
+                                   .arg(names.join(QStringLiteral(", "))));
+            }
+            line = std::move(*filled);
+        }
+    }
     signs::SignCommand send;
-    const QJsonObject body{{QStringLiteral("text"), QString::fromLatin1(entry.line)}};
+    const QJsonObject body{{QStringLiteral("text"), QString::fromLatin1(line)}};
     if (std::optional<Refusal> refused =
             BuildPageCommand(body, entry.letter, graphicsFolder, send)) {
         return refused;
@@ -145,7 +187,8 @@ std::optional<Refusal> BuildProgrammePage(const ProgrammeEntry& entry,
 }
 
 ProgrammesRead ReadProgrammes(const SettingsFile& settings, const signs::SignList& list,
-                              const std::filesystem::path& graphicsFolder) {
+                              const std::filesystem::path& graphicsFolder,
+                              const ProgrammeFields& fields) {
     ProgrammesRead read;
     const QString prefix = QStringLiteral("programme ");
     for (const std::string& section : settings.sectionNames()) {
@@ -161,8 +204,8 @@ ProgrammesRead ReadProgrammes(const SettingsFile& settings, const signs::SignLis
             continue;
         }
         if (read.bySign.count(sign->name) == 0) {
-            read.bySign.emplace(
-                sign->name, ReadSignProgramme(settings, sign->name, graphicsFolder, read.problems));
+            read.bySign.emplace(sign->name, ReadSignProgramme(settings, sign->name, graphicsFolder,
+                                                              fields, read.problems));
         }
     }
     return read;
@@ -182,7 +225,7 @@ ProgrammeRunner::ProgrammeRunner(StartJob start, Now now, RecordOf recordOf,
 }
 
 QStringList ProgrammeRunner::reload(const SettingsFile& settings, const signs::SignList& list) {
-    ProgrammesRead read = ReadProgrammes(settings, list, m_graphicsFolder);
+    ProgrammesRead read = ReadProgrammes(settings, list, m_graphicsFolder, m_fields);
     std::map<QString, SignRun> runs;
     for (const signs::Sign& sign : list.signs) {
         SignRun run;
@@ -198,12 +241,18 @@ QStringList ProgrammeRunner::reload(const SettingsFile& settings, const signs::S
             run.failures = before->failures;
             run.retryAt = before->retryAt;
             run.problem = before->problem;
+            run.keptLetter = before->keptLetter;
         }
         if (!run.programme.fallback() && run.restore) {
             run.programme.setFallback(run.restore);
         }
         run.sign = sign;
         runs.emplace(Folded(sign.name), std::move(run));
+    }
+    for (const auto& [key, before] : m_runs) {
+        if (before.keptLetter && runs.count(key) == 0 && m_fields.forget) {
+            m_fields.forget(before.sign.name, *before.keptLetter);
+        }
     }
     m_runs = std::move(runs);
     update();
@@ -239,14 +288,21 @@ void ProgrammeRunner::update() {
 void ProgrammeRunner::startShowing(SignRun& run, const ProgrammeChoice& choice) {
     signs::SignCommand command;
     if (const std::optional<Refusal> refused =
-            BuildProgrammePage(choice.entry, m_graphicsFolder, command)) {
-        // A graphic the line names went away since the programme was read.
+            BuildProgrammePage(choice.entry, m_graphicsFolder, command, m_fields)) {
         run.problem = refused->message;
+        if (refused->status == kWaitsForFieldStatus) {
+            return; // tried again when a field changes
+        }
+        // A graphic the line names went away since the programme was read.
         run.failures += 1;
-        run.retryAt = m_now().addMSecs(
-            std::min(kLongestRetryMs, kFirstRetryMs << std::min(run.failures - 1, 10)));
+        run.retryAt = m_now().addMSecs(RetryPauseMs(run.failures));
         return;
     }
+    // The page shown before is no longer kept current: its text would reach the sign again.
+    if (run.keptLetter && m_fields.forget) {
+        m_fields.forget(run.sign.name, *run.keptLetter);
+    }
+    run.keptLetter.reset();
     run.sending = choice;
     const QString sign = run.sign.name;
     m_start(run.sign, std::move(command),
@@ -267,10 +323,14 @@ void ProgrammeRunner::transferEnded(const QString& sign, const ProgrammeChoice& 
         run->failures = 0;
         run->retryAt.reset();
         run->problem.clear();
+        Result<LineTemplate> parsed = LineTemplate::Parse(choice.entry.line);
+        if (m_fields.keep && parsed && parsed->hasFields()) {
+            m_fields.keep(run->sign.name, choice.entry.letter, *parsed);
+            run->keptLetter = choice.entry.letter;
+        }
     } else {
         run->failures += 1;
-        run->retryAt = m_now().addMSecs(
-            std::min(kLongestRetryMs, kFirstRetryMs << std::min(run->failures - 1, 10)));
+        run->retryAt = m_now().addMSecs(RetryPauseMs(run->failures));
         run->problem = result.summary();
     }
     update();
@@ -344,7 +404,12 @@ std::variant<Refusal, QJsonObject> ProgrammeRunner::addAlert(const std::vector<s
         return *refused;
     }
     alert.expires = std::get<std::optional<QDateTime>>(expiry);
-    // The text is checked as a page body's is, graphics and all.
+    // The text is checked as a page body's is, graphics and all, and its fields by name.
+    std::string text;
+    (void)LineOfText(object.value(QStringLiteral("text")).toString(), text);
+    if (const QString problem = ProgrammeLineProblem(text, m_fields); !problem.isEmpty()) {
+        return Refused(400, QStringLiteral("text"), problem);
+    }
     signs::SignCommand check;
     if (std::optional<Refusal> refused =
             BuildPageCommand(object, alert.letter, m_graphicsFolder, check)) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/line_fields.h"
 #include "core/settings_file.h"
 #include "service/api_validation.h"
 #include "service/programme.h"
 #include "signs/dispatcher.h"
+#include "signs/line_fill.h"
 #include "signs/sign_list.h"
 #include "signs/sign_state.h"
 
@@ -36,11 +38,33 @@ inline constexpr qint64 kLongestRetryMs = 5 * 60 * 1000;
 // clock set anew is caught up with.
 inline constexpr qint64 kLongestSleepMs = 15 * 60 * 1000;
 
+// How a programme's lines with fields are filled and kept current, from the service's fields.
+struct ProgrammeFields {
+    // Whether a name is a field of the service's settings.
+    signs::IsSourceField isSourceField;
+    // The line filled now, or nothing while a field it uses has no value yet.
+    std::function<std::optional<Bytes>(const LineTemplate& line)> fill;
+    // Keeps the line as the template of the sign's page, sent again when a field changes (the
+    // send-on-change rule of the kept pages), or forgets it.
+    std::function<void(const QString& sign, char letter, const LineTemplate& line)> keep;
+    std::function<void(const QString& sign, char letter)> forget;
+};
+
+// The status of BuildProgrammePage's refusal when a field of the line has no value yet: the entry
+// waits, it is not a failure.
+inline constexpr int kWaitsForFieldStatus = 503;
+
+// Why a programme's line cannot be filled by the service's fields (an unknown field, a bad
+// format); empty when it can or has no fields.
+QString ProgrammeLineProblem(const std::string& line, const ProgrammeFields& fields);
+
 // The one place a programme's entry becomes the command that puts it on a sign: its page sent,
-// then run. The line is checked as a page body's text is.
+// then run. The line is checked as a page body's text is; a line with fields is filled by
+// `fields` first, never half: while a field has no value the answer is kWaitsForFieldStatus.
 std::optional<Refusal> BuildProgrammePage(const ProgrammeEntry& entry,
                                           const std::filesystem::path& graphicsFolder,
-                                          signs::SignCommand& command);
+                                          signs::SignCommand& command,
+                                          const ProgrammeFields& fields = {});
 
 // Every sign's programme read from the settings: sections "[Programme NAME]" (see lumivod(1)).
 // An entry with a problem is left out and named; the others load.
@@ -49,7 +73,8 @@ struct ProgrammesRead {
     QStringList problems;
 };
 ProgrammesRead ReadProgrammes(const SettingsFile& settings, const signs::SignList& list,
-                              const std::filesystem::path& graphicsFolder);
+                              const std::filesystem::path& graphicsFolder,
+                              const ProgrammeFields& fields = {});
 
 // Puts on each sign the entry of its programme that applies, when that changes: through the
 // service's own job path, one transfer per sign at a time, a timer set to the next change, a
@@ -65,6 +90,9 @@ public:
 
     ProgrammeRunner(StartJob start, Now now, RecordOf recordOf,
                     std::filesystem::path graphicsFolder, QObject* parent = nullptr);
+
+    // Where lines with fields are filled; without it a line is sent as written.
+    void setFields(ProgrammeFields fields) { m_fields = std::move(fields); }
 
     // Reads the programmes again for the signs of `list`; alerts of the signs still listed stay.
     // Returns the problems found.
@@ -94,6 +122,7 @@ private:
         int failures = 0;
         std::optional<QDateTime> retryAt;
         QString problem;
+        std::optional<char> keptLetter; // the page whose template the fields keep current
     };
 
     void startShowing(SignRun& run, const ProgrammeChoice& choice);
@@ -107,6 +136,7 @@ private:
     Now m_now;
     RecordOf m_recordOf;
     std::filesystem::path m_graphicsFolder;
+    ProgrammeFields m_fields;
     std::map<QString, SignRun> m_runs; // by the sign's name folded to lower case
     std::uint64_t m_nextAlert = 1;
     QTimer m_timer;

@@ -1,6 +1,7 @@
 #include "signs/line_fill.h"
 
 #include <QByteArray>
+#include <QJsonValue>
 #include <QTimeZone>
 
 #include <ctime>
@@ -94,6 +95,57 @@ std::optional<Bytes> ClockFieldValue(const FieldRef& field, const QDateTime& now
 Bytes SourceFieldText(const FieldRef& field, const Bytes& value) {
     const std::size_t width = SourceFieldWidth(field.format).value_or(value.size());
     return value.size() > width ? value.substr(0, width) : value;
+}
+
+namespace {
+
+// A field as it was typed, to show where it has no value.
+Bytes TypedField(const FieldRef& field) {
+    Bytes text = "{" + field.name;
+    if (!field.format.empty() || !field.zone.empty()) {
+        text += ":" + field.format;
+        if (!field.zone.empty()) {
+            text += "@" + field.zone;
+        }
+    }
+    return text + "}";
+}
+
+} // namespace
+
+Bytes LineAsServiceFills(const Bytes& typed, const std::map<std::string, Bytes>& values,
+                         const QDateTime& now) {
+    Result<LineTemplate> parsed = LineTemplate::Parse(typed);
+    if (!parsed || !parsed->hasFields()) {
+        return typed;
+    }
+    Bytes line;
+    for (const LineTemplate::Piece& piece : parsed->pieces()) {
+        if (!piece.field) {
+            line += piece.text;
+            continue;
+        }
+        std::optional<Bytes> text;
+        if (IsClockField(piece.field->name)) {
+            text = ClockFieldValue(*piece.field, now);
+        } else if (const auto value = values.find(piece.field->name); value != values.end()) {
+            text = SourceFieldText(*piece.field, SafeFieldValue(value->second));
+        }
+        line += text ? *text : TypedField(*piece.field);
+    }
+    return line;
+}
+
+std::map<std::string, Bytes> FieldValuesOfState(const QJsonObject& state) {
+    std::map<std::string, Bytes> values;
+    const QJsonObject fields = state.value(QStringLiteral("fields")).toObject();
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        const QJsonValue value = it.value().toObject().value(QStringLiteral("value"));
+        if (value.isString()) {
+            values.emplace(it.key().toStdString(), value.toString().toStdString());
+        }
+    }
+    return values;
 }
 
 } // namespace lumivo::signs

@@ -3,9 +3,11 @@
 #include "core/line_fields.h"
 
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string_view>
 
@@ -31,5 +33,16 @@ std::optional<Bytes> ClockFieldValue(const FieldRef& field, const QDateTime& now
 
 // A source field's value as the line shows it: cut to the field's width.
 Bytes SourceFieldText(const FieldRef& field, const Bytes& value);
+
+// The line as a running lumivod puts it on a sign, for a preview: its clock fields filled at
+// `now`, each field of its settings filled from `values` (its name: the value as the service's
+// state shows it, made safe again here) and a field without a value left as typed, braces and
+// all. A line that cannot be read as fields is shown as typed.
+Bytes LineAsServiceFills(const Bytes& typed, const std::map<std::string, Bytes>& values,
+                         const QDateTime& now);
+
+// The field values of a sign's state from lumivod ({"fields": {"temp": {"value": "21"}}}): each
+// field with a value.
+std::map<std::string, Bytes> FieldValuesOfState(const QJsonObject& state);
 
 } // namespace lumivo::signs

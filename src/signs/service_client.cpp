@@ -199,4 +199,39 @@ std::optional<SignOutcome> SendThroughService(const Sign& sign, const SignComman
     return end;
 }
 
+void FetchServiceState(const ServiceRoute& route, QObject* context,
+                       std::function<void(const QJsonObject& state)> done) {
+    QUrl url(QStringLiteral("http://") + route.address);
+    url.setPath(QStringLiteral("/api/signs/") +
+                    QString::fromLatin1(QUrl::toPercentEncoding(route.signName)),
+                QUrl::StrictMode);
+    QNetworkRequest http(url);
+    http.setRawHeader("Authorization", "Bearer " + route.token);
+    http.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                      QNetworkRequest::ManualRedirectPolicy);
+    http.setTransferTimeout(kServiceStateMs);
+    auto* manager = new QNetworkAccessManager(context);
+    manager->setProxy(QNetworkProxy::NoProxy);
+    QNetworkReply* reply = manager->get(http);
+    // A state larger than the bound is not read on: the reply ends as failed.
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                     [reply](qint64 received, qint64) {
+                         if (received > kMaxServiceStateBytes) {
+                             reply->abort();
+                         }
+                     });
+    QObject::connect(reply, &QNetworkReply::finished, context,
+                     [manager, reply, done = std::move(done)] {
+                         QJsonObject state;
+                         if (reply->error() == QNetworkReply::NoError) {
+                             state = QJsonDocument::fromJson(reply->readAll())
+                                         .object()
+                                         .value(QStringLiteral("state"))
+                                         .toObject();
+                         }
+                         manager->deleteLater();
+                         done(state);
+                     });
+}
+
 } // namespace lumivo::signs

@@ -4,9 +4,12 @@
 #include "signs/dispatcher.h"
 
 #include <QByteArray>
+#include <QJsonObject>
+#include <QObject>
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -41,5 +44,16 @@ std::optional<SignOutcome> SendThroughService(const Sign& sign, const SignComman
                                               const ServiceRoute& route,
                                               const std::atomic<bool>* cancel,
                                               const link::StepReport& step, std::string& note);
+
+// How long the editor waits for lumivod's state of a sign before it shows the line without it.
+inline constexpr int kServiceStateMs = 3000;
+// The most bytes of a sign's state read from lumivod.
+inline constexpr qint64 kMaxServiceStateBytes = 1 << 20;
+
+// Asks lumivod for the state of the route's sign without waiting: `done` is called on the
+// thread of `context` (unless it is gone) with the sign's "state" object, empty when lumivod did
+// not answer in time, refused or answered something that is not a sign.
+void FetchServiceState(const ServiceRoute& route, QObject* context,
+                       std::function<void(const QJsonObject& state)> done);
 
 } // namespace lumivo::signs

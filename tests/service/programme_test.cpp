@@ -212,5 +212,77 @@ TEST(ProgrammeRunner, SendsOnChangeRetriesAndPutsBackWhatWasThere) {
     EXPECT_TRUE(runner.endAlert(front, QStringLiteral("2")).has_value());
 }
 
+// A programme's line with fields: checked at load, filled whole from the service's fields or
+// waiting for a value, then kept current by the send-on-change rule while it shows.
+TEST(ProgrammeRunner, FillsFieldsWaitsForAValueAndKeepsTheLineCurrent) {
+    Application();
+    QTemporaryDir dir;
+    const std::filesystem::path settingsPath = dir.path().toStdString() + "/lumivo.INI";
+    std::ofstream(settingsPath) << "[Sign Front]\nPort=tcp://127.0.0.1:1\nID=01\n\n"
+                                << "[Programme Front]\nTimeZone=UTC\n"
+                                << "Fallback=B | {time:%H:%M@UTC} {temp}C\n"
+                                << "Entry1=C 10:00-11:00 | {nosuch}\n";
+    const SettingsFile settings(settingsPath);
+    const signs::SignList list = signs::ReadSignList(settings);
+    QDateTime now = QDateTime::fromString(QStringLiteral("2026-12-10T09:05:00Z"), Qt::ISODate);
+    std::map<std::string, Bytes> values;
+    std::vector<std::string> kept;
+    std::vector<signs::SignCommand> commands;
+    RecordedStarts recorded;
+    ProgrammeRunner runner(
+        [&](const signs::Sign&, signs::SignCommand command, ProgrammeRunner::Ended ended) {
+            recorded.starts.push_back({command.label, std::move(ended)});
+            commands.push_back(std::move(command));
+        },
+        [&] { return now; }, [](const QString&) { return signs::SignRecord{}; },
+        dir.path().toStdString());
+    runner.setFields(ProgrammeFields{
+        [](std::string_view name) { return name == "temp"; },
+        [&](const LineTemplate& line) {
+            return line.fill([&](const FieldRef& field) -> std::optional<Bytes> {
+                if (IsClockField(field.name)) {
+                    return signs::ClockFieldValue(field, now);
+                }
+                const auto value = values.find(field.name);
+                return value == values.end() ? std::nullopt : std::optional(value->second);
+            });
+        },
+        [&](const QString& sign, char letter, const LineTemplate& line) {
+            kept.push_back(sign.toStdString() + " " + letter + " " + line.source());
+        },
+        [&](const QString& sign, char letter) {
+            kept.push_back("forget " + sign.toStdString() + " " + letter);
+        }});
+    const QStringList problems = runner.reload(settings, list);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("Entry1"))) << problems[0].toStdString();
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("nosuch"))) << problems[0].toStdString();
+
+    // No value yet: nothing is sent, and the state says what it waits for.
+    EXPECT_TRUE(recorded.starts.empty());
+    const std::string state =
+        QJsonDocument(runner.stateJson(QStringLiteral("Front"))).toJson().toStdString();
+    EXPECT_NE(state.find("waits for a value of temp"), std::string::npos) << state;
+
+    values["temp"] = "21";
+    runner.update();
+    ASSERT_EQ(commands.size(), 1u);
+    signs::SignRecord record;
+    commands.front().recordSuccess(record);
+    ASSERT_EQ(record.pages.count('B'), 1u);
+    EXPECT_EQ(record.pages['B'].line, "09:05 21C");
+    EXPECT_TRUE(kept.empty()); // kept current only once the sign has the page
+    recorded.end(true);
+    EXPECT_EQ(kept, std::vector<std::string>{"Front B {time:%H:%M@UTC} {temp}C"});
+
+    // An alert with an unknown field is refused naming it; another entry forgets the page.
+    const std::vector<signs::Sign> front{list.signs.front()};
+    const auto refused = runner.addAlert(front, R"({"text":"{nosuch}"})");
+    ASSERT_TRUE(std::holds_alternative<Refusal>(refused));
+    EXPECT_TRUE(std::get<Refusal>(refused).message.contains(QStringLiteral("nosuch")));
+    ASSERT_TRUE(std::holds_alternative<QJsonObject>(runner.addAlert(front, R"({"text":"Fire"})")));
+    EXPECT_EQ(kept.back(), "forget Front B");
+}
+
 } // namespace
 } // namespace lumivo::service

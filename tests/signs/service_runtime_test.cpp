@@ -1,6 +1,7 @@
 // lumivod's runtime record as the editor and lumivo-cli read it, and the dispatcher's way around
 // a lumivod that does not answer.
 
+#include "signs/line_fill.h"
 #include "signs/service_client.h"
 #include "signs/service_runtime.h"
 #include "signs/sign_commands.h"
@@ -9,6 +10,8 @@
 #include "test_support.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
@@ -141,6 +144,22 @@ TEST(ServiceRuntime, LumivodThatDoesNotAnswerLeavesThePortToTheDesk) {
     EXPECT_NE(end.outcome.details.find("lumivod at " + address.toStdString() + " did not answer"),
               std::string::npos)
         << end.outcome.details;
+}
+
+} // namespace
+} // namespace lumivo::signs
+
+namespace lumivo::signs {
+namespace {
+
+TEST(ServiceFill, TheWindowDrawsALineAsLumivodFillsIt) {
+    const QDateTime now =
+        QDateTime::fromString(QStringLiteral("2026-12-10T09:05:07Z"), Qt::ISODate);
+    test::ForEachCase("signs/service_fill_cases.tsv", 4, [&](const test::CaseRow& row) {
+        const QJsonObject state =
+            QJsonDocument::fromJson(QByteArray::fromStdString(row.fields[2])).object();
+        EXPECT_EQ(LineAsServiceFills(row.fields[1], FieldValuesOfState(state), now), row.fields[3]);
+    });
 }
 
 } // namespace

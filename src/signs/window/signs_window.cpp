@@ -6,7 +6,9 @@
 #include "core/led_render.h"
 #include "core/program_folder.h"
 #include "link/path_text.h"
+#include "signs/line_fill.h"
 #include "signs/sent_graphics.h"
+#include "signs/service_client.h"
 #include "signs/service_runtime.h"
 #include "signs/sign_check.h"
 #include "signs/sign_commands.h"
@@ -83,7 +85,8 @@ SignsWindow::SignsWindow(ui::EditorHost& host, Dispatcher::OpenerFor openerFor,
                                                 std::move(clockFor), &m_state)) {
     // A sign whose line a running lumivod owns goes through it; its progress reads
     // "through lumivod".
-    m_dispatcher->routeThroughService(ServiceForSigns(host.settingsPath()));
+    m_serviceFor = ServiceForSigns(host.settingsPath());
+    m_dispatcher->routeThroughService(m_serviceFor);
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_QuitOnClose, false);
     m_ui->setupUi(this);
@@ -325,6 +328,17 @@ void SignsWindow::showSelectedSign() {
             m_ui->ShownPageCombo->setCurrentText(QString(QLatin1Char(*last)));
         }
     }
+    m_shownRoute = sign != nullptr && m_serviceFor ? m_serviceFor(*sign) : std::nullopt;
+    m_serviceValues.clear();
+    if (m_shownRoute) {
+        const QString name = m_shownSign;
+        FetchServiceState(*m_shownRoute, this, [this, name](const QJsonObject& state) {
+            if (m_shownSign == name && m_shownRoute) {
+                m_serviceValues = FieldValuesOfState(state);
+                showPage();
+            }
+        });
+    }
     if (sign != nullptr) {
         m_picture->setColumns(sign->columns);
         m_picture->setSingleColor(sign->colours == 1);
@@ -357,12 +371,21 @@ void SignsWindow::showPage() {
         return;
     }
     m_sentGraphics->set(page->second.graphics);
-    m_picture->setText(page->second.line);
+    // A running lumivod fills a line's fields before the sign gets it; a line sent from here
+    // reaches the sign as typed.
+    const Bytes line = m_shownRoute ? LineAsServiceFills(page->second.line, m_serviceValues,
+                                                         QDateTime::currentDateTime())
+                                    : page->second.line;
+    m_picture->setText(line);
     m_picture->flush();
     m_picture->restart();
-    m_ui->PictureNote->setText(
+    QString note =
         QStringLiteral("Sent %1.")
-            .arg(page->second.sent.toLocalTime().toString(QStringLiteral("d MMM yyyy hh:mm:ss"))));
+            .arg(page->second.sent.toLocalTime().toString(QStringLiteral("d MMM yyyy hh:mm:ss")));
+    if (line != page->second.line) {
+        note += QStringLiteral(" Fields filled as lumivod fills them.");
+    }
+    m_ui->PictureNote->setText(note);
 }
 
 // --- Sending ----------------------------------------------------------------------------------

@@ -104,6 +104,11 @@ private:
     ui::PreviewModel* m_picture = nullptr;
     ui::PreviewStrip* m_strip = nullptr;
     QString m_shownSign;
+    // The route to the running lumivod that serves the shown sign, and the field values its
+    // state showed: its pages are drawn filled as the sign shows them.
+    Dispatcher::ServiceFor m_serviceFor;
+    std::optional<ServiceRoute> m_shownRoute;
+    std::map<std::string, Bytes> m_serviceValues;
     bool m_shownBefore = false;
     // Declared in this order so the dispatcher, which reports to the relay and records in the
     // state, ends first.
