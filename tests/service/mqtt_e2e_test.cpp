@@ -58,13 +58,39 @@ template <typename Done> bool WaitUntil(Done done, int ms = 5000) {
     return true;
 }
 
-// The page frames of a virtual sign's log that carry `text`.
+// The seconds of the day of each page frame of a virtual sign's log that carries `text`.
+std::vector<double> PageTimesWith(const std::string& log, const std::string& text) {
+    std::vector<double> times;
+    for (const std::string& line : ReadLines(log)) {
+        if (line.find("\"kind\":\"page\"") == std::string::npos ||
+            line.find(text) == std::string::npos) {
+            continue;
+        }
+        const std::size_t at = line.find("\"time\":\"") + 19; // past "YYYY-MM-DDT
+        times.push_back(std::stoi(line.substr(at, 2)) * 3600 +
+                        std::stoi(line.substr(at + 3, 2)) * 60 + std::stod(line.substr(at + 6, 6)));
+    }
+    return times;
+}
+
 std::size_t PagesWith(const std::string& log, const std::string& text) {
-    const std::vector<std::string> lines = ReadLines(log);
-    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const auto& l) {
-        return l.find("\"kind\":\"page\"") != std::string::npos &&
-               l.find(text) != std::string::npos;
-    }));
+    return PageTimesWith(log, text).size();
+}
+
+// A folder with a broker's settings for a free loopback port, which is set.
+std::string BrokerFolder(const char* name, std::string& port) {
+    std::string pattern = "/tmp/" + std::string(name) + "-XXXXXX";
+    const std::string dir = ::mkdtemp(pattern.data());
+    port = std::to_string(FreeLoopbackPort());
+    std::ofstream(dir + "/mosquitto.conf") << "listener " << port << " 127.0.0.1\n"
+                                           << "allow_anonymous true\npersistence false\n";
+    return dir;
+}
+
+bool Publish(const std::string& port, const std::string& topic, const std::string& payload) {
+    return std::system(("mosquitto_pub -h 127.0.0.1 -p " + port + " -q 1 -t '" + topic + "' -m '" +
+                        payload + "' 2>/dev/null")
+                           .c_str()) == 0;
 }
 
 std::size_t Count(const std::string& text, const std::string& part) {
@@ -79,18 +105,13 @@ TEST(MqttEndToEnd, GroupPageStateDiscoveryAndCommandsAcrossABrokerRestart) {
     if (::access(kBroker, X_OK) != 0) {
         GTEST_SKIP() << kBroker << " is missing (Debian package mosquitto): no broker to test with";
     }
-    char pattern[] = "/tmp/lumivo-mqtt-XXXXXX";
-    const std::string dir = ::mkdtemp(pattern);
-    const std::string port = std::to_string(FreeLoopbackPort());
-    std::ofstream(dir + "/mosquitto.conf") << "listener " << port << " 127.0.0.1\n"
-                                           << "allow_anonymous true\npersistence false\n";
+    std::string port;
+    const std::string dir = BrokerFolder("lumivo-mqtt", port);
     auto broker = std::make_unique<SignProcess>(
         std::vector<std::string>{"-c", dir + "/mosquitto.conf"}, kBroker);
     const std::string client = " -h 127.0.0.1 -p " + port + " ";
     const auto publish = [&](const std::string& topic, const std::string& payload) {
-        return std::system(("mosquitto_pub" + client + "-q 1 -t '" + topic + "' -m '" + payload +
-                            "' 2>/dev/null")
-                               .c_str()) == 0;
+        return Publish(port, topic, payload);
     };
     const auto retained = [&](const std::string& filter, int count) {
         return Output("mosquitto_sub" + client + "-v -C " + std::to_string(count) + " -W 2 -t '" +
@@ -167,21 +188,6 @@ TEST(MqttEndToEnd, GroupPageStateDiscoveryAndCommandsAcrossABrokerRestart) {
     std::filesystem::remove_all(dir);
 }
 
-// The seconds of the day of each page frame of a virtual sign's log that carries `text`.
-std::vector<double> PageTimesWith(const std::string& log, const std::string& text) {
-    std::vector<double> times;
-    for (const std::string& line : ReadLines(log)) {
-        if (line.find("\"kind\":\"page\"") == std::string::npos ||
-            line.find(text) == std::string::npos) {
-            continue;
-        }
-        const std::size_t at = line.find("\"time\":\"") + 19; // past "YYYY-MM-DDT
-        times.push_back(std::stoi(line.substr(at, 2)) * 3600 +
-                        std::stoi(line.substr(at + 3, 2)) * 60 + std::stod(line.substr(at + 6, 6)));
-    }
-    return times;
-}
-
 // A field page filled from a topic: ten values within a second reach the sign as at most one
 // send in the minimum interval after the first, and the sign ends with the last value. An alert
 // over MQTT pre-empts the page, and alert/end puts it back.
@@ -189,17 +195,12 @@ TEST(MqttEndToEnd, AFieldFromATopicIsSentOnChangeAndAlertsComeAndGo) {
     if (::access(kBroker, X_OK) != 0) {
         GTEST_SKIP() << kBroker << " is missing (Debian package mosquitto): no broker to test with";
     }
-    char pattern[] = "/tmp/lumivo-mqttf-XXXXXX";
-    const std::string dir = ::mkdtemp(pattern);
-    const std::string port = std::to_string(FreeLoopbackPort());
-    std::ofstream(dir + "/mosquitto.conf") << "listener " << port << " 127.0.0.1\n"
-                                           << "allow_anonymous true\npersistence false\n";
+    std::string port;
+    const std::string dir = BrokerFolder("lumivo-mqttf", port);
     SignProcess broker({"-c", dir + "/mosquitto.conf"}, kBroker);
     const std::string client = " -h 127.0.0.1 -p " + port + " ";
     const auto publish = [&](const std::string& topic, const std::string& payload) {
-        return std::system(("mosquitto_pub" + client + "-q 1 -t '" + topic + "' -m '" + payload +
-                            "' 2>/dev/null")
-                               .c_str()) == 0;
+        return Publish(port, topic, payload);
     };
     ASSERT_TRUE(WaitUntil([&] { return publish("probe", "up"); })) << "the broker did not start";
 
