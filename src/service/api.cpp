@@ -523,7 +523,18 @@ ApiAnswer SignService::alertAnswer(const QStringList& path, const ApiRequest& re
         if (const Refusal* refused = std::get_if<Refusal>(&added)) {
             return RefusalAnswer(*refused);
         }
+        const QString id = std::get<QJsonObject>(added).value(QStringLiteral("alert")).toString();
+        for (const signs::Sign& sign : chosen) {
+            m_alertIds[sign.name.toLower()].append(id);
+        }
         return JsonAnswer(201, std::get<QJsonObject>(added));
+    }
+    if (path.size() == 5 && path[4] == QStringLiteral("end")) {
+        return request.method == "POST"
+                   ? endEveryAlert(chosen)
+                   : ErrorAnswer(405, QStringLiteral("%1 takes POST, not %2")
+                                          .arg(QString::fromUtf8(request.path),
+                                               QString::fromLatin1(request.method)));
     }
     const bool end =
         (path.size() == 5 && request.method == "DELETE") ||
@@ -544,6 +555,32 @@ ApiAnswer SignService::alertAnswer(const QStringList& path, const ApiRequest& re
     }
     return JsonAnswer(
         200, QJsonObject{{QStringLiteral("alert"), path[4]}, {QStringLiteral("ended"), true}});
+}
+
+ApiAnswer SignService::endEveryAlert(const std::vector<signs::Sign>& chosen) {
+    QJsonArray ended;
+    for (const signs::Sign& sign : chosen) {
+        // Alerts that expired or went with a reload are refused here; the others end.
+        for (const QString& id : m_alertIds[sign.name.toLower()]) {
+            if (!m_programmes->endAlert({sign}, id) && !ended.contains(id)) {
+                ended.append(id);
+            }
+        }
+        m_alertIds.erase(sign.name.toLower());
+    }
+    return JsonAnswer(200, QJsonObject{{QStringLiteral("ended"), ended}});
+}
+
+QList<QByteArray> SignService::fieldTopics() const {
+    return m_fields->board().mqttTopics();
+}
+
+bool SignService::fieldMessage(const QByteArray& topic, const QByteArray& payload) {
+    return m_fields->board().takeMqtt(topic, payload);
+}
+
+void SignService::fieldsWithoutBroker(const QString& error) {
+    m_fields->board().failMqtt(error);
 }
 
 ApiAnswer SignService::startCommand(const QStringList& path, const ApiRequest& request,

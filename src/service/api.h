@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QJsonObject>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -90,6 +91,12 @@ public:
     // is recorded in the sign's state as cancelled. Answers still owed are dropped.
     void shutDown();
 
+    // The topics whose messages the mqtt fields take, and a message of one of them (false when
+    // no field takes it); every mqtt field marked failed when there is no broker.
+    QList<QByteArray> fieldTopics() const;
+    bool fieldMessage(const QByteArray& topic, const QByteArray& payload);
+    void fieldsWithoutBroker(const QString& error);
+
     // Stops every transfer after the frame it is in and waits for them at most `boundMs`. A
     // sign still waiting then (for a slow sign's reply) is recorded as cut short, and false is
     // returned: the caller ends without waiting for its line.
@@ -111,6 +118,8 @@ private:
     std::optional<ApiAnswer> chooseSigns(const QStringList& path,
                                          std::vector<signs::Sign>& chosen) const;
     ApiAnswer alertAnswer(const QStringList& path, const ApiRequest& request);
+    // Ends every alert added to the signs; the ids ended.
+    ApiAnswer endEveryAlert(const std::vector<signs::Sign>& chosen);
     // Starts a job on the dispatcher; `answer` (may be empty) is told its end, and so is `ended`.
     std::shared_ptr<Job> startJob(std::vector<signs::Sign> chosen, signs::SignCommand command,
                                   const Answer& answer,
@@ -137,6 +146,8 @@ private:
     std::uint64_t m_nextJob = 1;
     std::map<std::uint64_t, std::shared_ptr<Job>> m_jobs;
     std::unique_ptr<FieldService> m_fields;
+    // The ids of the alerts added to each sign (by name in lower case), for ending every one.
+    std::map<QString, QStringList> m_alertIds;
     // Puts each sign's programme on it through startJob.
     std::unique_ptr<ProgrammeRunner> m_programmes;
     std::unique_ptr<PreviewDrawer> m_previews;

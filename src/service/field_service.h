@@ -45,6 +45,7 @@ public:
         return m_pages.templatesJson(sign, m_now());
     }
     FieldBoard& board() { return m_board; }
+    const FieldBoard& board() const { return m_board; }
 
 private:
     void evaluate();

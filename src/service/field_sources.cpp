@@ -168,13 +168,21 @@ FieldSettings ReadFieldSettings(const QString& settingsFile) {
                 good = false;
             }
         } else if (source == QStringLiteral("mqtt")) {
-            problems.append(QStringLiteral("field \"%1\": source=mqtt needs the MQTT client, "
-                                           "which this lumivod does not have")
-                                .arg(field.name));
-            continue;
+            field.kind = FieldDefinition::Kind::Mqtt;
+            QString topic;
+            need("topic", topic);
+            field.topic = topic.toUtf8();
+            // One topic, never a filter: the broker's subscriptions are one comma-separated list.
+            if (good && (topic.contains(QLatin1Char('+')) || topic.contains(QLatin1Char('#')) ||
+                         topic.contains(QLatin1Char(',')) || field.topic.size() > 1024)) {
+                problems.append(QStringLiteral("field \"%1\": topic takes one topic of at most "
+                                               "1024 bytes, without +, # or ','")
+                                    .arg(field.name));
+                good = false;
+            }
         } else {
-            problems.append(
-                QStringLiteral("field \"%1\": source takes file, command or http").arg(field.name));
+            problems.append(QStringLiteral("field \"%1\": source takes file, command, http or mqtt")
+                                .arg(field.name));
             continue;
         }
         const auto refresh =
@@ -228,11 +236,17 @@ void FieldBoard::setDefinitions(std::vector<FieldDefinition> definitions) {
         }
         entry->definition = std::move(definition);
         const QString name = entry->definition.name;
-        entry->timer = new QTimer(this);
-        entry->timer->setInterval(entry->definition.refreshMs);
-        connect(entry->timer, &QTimer::timeout, this, [this, name] { fetch(name); });
-        entry->timer->start();
+        // An mqtt field is not fetched: its value comes with each message of its topic.
+        const bool fetched = entry->definition.kind != FieldDefinition::Kind::Mqtt;
         m_entries[name] = std::move(entry);
+        if (!fetched) {
+            continue;
+        }
+        Entry& kept = *m_entries[name];
+        kept.timer = new QTimer(this);
+        kept.timer->setInterval(kept.definition.refreshMs);
+        connect(kept.timer, &QTimer::timeout, this, [this, name] { fetch(name); });
+        kept.timer->start();
         QTimer::singleShot(0, this, [this, name] { fetch(name); });
     }
     for (auto& [name, entry] : old) {
@@ -292,6 +306,48 @@ void FieldBoard::fetch(const QString& name) {
     case FieldDefinition::Kind::Mqtt:
         entry.fetching = false;
         break;
+    }
+}
+
+QList<QByteArray> FieldBoard::mqttTopics() const {
+    QList<QByteArray> topics;
+    for (const auto& [name, entry] : m_entries) {
+        if (entry->definition.kind == FieldDefinition::Kind::Mqtt &&
+            !topics.contains(entry->definition.topic)) {
+            topics.append(entry->definition.topic);
+        }
+    }
+    return topics;
+}
+
+bool FieldBoard::takeMqtt(const QByteArray& topic, const QByteArray& payload) {
+    QStringList names;
+    for (const auto& [name, entry] : m_entries) {
+        if (entry->definition.kind == FieldDefinition::Kind::Mqtt &&
+            entry->definition.topic == topic) {
+            names.append(name);
+        }
+    }
+    for (const QString& name : names) {
+        const qsizetype bound = m_entries[name]->definition.maxBytes;
+        record(name, payload.size() > bound
+                         ? Failed(QStringLiteral("the payload is %1 bytes; at most %2 are taken")
+                                      .arg(payload.size())
+                                      .arg(bound))
+                         : FetchOutcome{true, payload.toStdString(), {}});
+    }
+    return !names.isEmpty();
+}
+
+void FieldBoard::failMqtt(const QString& error) {
+    QStringList names;
+    for (const auto& [name, entry] : m_entries) {
+        if (entry->definition.kind == FieldDefinition::Kind::Mqtt) {
+            names.append(name);
+        }
+    }
+    for (const QString& name : names) {
+        record(name, Failed(error));
     }
 }
 

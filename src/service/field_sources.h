@@ -2,7 +2,9 @@
 
 #include "core/bytes.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,7 @@ struct FieldDefinition {
     QStringList arguments;      // command: the argument list, split as the settings give it
     QString url;                // http: http:// or https:// only
     QString pointer;            // http: the JSON pointer of the value ("/main/temp"), "" the whole
+    QByteArray topic;           // mqtt: the topic whose last payload is the value (no wildcards)
     int refreshMs = 60000;      // how often the value is fetched again
     int timeoutMs = 5000;       // command and http: the time a fetch may take
     int maxBytes = 65536;       // what a fetch may read at most
@@ -81,6 +84,13 @@ public:
     void record(const QString& name, const FetchOutcome& outcome);
     // Fetches a field now (unless a fetch of it still runs).
     void fetch(const QString& name);
+    // The topics of the mqtt fields, each once.
+    QList<QByteArray> mqttTopics() const;
+    // A payload of a topic: the value of each mqtt field of that topic, or a failure when it is
+    // larger than the field's max_bytes. False when no field takes the topic.
+    bool takeMqtt(const QByteArray& topic, const QByteArray& payload);
+    // Marks every mqtt field failed with `error` (there is no broker to take its topic from).
+    void failMqtt(const QString& error);
 
 Q_SIGNALS:
     void changed(const QString& name);

@@ -20,7 +20,17 @@ namespace {
 
 constexpr int kDefaultPort = 1883;
 const char* const kCommandFilters =
-    "lumivo/+/page/+/set,lumivo/+/brightness/set,lumivo/+/clock/set";
+    "lumivo/+/page/+/set,lumivo/+/brightness/set,lumivo/+/clock/set,lumivo/+/alert/set,"
+    "lumivo/+/alert/end";
+
+// The command filters and the topics of the mqtt fields, as one subscription list.
+QByteArray Subscriptions(const SignService& service) {
+    QByteArray filters = kCommandFilters;
+    for (const QByteArray& topic : service.fieldTopics()) {
+        filters += ',' + topic;
+    }
+    return filters;
+}
 
 QByteArray Compact(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -157,6 +167,7 @@ void MqttBridge::readSigns() {
 }
 
 void MqttBridge::signsReloaded() {
+    m_client->subscribe(Subscriptions(m_service)); // the fields were read again too
     const QStringList before = m_signs;
     readSigns();
     for (const QString& sign : before) {
@@ -204,6 +215,9 @@ void MqttBridge::refuse(const QString& level, const QString& origin, const QStri
 }
 
 void MqttBridge::messageArrived(const QByteArray& topic, const QByteArray& payload) {
+    if (m_service.fieldMessage(topic, payload)) {
+        return;
+    }
     const auto read = ReadCommandMessage(topic, payload);
     if (!read) {
         return;
@@ -351,8 +365,17 @@ std::unique_ptr<MqttBridge> StartMqtt(SignService& service, const ServiceSetup& 
     if (!connection) {
         setup.log(QStringLiteral("lumivod: MQTT off: no [MQTT] host in %1 and no --mqtt")
                       .arg(setup.settingsFile));
+        const QList<QByteArray> topics = service.fieldTopics();
+        if (!topics.isEmpty()) {
+            const QString error =
+                QStringLiteral("source=mqtt needs a broker: [MQTT] host or --mqtt");
+            setup.log(QStringLiteral("lumivod: the field(s) of topic(s) %1 get no value: %2")
+                          .arg(QString::fromUtf8(topics.join(", ")), error));
+            service.fieldsWithoutBroker(error);
+        }
         return nullptr;
     }
+    connection->subscribe = Subscriptions(service);
     auto bridge =
         std::make_unique<MqttBridge>(service, setup.token, std::move(*connection), setup.log);
     bridge->start();

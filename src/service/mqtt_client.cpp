@@ -143,6 +143,23 @@ void MqttClient::wasConnected() {
     Q_EMIT connected();
 }
 
+void MqttClient::subscribe(const QByteArray& filters) {
+    const QList<QByteArray> before = m_connection.subscribe.split(',');
+    m_connection.subscribe = filters;
+    if (!m_library->m_client.is_connected()) {
+        return;
+    }
+    try {
+        for (const QByteArray& filter : filters.split(',')) {
+            if (!before.contains(filter)) {
+                m_library->m_client.subscribe(filter.toStdString(), kQos);
+            }
+        }
+    } catch (const mqtt::exception& error) {
+        connectFailed(QString::fromStdString(error.what()));
+    }
+}
+
 void MqttClient::connectFailed(const QString& reason) {
     if (m_stopping || m_retry.isActive()) {
         return;

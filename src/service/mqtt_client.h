@@ -39,6 +39,9 @@ public:
     // Publishes `payload` on `topic` (retained) and disconnects, waiting at most `boundMs`.
     void stop(const QByteArray& topic, const QByteArray& payload, int boundMs);
     QString where() const;
+    // Replaces the topic filters (comma-separated); the new ones are subscribed at once when
+    // connected, and all of them at each connect.
+    void subscribe(const QByteArray& filters);
 
 Q_SIGNALS:
     void connected();

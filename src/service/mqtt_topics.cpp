@@ -43,6 +43,40 @@ QByteArray Body(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
+// alert/set takes the body of POST .../alerts (a JSON object) or a plain text, the alert's
+// text; alert/end takes an alert's id, or nothing for every alert of the sign.
+std::optional<Refusal> ReadAlertMessage(bool set, const QString& text, const QByteArray& payload,
+                                        TopicCommand& command) {
+    if (set) {
+        command.action = QStringLiteral("alerts");
+        command.slot = QStringLiteral("alert ") + text;
+        if (!text.trimmed().startsWith(QLatin1Char('{'))) {
+            command.body = Body(QJsonObject{{QStringLiteral("text"), text}});
+            return std::nullopt;
+        }
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(payload, &error);
+        if (error.error != QJsonParseError::NoError || !document.isObject()) {
+            return Refused(QStringLiteral("payload"),
+                           QStringLiteral("a payload that starts with '{' must be a JSON object: "
+                                          "{\"text\", \"letter\", \"priority\", \"expires\"}"));
+        }
+        command.body = payload; // checked as the HTTP body is, when it runs
+        return std::nullopt;
+    }
+    const QString id = text.trimmed();
+    bool number = false;
+    (void)id.toULongLong(&number);
+    if (!id.isEmpty() && (!number || id.startsWith(QLatin1Char('+')))) {
+        return Refused(QStringLiteral("alert"),
+                       QStringLiteral("alert/end takes an alert's id, or nothing for every alert"));
+    }
+    command.action =
+        id.isEmpty() ? QStringLiteral("alerts/end") : QStringLiteral("alerts/%1/end").arg(id);
+    command.slot = QStringLiteral("alert end ") + id;
+    return std::nullopt;
+}
+
 } // namespace
 
 QString TopicLevel(const QString& name) {
@@ -105,12 +139,15 @@ QString IdentifierOf(const QString& name) {
 std::optional<std::variant<TopicCommand, Refusal>> ReadCommandMessage(const QByteArray& topic,
                                                                       const QByteArray& payload) {
     const QList<QByteArray> levels = topic.split('/');
-    if (levels.size() < 4 || levels[0] != "lumivo" || levels.back() != "set") {
+    if (levels.size() < 4 || levels[0] != "lumivo") {
         return std::nullopt;
     }
     const QByteArray& what = levels[2];
-    const bool page = what == "page" && levels.size() == 5;
-    if (!page && !((what == "brightness" || what == "clock") && levels.size() == 4)) {
+    const bool page = what == "page" && levels.size() == 5 && levels.back() == "set";
+    const bool alert =
+        what == "alert" && levels.size() == 4 && (levels[3] == "set" || levels[3] == "end");
+    if (!page && !alert &&
+        !((what == "brightness" || what == "clock") && levels.size() == 4 && levels[3] == "set")) {
         return std::nullopt;
     }
     const std::optional<QString> levelText = StrictUtf8(levels[1]);
@@ -120,7 +157,7 @@ std::optional<std::variant<TopicCommand, Refusal>> ReadCommandMessage(const QByt
                        QStringLiteral("the sign or group level is not a name as lumivod writes "
                                       "it (letters, digits, - _ . ~ and %XX)"));
     }
-    const qsizetype bound = page ? kMaxPagePayloadBytes : kMaxShortPayloadBytes;
+    const qsizetype bound = page || alert ? kMaxPagePayloadBytes : kMaxShortPayloadBytes;
     if (payload.size() > bound) {
         return Refused(QStringLiteral("payload"),
                        QStringLiteral("the payload is %1 bytes; at most %2 are taken")
@@ -133,7 +170,11 @@ std::optional<std::variant<TopicCommand, Refusal>> ReadCommandMessage(const QByt
     }
     TopicCommand command;
     command.target = *target;
-    if (page) {
+    if (alert) {
+        if (auto refused = ReadAlertMessage(levels[3] == "set", *text, payload, command)) {
+            return *refused;
+        }
+    } else if (page) {
         char letter = 0;
         if (auto refused = ReadPageLetter(QString::fromUtf8(levels[3]), letter)) {
             refused->status = 400;

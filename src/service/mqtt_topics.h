@@ -30,8 +30,9 @@ QString IdentifierOf(const QString& name);
 
 // A command read from a topic under "lumivo/" and its payload, as the service takes it over
 // HTTP: the target (a sign or group name), the path under that target ("pages/A",
-// "brightness", "clock") and the JSON body. `slot` names what a newer command of the same slot
-// for the same sign replaces while it waits ("page A", "brightness", "clock").
+// "brightness", "clock", "alerts", "alerts/7/end", "alerts/end") and the JSON body. `slot` names
+// what a newer command of the same slot for the same sign replaces while it waits ("page A",
+// "brightness", "clock").
 struct TopicCommand {
     QString target;
     QString action;
@@ -40,9 +41,9 @@ struct TopicCommand {
 };
 
 // Reads a message. Nothing when the topic is not a command topic of this service (it is left
-// alone); a refusal naming the field at fault ("topic", "payload", "text", "level", "time") when
-// it is one but the payload or a level is not right. Every check is made here, before anything
-// is queued or sent; the line's text is checked with the same rules as the HTTP "text".
+// alone); a refusal naming the field at fault ("topic", "payload", "text", "level", "time",
+// "alert") when it is one but the payload or a level is not right. Every check is made here, before
+// anything is queued or sent; the line's text is checked with the same rules as the HTTP "text".
 std::optional<std::variant<TopicCommand, Refusal>> ReadCommandMessage(const QByteArray& topic,
                                                                       const QByteArray& payload);
 

@@ -133,6 +133,25 @@ TEST(FieldSources, AFailureKeepsTheLastValue) {
     EXPECT_EQ(board.value("f")->error, QStringLiteral("gone"));
 }
 
+// A topic's payload is bounded by max_bytes and made safe; another topic is not taken.
+TEST(FieldSources, AnMqttPayloadIsBoundedAndMadeSafe) {
+    EnsureApplication();
+    FieldBoard board(nullptr);
+    FieldDefinition field;
+    field.name = QStringLiteral("t");
+    field.kind = FieldDefinition::Kind::Mqtt;
+    field.topic = "home/temp";
+    field.maxBytes = 8;
+    board.setDefinitions({field});
+    EXPECT_EQ(board.mqttTopics(), QList<QByteArray>{"home/temp"});
+    EXPECT_FALSE(board.takeMqtt("home/other", "1"));
+    ASSERT_TRUE(board.takeMqtt("home/temp", "2\xFF<b>\n9"));
+    EXPECT_EQ(board.value("t")->value, Bytes("2?(b)"));
+    ASSERT_TRUE(board.takeMqtt("home/temp", QByteArray(9, '1')));
+    EXPECT_EQ(board.value("t")->value, Bytes("2?(b)"));
+    EXPECT_NE(board.value("t")->error.indexOf(QStringLiteral("at most 8")), -1);
+}
+
 // The send-on-change rule with a fake clock: a recording of what was sent and when.
 struct SendRule {
     SendRule() {

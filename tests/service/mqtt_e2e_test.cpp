@@ -58,13 +58,39 @@ template <typename Done> bool WaitUntil(Done done, int ms = 5000) {
     return true;
 }
 
-// The page frames of a virtual sign's log that carry `text`.
+// The seconds of the day of each page frame of a virtual sign's log that carries `text`.
+std::vector<double> PageTimesWith(const std::string& log, const std::string& text) {
+    std::vector<double> times;
+    for (const std::string& line : ReadLines(log)) {
+        if (line.find("\"kind\":\"page\"") == std::string::npos ||
+            line.find(text) == std::string::npos) {
+            continue;
+        }
+        const std::size_t at = line.find("\"time\":\"") + 19; // past "YYYY-MM-DDT
+        times.push_back(std::stoi(line.substr(at, 2)) * 3600 +
+                        std::stoi(line.substr(at + 3, 2)) * 60 + std::stod(line.substr(at + 6, 6)));
+    }
+    return times;
+}
+
 std::size_t PagesWith(const std::string& log, const std::string& text) {
-    const std::vector<std::string> lines = ReadLines(log);
-    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const auto& l) {
-        return l.find("\"kind\":\"page\"") != std::string::npos &&
-               l.find(text) != std::string::npos;
-    }));
+    return PageTimesWith(log, text).size();
+}
+
+// A folder with a broker's settings for a free loopback port, which is set.
+std::string BrokerFolder(const char* name, std::string& port) {
+    std::string pattern = "/tmp/" + std::string(name) + "-XXXXXX";
+    const std::string dir = ::mkdtemp(pattern.data());
+    port = std::to_string(FreeLoopbackPort());
+    std::ofstream(dir + "/mosquitto.conf") << "listener " << port << " 127.0.0.1\n"
+                                           << "allow_anonymous true\npersistence false\n";
+    return dir;
+}
+
+bool Publish(const std::string& port, const std::string& topic, const std::string& payload) {
+    return std::system(("mosquitto_pub -h 127.0.0.1 -p " + port + " -q 1 -t '" + topic + "' -m '" +
+                        payload + "' 2>/dev/null")
+                           .c_str()) == 0;
 }
 
 std::size_t Count(const std::string& text, const std::string& part) {
@@ -79,18 +105,13 @@ TEST(MqttEndToEnd, GroupPageStateDiscoveryAndCommandsAcrossABrokerRestart) {
     if (::access(kBroker, X_OK) != 0) {
         GTEST_SKIP() << kBroker << " is missing (Debian package mosquitto): no broker to test with";
     }
-    char pattern[] = "/tmp/lumivo-mqtt-XXXXXX";
-    const std::string dir = ::mkdtemp(pattern);
-    const std::string port = std::to_string(FreeLoopbackPort());
-    std::ofstream(dir + "/mosquitto.conf") << "listener " << port << " 127.0.0.1\n"
-                                           << "allow_anonymous true\npersistence false\n";
+    std::string port;
+    const std::string dir = BrokerFolder("lumivo-mqtt", port);
     auto broker = std::make_unique<SignProcess>(
         std::vector<std::string>{"-c", dir + "/mosquitto.conf"}, kBroker);
     const std::string client = " -h 127.0.0.1 -p " + port + " ";
     const auto publish = [&](const std::string& topic, const std::string& payload) {
-        return std::system(("mosquitto_pub" + client + "-q 1 -t '" + topic + "' -m '" + payload +
-                            "' 2>/dev/null")
-                               .c_str()) == 0;
+        return Publish(port, topic, payload);
     };
     const auto retained = [&](const std::string& filter, int count) {
         return Output("mosquitto_sub" + client + "-v -C " + std::to_string(count) + " -W 2 -t '" +
@@ -163,6 +184,76 @@ TEST(MqttEndToEnd, GroupPageStateDiscoveryAndCommandsAcrossABrokerRestart) {
     EXPECT_TRUE(WaitUntil([&] { return PagesWith(dir + "/back.jsonl", "While away") == 1; }))
         << log;
     EXPECT_EQ(PagesWith(dir + "/front.jsonl", "While away"), 0u);
+    ::unsetenv("LUMIVO_HOME");
+    std::filesystem::remove_all(dir);
+}
+
+// A field page filled from a topic: ten values within a second reach the sign as at most one
+// send in the minimum interval after the first, and the sign ends with the last value. An alert
+// over MQTT pre-empts the page, and alert/end puts it back.
+TEST(MqttEndToEnd, AFieldFromATopicIsSentOnChangeAndAlertsComeAndGo) {
+    if (::access(kBroker, X_OK) != 0) {
+        GTEST_SKIP() << kBroker << " is missing (Debian package mosquitto): no broker to test with";
+    }
+    std::string port;
+    const std::string dir = BrokerFolder("lumivo-mqttf", port);
+    SignProcess broker({"-c", dir + "/mosquitto.conf"}, kBroker);
+    const std::string client = " -h 127.0.0.1 -p " + port + " ";
+    const auto publish = [&](const std::string& topic, const std::string& payload) {
+        return Publish(port, topic, payload);
+    };
+    ASSERT_TRUE(WaitUntil([&] { return publish("probe", "up"); })) << "the broker did not start";
+
+    SignProcess sign({"--listen", "127.0.0.1:0", "--log", dir + "/sign.jsonl"});
+    const std::string line = sign.firstLine();
+    std::ofstream(dir + "/lumivo.INI")
+        << "[Service]\nmin_interval=2\n\n[Field temp]\nsource=mqtt\ntopic=home/temp\n\n"
+        << "[Programme Front]\nFallback=B | Quiet\n\n"
+        << "[Sign Front]\nPort=tcp://127.0.0.1:" << line.substr(line.rfind(':') + 1) << "\nID=01\n";
+    ::setenv("LUMIVO_HOME", dir.c_str(), 1);
+    SignProcess service({"--listen", "127.0.0.1:0", "--mqtt", "127.0.0.1:" + port}, LUMIVOD_PATH);
+    ASSERT_EQ(service.firstLine().rfind("listening on", 0), 0u);
+    std::string log;
+    ASSERT_TRUE(WaitUntil([&] {
+        log += service.errorOutput();
+        return log.find("MQTT: connected to") != std::string::npos;
+    })) << log;
+
+    ASSERT_TRUE(publish("lumivo/Front/page/A/set", "Temp {temp}"));
+    ASSERT_TRUE(publish("home/temp", "20"));
+    ASSERT_TRUE(WaitUntil([&] { return PagesWith(dir + "/sign.jsonl", "Temp 20") == 1; })) << log;
+    // Ten values in one go, the last 29; the first frame of the series is the send of "Temp 20".
+    const auto started = lumivo::test::Clock::now();
+    ASSERT_EQ(std::system(("printf '20\\n21\\n22\\n23\\n24\\n25\\n26\\n27\\n28\\n29\\n' | "
+                           "mosquitto_pub" +
+                           client + "-q 1 -t home/temp -l 2>/dev/null")
+                              .c_str()),
+              0);
+    EXPECT_LT(lumivo::test::Clock::now() - started, std::chrono::seconds(1));
+    EXPECT_TRUE(WaitUntil([&] { return PagesWith(dir + "/sign.jsonl", "Temp 29") == 1; }, 6000))
+        << log;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500)); // nothing more comes
+    const std::vector<double> sends = PageTimesWith(dir + "/sign.jsonl", "Temp ");
+    ASSERT_EQ(sends.size(), 2u) << "the first value and the last, one interval apart";
+    EXPECT_GE(sends[1] - sends[0], 1.9);
+    const std::vector<std::string> frames = ReadLines(dir + "/sign.jsonl");
+    const auto lastPage = std::find_if(frames.rbegin(), frames.rend(), [](const std::string& l) {
+        return l.find("\"kind\":\"page\"") != std::string::npos;
+    });
+    ASSERT_NE(lastPage, frames.rend());
+    EXPECT_NE(lastPage->find("Temp 29"), std::string::npos) << *lastPage;
+
+    // Alerts as plain text and as JSON show; ending every alert of the sign brings the fallback
+    // back.
+    ASSERT_EQ(PagesWith(dir + "/sign.jsonl", "Quiet"), 1u);
+    ASSERT_TRUE(publish("lumivo/Front/alert/set", "Fire drill"));
+    EXPECT_TRUE(WaitUntil([&] { return PagesWith(dir + "/sign.jsonl", "Fire drill") == 1; }))
+        << log;
+    ASSERT_TRUE(publish("lumivo/Front/alert/set", R"({"text":"Second","priority":1})"));
+    EXPECT_TRUE(WaitUntil([&] { return PagesWith(dir + "/sign.jsonl", "Second") == 1; })) << log;
+    ASSERT_TRUE(publish("lumivo/Front/alert/end", ""));
+    EXPECT_TRUE(WaitUntil([&] { return PagesWith(dir + "/sign.jsonl", "Quiet") == 2; }, 6000))
+        << log + service.errorOutput();
     ::unsetenv("LUMIVO_HOME");
     std::filesystem::remove_all(dir);
 }
