@@ -55,6 +55,27 @@ ServiceAnswer ReadServiceAnswer(int status, const QByteArray& body, const QStrin
                           .arg(said)
                           .toStdString());
     }
+    // A line with fields is kept by lumivod, which sends it filled now and whenever a field
+    // changes; the answer comes at once, with the line as filled now.
+    if (status == 202 && object.value(QStringLiteral("kept")).toBool()) {
+        const QJsonObject page =
+            object.value(QStringLiteral("signs")).toObject().value(signName).toObject();
+        if (!page.isEmpty()) {
+            ServiceAnswer answer;
+            answer.reached = true;
+            const QJsonValue filled = page.value(QStringLiteral("filled"));
+            const QString when =
+                filled.isString() ? QStringLiteral("now \"%1\", and again whenever a field changes")
+                                        .arg(filled.toString())
+                                  : QStringLiteral("once every field it names has a value");
+            answer.outcome = link::Outcome(
+                link::BoxKind::None, std::string(), true,
+                (QStringLiteral("lumivod keeps the line for its fields and sends it filled ") +
+                 when)
+                    .toStdString());
+            return answer;
+        }
+    }
     for (const QJsonValue& entry : object.value(QStringLiteral("outcomes")).toArray()) {
         const QJsonObject end = entry.toObject();
         if (end.value(QStringLiteral("sign")).toString() != signName) {

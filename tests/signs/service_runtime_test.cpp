@@ -115,6 +115,27 @@ TEST(ServiceRuntime, WrittenRecordReadsBackAndOnlyItsOwnProcessRemovesIt) {
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 
+// A line with fields that lumivod keeps is answered 202 at once: the sign took it, and the
+// details say it is sent filled; an answer that names the sign nowhere is still a failure.
+TEST(ServiceRuntime, KeptFieldPageIsTheSignsSuccess) {
+    const ServiceAnswer kept = ReadServiceAnswer(
+        202,
+        R"({"kept":true,"page":"A","signs":{"Front":{"template":"M {menu}","filled":"M soup"}}})",
+        QStringLiteral("Front"));
+    EXPECT_TRUE(kept.reached);
+    EXPECT_TRUE(kept.outcome.success);
+    EXPECT_NE(kept.outcome.details.find("now \"M soup\""), std::string::npos)
+        << kept.outcome.details;
+    const ServiceAnswer waiting = ReadServiceAnswer(
+        202, R"({"kept":true,"page":"A","signs":{"Front":{"template":"M {menu}"}}})",
+        QStringLiteral("Front"));
+    EXPECT_TRUE(waiting.outcome.success);
+    EXPECT_NE(waiting.outcome.details.find("once every field"), std::string::npos);
+    EXPECT_FALSE(
+        ReadServiceAnswer(202, R"({"kept":true,"page":"A","signs":{}})", QStringLiteral("Front"))
+            .outcome.success);
+}
+
 // lumivod's record names a live process, but nothing listens at its address: the sign's port
 // is opened here, and the outcome says lumivod did not answer. User characters, which lumivod
 // has no route for, are refused on its line and write nothing.
