@@ -41,21 +41,7 @@ std::optional<std::string> MissingPiece(const std::string& text, const std::stri
     if (pieces.empty()) {
         return text.empty() ? std::nullopt : std::optional<std::string>("(nothing)");
     }
-    const std::string separator = " ... ";
-    std::size_t from = 0;
-    std::size_t at = 0;
-    for (std::size_t start = 0;; start = at + separator.size()) {
-        at = pieces.find(separator, start);
-        const std::string piece = test::Unescape(pieces.substr(start, at - start));
-        const std::size_t found = text.find(piece, from);
-        if (found == std::string::npos) {
-            return piece;
-        }
-        from = found + piece.size();
-        if (at == std::string::npos) {
-            return std::nullopt;
-        }
-    }
+    return test::FirstPieceMissing(text, pieces);
 }
 
 // tests/data/cli/signs.tsv: the list a case starts from (empty, site, or same: the list the

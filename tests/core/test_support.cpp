@@ -81,4 +81,28 @@ void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
     }
 }
 
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(separator, from)) != std::string::npos;
+         from = at + separator.size()) {
+        parts.push_back(text.substr(from, at - from));
+    }
+    parts.push_back(text.substr(from));
+    return parts;
+}
+
+std::optional<std::string> FirstPieceMissing(const std::string& text, const std::string& pieces) {
+    std::size_t from = 0;
+    for (const std::string& part : Split(pieces, " ... ")) {
+        const std::string piece = Unescape(part);
+        const std::size_t found = text.find(piece, from);
+        if (found == std::string::npos) {
+            return piece;
+        }
+        from = found + piece.size();
+    }
+    return std::nullopt;
+}
+
 } // namespace lumivo::test

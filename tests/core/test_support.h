@@ -21,6 +21,13 @@ inline std::filesystem::path DataDir() {
 // Turns "\xHH" escapes of the golden files into bytes; every other character stands for itself.
 std::string Unescape(std::string_view text);
 
+// The parts of `text` between the separators (one part when there is none).
+std::vector<std::string> Split(const std::string& text, const std::string& separator);
+
+// Every " ... "-separated piece of `pieces` (escapes turned into bytes) appears in `text`, each
+// after the one before. Returns the first piece missing, or nothing.
+std::optional<std::string> FirstPieceMissing(const std::string& text, const std::string& pieces);
+
 // A fresh, empty folder under the system's temporary folder, removed by the destructor.
 class TempDir {
 public:

@@ -17,26 +17,6 @@
 namespace lumivo {
 namespace {
 
-// Every " ... "-separated piece appears in `text`, each after the one before; returns the
-// first that does not.
-std::optional<std::string> MissingPiece(const std::string& text, const std::string& pieces) {
-    std::size_t from = 0;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = pieces.find(" ... ", start);
-        const std::string piece = test::Unescape(pieces.substr(start, at - start));
-        const std::size_t found = text.find(piece, from);
-        if (found == std::string::npos) {
-            return piece;
-        }
-        from = found + piece.size();
-        if (at == std::string::npos) {
-            return std::nullopt;
-        }
-        start = at + 5;
-    }
-}
-
 std::vector<std::string> Words(const std::string& text) {
     std::vector<std::string> words;
     std::istringstream in(text);
@@ -84,10 +64,10 @@ TEST(LineCheck, CheckAndScanSayWhatTheLineAnswered) {
         const test::ProgramRun run = test::RunProgram(LUMIVO_CLI_PATH, args, {}, 30000);
         ASSERT_TRUE(run.status.has_value());
         EXPECT_EQ(*run.status, std::stoi(c.fields[3])) << run.out << run.err;
-        if (const auto missing = MissingPiece(run.out, c.fields[4])) {
+        if (const auto missing = test::FirstPieceMissing(run.out, c.fields[4])) {
             ADD_FAILURE() << "standard output lacks \"" << *missing << "\":\n" << run.out;
         }
-        if (const auto missing = MissingPiece(run.err, c.fields[5])) {
+        if (const auto missing = test::FirstPieceMissing(run.err, c.fields[5])) {
             ADD_FAILURE() << "standard error lacks \"" << *missing << "\":\n" << run.err;
         }
     }

@@ -12,16 +12,7 @@
 namespace lumivo::link::test {
 namespace {
 
-std::vector<std::string> Split(const std::string& text, const std::string& separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find(separator, start)) != std::string::npos;
-         start = at + separator.size()) {
-        parts.push_back(text.substr(start, at - start));
-    }
-    parts.push_back(text.substr(start));
-    return parts;
-}
+using lumivo::test::Split;
 
 Outcome RunNamed(const std::string& name, FakeLine& line) {
     if (name == "send") {

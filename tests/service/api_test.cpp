@@ -3,6 +3,7 @@
 
 #include "link/fake_port.h"
 #include "service/api.h"
+#include "test_support.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,6 +22,8 @@
 
 namespace lumivo::service {
 namespace {
+
+using lumivo::test::Split;
 
 const QByteArray kToken = QByteArrayLiteral("0123456789abcdef0123456789abcdef");
 
@@ -146,17 +149,6 @@ ApiRequest Request(const std::string& method, const std::string& target, const s
         request.body = QByteArray::fromStdString(body);
     }
     return request;
-}
-
-std::vector<std::string> Split(const std::string& text, const std::string& separator) {
-    std::vector<std::string> parts;
-    std::size_t from = 0;
-    for (std::size_t at; (at = text.find(separator, from)) != std::string::npos;) {
-        parts.push_back(text.substr(from, at - from));
-        from = at + separator.size();
-    }
-    parts.push_back(text.substr(from));
-    return parts;
 }
 
 TEST(ServiceApi, AnswersEveryCaseOfTheTable) {

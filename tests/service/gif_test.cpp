@@ -21,6 +21,8 @@
 namespace lumivo::service {
 namespace {
 
+using lumivo::test::Split;
+
 // A GIF as its reader sees it: each frame drawn over the one before, with its delay.
 struct ReadGif {
     int width = 0;
@@ -95,16 +97,6 @@ std::optional<ReadGif> Decode(const QByteArray& bytes) {
     }
     DGifCloseFile(file, &error);
     return gif;
-}
-
-std::vector<std::string> Split(const std::string& text, const std::string& by) {
-    std::vector<std::string> parts;
-    std::size_t from = 0;
-    for (std::size_t at; (at = text.find(by, from)) != std::string::npos; from = at + by.size()) {
-        parts.push_back(text.substr(from, at - from));
-    }
-    parts.push_back(text.substr(from));
-    return parts;
 }
 
 // The line as a send stores it on the sign: what follows "<ID01><L?><P?>", without the trailer.

@@ -14,6 +14,8 @@
 namespace lumivo::service {
 namespace {
 
+using lumivo::test::Split;
+
 QByteArray Bytes(const std::string& field) {
     if (field == "-") {
         return {};
@@ -22,16 +24,6 @@ QByteArray Bytes(const std::string& field) {
         return QByteArray(std::stoi(field.substr(1)), 'x');
     }
     return QByteArray::fromStdString(test::Unescape(field));
-}
-
-std::vector<std::string> Split(const std::string& text, const std::string& by) {
-    std::vector<std::string> parts;
-    std::size_t from = 0;
-    for (std::size_t at; (at = text.find(by, from)) != std::string::npos; from = at + by.size()) {
-        parts.push_back(text.substr(from, at - from));
-    }
-    parts.push_back(text.substr(from));
-    return parts;
 }
 
 std::string Message(const QByteArray& topic, const QByteArray& payload) {
